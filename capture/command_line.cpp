@@ -1,0 +1,139 @@
+#include "capture/command_line.h"
+
+#include <optional>
+#include <string>
+
+#include "settings/text.h"
+
+namespace vorbel {
+
+const std::array<std::u16string_view, kCommandLineFormatCount> kCommandLineFormatLabels = {
+    u"Aucune",
+    u"Dossier Nom Prénom",
+    u"Dossier \"Nom\" \"Prénom\" \"Date de naissance\"",
+    u"-I Dossier -N Nom^Prénom [-P Chemin]",
+    u"/p\"Nom, Prénom::Identifiant::Dossier::Date de naissance::Sexe\"",
+};
+
+namespace {
+
+using Text = std::u16string_view;
+constexpr long kNone = -1;
+
+long Find(Text t, Text s, long from = 0) {
+    size_t pos = t.find(s, static_cast<size_t>(from));
+    return pos == Text::npos ? kNone : static_cast<long>(pos);
+}
+
+// n units of t from a; negative a or n count as 0, and the result stops at the end of t.
+Text Mid(Text t, long a, long n) {
+    if (a < 0) a = 0;
+    if (n < 0) n = 0;
+    if (static_cast<size_t>(a) >= t.size()) return {};
+    return t.substr(static_cast<size_t>(a), static_cast<size_t>(n));
+}
+
+Text Mid(Text t, long a) { return Mid(t, a, static_cast<long>(t.size())); }
+
+// The k-th piece of t cut at every c; absent when t holds fewer than k separators.
+std::optional<Text> Piece(Text t, size_t k, char16_t c) {
+    size_t start = 0;
+    for (size_t i = 0; i < k; ++i) {
+        size_t sep = t.find(c, start);
+        if (sep == Text::npos) return std::nullopt;
+        start = sep + 1;
+    }
+    size_t end = t.find(c, start);
+    return t.substr(start, end == Text::npos ? Text::npos : end - start);
+}
+
+std::u16string Str(std::optional<Text> t) { return t ? std::u16string(*t) : std::u16string(); }
+
+void SetNames(PatientRecord& r, std::optional<Text> last, std::optional<Text> first, bool swap) {
+    if (swap) std::swap(last, first);
+    r.LastName = Str(last);
+    r.FirstName = Str(first);
+}
+
+// "::" when present, else ":"; kNone when neither.
+long FindSeparator(Text t) {
+    long k = Find(t, u"::");
+    return k != kNone ? k : Find(t, u":");
+}
+
+PatientRecord ParseSpaced(Text cmd, bool swap) {
+    PatientRecord r;
+    r.ChartNumber = DecimalText(ParseDecimalInt(*Piece(cmd, 0, u' ')));
+    SetNames(r, Piece(cmd, 1, u' '), Piece(cmd, 2, u' '), swap);
+    return r;
+}
+
+PatientRecord ParseQuoted(Text cmd, bool swap) {
+    PatientRecord r;
+    r.ChartNumber = DecimalText(ParseDecimalInt(*Piece(cmd, 0, u'"')));
+    SetNames(r, Piece(cmd, 1, u'"'), Piece(cmd, 3, u'"'), swap);
+    return r;
+}
+
+PatientRecord ParseSwitches(Text cmd, bool swap) {
+    PatientRecord r;
+    const long i = Find(cmd, u"-I"), n = Find(cmd, u"-N"), p = Find(cmd, u"-P");
+    if (i == kNone) return r;
+    if (n == kNone) {
+        r.ChartNumber = Trim(p != kNone ? Mid(cmd, i + 2, p - i - 2) : Mid(cmd, i + 2));
+        return r;
+    }
+    r.ChartNumber = Trim(Mid(cmd, i + 2, n - i - 2));
+    const std::u16string names = Trim(p != kNone ? Mid(cmd, n + 2, p - n - 2) : Mid(cmd, n + 2));
+    SetNames(r, Piece(names, 0, u'^'), Piece(names, 1, u'^'), swap);
+    return r;
+}
+
+PatientRecord ParseSlashP(Text cmd, bool swap) {
+    PatientRecord r;
+    long pos = kNone;
+    for (Text spelling : {Text(u"-P"), Text(u"-p"), Text(u"/P"), Text(u"/p")}) {
+        if ((pos = Find(cmd, spelling)) != kNone) break;
+    }
+    if (pos == kNone) return r;
+    std::u16string s = Trim(Mid(cmd, pos + 2));
+    const long q = Find(s, u"\"");
+    if (q != kNone) {
+        const long end = Find(s, u"\"", q + 1);
+        if (end != kNone) s = Trim(Mid(s, q + 1, end - q - 1));
+    }
+    long k = FindSeparator(s);
+    if (k == kNone) return r;
+    const std::u16string nameText(Mid(s, 0, k));
+    // Two units past the separator's start even for a single ':', so ": " is passed over whole.
+    s = Trim(Mid(s, k + 2));
+
+    long c = Find(nameText, u",");
+    if (c == kNone) c = Find(nameText, u" ");
+    if (c == kNone) {
+        r.LastName = nameText;
+    } else {
+        SetNames(r, Mid(nameText, 0, c), Mid(nameText, c + 1), swap);
+    }
+
+    k = FindSeparator(s);  // past the identifier
+    if (k == kNone) return r;
+    s = Trim(Mid(s, k + 2));
+    k = FindSeparator(s);
+    r.ChartNumber = k == kNone ? s : std::u16string(Mid(s, 0, k));
+    return r;
+}
+
+}  // namespace
+
+PatientRecord ParseCommandLine(std::u16string_view cmd, int format, bool swapNames) {
+    switch (format) {
+        case FormatSpaced: return ParseSpaced(cmd, swapNames);
+        case FormatQuoted: return ParseQuoted(cmd, swapNames);
+        case FormatSwitches: return ParseSwitches(cmd, swapNames);
+        case FormatSlashP: return ParseSlashP(cmd, swapNames);
+        default: return {};
+    }
+}
+
+}  // namespace vorbel
