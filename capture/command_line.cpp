@@ -50,9 +50,8 @@ std::optional<Text> Piece(Text t, size_t k, char16_t c) {
 std::u16string Str(std::optional<Text> t) { return t ? std::u16string(*t) : std::u16string(); }
 
 void SetNames(PatientRecord& r, std::optional<Text> last, std::optional<Text> first, bool swap) {
-    if (swap) std::swap(last, first);
-    r.LastName = Str(last);
-    r.FirstName = Str(first);
+    r.LastName = Str(swap ? first : last);
+    r.FirstName = Str(swap ? last : first);
 }
 
 // "::" when present, else ":"; kNone when neither.

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for a bounded time: fuzz/run.sh BUILD_DIR SECONDS_EACH.
+# Seeds and kept crash inputs live in fuzz/seeds/<target>; new corpus entries stay in the build.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$1
+seconds=${2:-10}
+status=0
+for bin in "$build"/bin/*_fuzz; do
+  name=$(basename "$bin" _fuzz)
+  corpus="$build/corpus/$name"
+  artifacts="$build/artifacts/$name/"
+  mkdir -p "$corpus" "$artifacts" "$here/seeds/$name"
+  log="$build/$name.log"
+  if "$bin" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts" \
+       "$corpus" "$here/seeds/$name" >"$log" 2>&1; then
+    echo "fuzz $name: $(grep -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}') runs in ${seconds}s, no finding"
+  else
+    echo "fuzz $name: FINDING, see $log and $artifacts" >&2
+    tail -30 "$log" >&2
+    status=1
+  fi
+done
+exit $status

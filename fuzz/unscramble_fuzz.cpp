@@ -1,0 +1,39 @@
+// Stored setting values are edited by hand now and then: any text must unscramble safely.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "settings/scramble.h"
+#include "settings/setting_names.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+class FixedProfile : public vorbel::ProfileSection {
+public:
+    explicit FixedProfile(std::u16string stored) : stored_(std::move(stored)) {}
+    std::u16string GetString(std::u16string_view) override { return stored_; }
+    void WriteString(std::u16string_view, std::u16string_view) override {}
+
+private:
+    std::u16string stored_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::u16string stored;
+    for (size_t i = 0; i + 1 < size; i += 2) stored.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+
+    const std::u16string plain = vorbel::UnscrambleText(stored);
+    if (plain.size() > stored.size() / 2) std::abort();
+    if (vorbel::SurvivesRoundTrip(plain) && vorbel::UnscrambleText(vorbel::ScrambleText(plain)) != plain) std::abort();
+
+    FixedProfile profile(stored);
+    for (auto s : {vorbel::Setting::ProgramLocation, vorbel::Setting::WindowRect}) {
+        if (vorbel::ReadSetting(profile, s, 0x1A2B3C4D).size() > vorbel::LimitsOf(s).plainRead) std::abort();
+        (void)vorbel::ReadSettingInt(profile, s, 0);
+    }
+    return 0;
+}

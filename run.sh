@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Vorbel under Wine. Its settings live in a Wine prefix of its own
+# (build/wineprefix-run), apart from the tests'.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+
+tools/install-deps.sh
+tools/build.sh win32
+
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-run}
+. tests/rig/wine-env.sh
+trap 'rc=$?; wine_env_stop; exit $rc' EXIT
+if [ -n "${DISPLAY:-}" ]; then
+  echo "Vorbel runs on the display $DISPLAY."
+  wine_env_start shared
+else
+  wine_env_start own
+  echo "No DISPLAY: Vorbel runs on a virtual screen of its own ($DISPLAY)."
+fi
+wine "$root/build/win32/bin/Vorbel.exe" "$@"

@@ -1,0 +1,124 @@
+// The settings store against the real registry.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "settings/diagnostic_log.h"
+#include "settings/registry_profile.h"
+#include "settings/settings.h"
+#include "tests/win/win_test_support.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+using test::ReadRawValue;
+using test::WriteRawValue;
+
+constexpr uint32_t kKey = 0x1A2B3C4D;
+const std::wstring kSection = L"Software\\ZEMO\\vorbel_win_tests\\Vorbel";
+
+class RegistrySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
+        TheDiagnosticLog().Clear();
+    }
+    void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO"); }
+
+    static std::vector<uint8_t> RegSzBytes(std::u16string_view text) {
+        std::vector<uint8_t> bytes;
+        for (char16_t c : text) {
+            bytes.push_back(c & 0xFF);
+            bytes.push_back(c >> 8);
+        }
+        bytes.push_back(0);
+        bytes.push_back(0);
+        return bytes;
+    }
+    static void WriteRawString(const std::wstring& name, const std::u16string& text) {
+        WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, text.c_str(), (text.size() + 1) * 2);
+    }
+};
+
+TEST_F(RegistrySettingsTest, MachineKeyIsTheSerialOfDriveC) {
+    const char* expected = std::getenv("VORBEL_TEST_SERIAL");
+    ASSERT_NE(expected, nullptr) << "the test rig sets the serial of the prefix's drive C";
+    EXPECT_EQ(GetMachineKey(), std::strtoul(expected, nullptr, 16));
+}
+
+TEST_F(RegistrySettingsTest, ProfileFollowsTheExecutableName) {
+    EXPECT_EQ(ToWide(ProfileKeyPath(u"Vorbel")), kSection);
+}
+
+TEST_F(RegistrySettingsTest, WriteStoresScrambledRegSzUnderTheMachineBoundName) {
+    WriteSetting(Setting::ProgramLocation, kKey, u"C:\\vixwin\\vixwin.exe");
+    // Names and data as existing installations hold them, written out literally.
+    const auto raw = ReadRawValue(HKEY_CURRENT_USER, kSection, L"G5iJM888MT8TMO8OMR8R");
+    ASSERT_TRUE(raw.present) << "the missing keys of the profile path are created";
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(raw.bytes, RegSzBytes(u"ROis8NOGTyOaORTyTW8NOGTyOaORTyTWMWTMOaTM"));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"C:\\vixwin\\vixwin.exe");
+}
+
+TEST_F(RegistrySettingsTest, ValuesOfAnExistingInstallationReadBack) {
+    WriteRawString(L"GsiiMp8pMa8aMy8yMW8W", u"OO");  // Y.1A2B3C4D = "3"
+    EXPECT_EQ(ReadSettingInt(Setting::ImagingTarget, kKey), 3);
+    EXPECT_EQ(ReadSettingInt(Setting::ImagingTarget, kKey + 1), 0) << "another machine's key finds nothing";
+}
+
+TEST_F(RegistrySettingsTest, DefaultIsWrittenBackOnce) {
+    EXPECT_EQ(ReadSettingWithDefault(Setting::DataLocation, kKey, u"C:\\Vximages"), u"C:\\Vximages");
+    EXPECT_EQ(ReadSetting(Setting::DataLocation, kKey), u"C:\\Vximages");
+    EXPECT_EQ(ReadSettingWithDefault(Setting::DataLocation, kKey, u"D:\\x"), u"C:\\Vximages");
+}
+
+TEST_F(RegistrySettingsTest, EmptyWriteLeavesAnEmptyEntry) {
+    WriteSetting(Setting::SiteLabel, kKey, u"");
+    const auto raw = ReadRawValue(HKEY_CURRENT_USER, kSection, ToWide(ScrambledSettingName(Setting::SiteLabel, kKey)));
+    ASSERT_TRUE(raw.present);
+    EXPECT_EQ(raw.bytes, RegSzBytes(u""));
+    EXPECT_EQ(ReadSetting(Setting::SiteLabel, kKey), u"");
+}
+
+TEST_F(RegistrySettingsTest, MalformedRegistryDataReadsSafely) {
+    const std::wstring name = ToWide(ScrambledSettingName(Setting::ProgramLocation, kKey));
+    // Three bytes of REG_SZ: no terminating zero and an odd byte count.
+    WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, "OO5", 3);
+    EXPECT_NO_FATAL_FAILURE(ReadSetting(Setting::ProgramLocation, kKey));
+    // Wrong type.
+    const DWORD number = 7;
+    WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_DWORD, &number, sizeof(number));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"");
+    // Far beyond the limits: read without overrun and cut.
+    const std::u16string huge(200000, u'R');
+    WriteRawString(name, huge);
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey).size(), 511u);
+    WriteRawString(ToWide(ScrambledSettingName(Setting::WindowRect, kKey)), huge);
+    EXPECT_EQ(ReadSetting(Setting::WindowRect, kKey).size(), 29u);
+}
+
+TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
+    EXPECT_EQ(ReadHandedCommandLine(), u"");
+    WriteHandedCommandLine(u"-I 1234 -N DUPONT^\u00c9LISE");
+    const auto raw = ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine");
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(raw.bytes, RegSzBytes(u"-I 1234 -N DUPONT^\u00c9LISE"));
+    EXPECT_EQ(ReadHandedCommandLine(), u"-I 1234 -N DUPONT^\u00c9LISE");
+    WriteHandedCommandLine(u"");
+    EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine").present) << "the entry stays, empty";
+    EXPECT_EQ(ReadHandedCommandLine(), u"");
+    EXPECT_TRUE(TheDiagnosticLog().Text().empty()) << "plain entries are not logged";
+}
+
+TEST_F(RegistrySettingsTest, FtpTestModeIsReadAsADword) {
+    EXPECT_EQ(ReadFtpTestMode(), 0);
+    const DWORD one = 1;
+    WriteRawValue(HKEY_CURRENT_USER, kSection, L"FTPTest", REG_DWORD, &one, sizeof(one));
+    EXPECT_EQ(ReadFtpTestMode(), 1);
+    WriteRawString(L"FTPTest", u"1");
+    EXPECT_EQ(ReadFtpTestMode(), 0) << "a string is not the integer entry";
+}
+
+}  // namespace
+}  // namespace vorbel
