@@ -88,19 +88,28 @@ PatientRecord ParseSwitches(Text cmd, bool swap) {
     return r;
 }
 
-PatientRecord ParseSlashP(Text cmd, bool swap) {
-    PatientRecord r;
+// The text after the first of -P, -p, /P, /p found (in that order), unquoted; nullopt when
+// none is present.
+std::optional<std::u16string> SlashPText(Text cmd) {
     long pos = kNone;
     for (Text spelling : {Text(u"-P"), Text(u"-p"), Text(u"/P"), Text(u"/p")}) {
         if ((pos = Find(cmd, spelling)) != kNone) break;
     }
-    if (pos == kNone) return r;
+    if (pos == kNone) return std::nullopt;
     std::u16string s = Trim(Mid(cmd, pos + 2));
     const long q = Find(s, u"\"");
     if (q != kNone) {
         const long end = Find(s, u"\"", q + 1);
         if (end != kNone) s = Trim(Mid(s, q + 1, end - q - 1));
     }
+    return s;
+}
+
+PatientRecord ParseSlashP(Text cmd, bool swap) {
+    PatientRecord r;
+    std::optional<std::u16string> text = SlashPText(cmd);
+    if (!text) return r;
+    std::u16string s = std::move(*text);
     long k = FindSeparator(s);
     if (k == kNone) return r;
     const std::u16string nameText(Mid(s, 0, k));
@@ -123,7 +132,42 @@ PatientRecord ParseSlashP(Text cmd, bool swap) {
     return r;
 }
 
+std::optional<int> SexFromText(Text t) {
+    const std::u16string s = Trim(t);
+    if (s.empty()) return std::nullopt;
+    switch (s[0]) {
+        case u'M': case u'm': case u'H': case u'h': return 0;
+        case u'F': case u'f': return 1;
+        default: return std::nullopt;
+    }
+}
+
 }  // namespace
+
+CommandLineExtras ParseCommandLineExtras(std::u16string_view cmd, int format) {
+    CommandLineExtras extras;
+    if (format == FormatQuoted) {
+        extras.birthDate = Trim(Str(Piece(cmd, 5, u'"')));
+    } else if (format == FormatSlashP) {
+        // Nom, Prénom::Identifiant::Dossier::Date de naissance::Sexe
+        std::optional<std::u16string> s = SlashPText(cmd);
+        for (int field = 0; s && field < 3; ++field) {
+            const long k = FindSeparator(*s);
+            if (k == kNone) s.reset();
+            else s = Trim(Mid(*s, k + 2));
+        }
+        if (s) {
+            const long k = FindSeparator(*s);
+            extras.birthDate = Trim(k == kNone ? Text(*s) : Mid(*s, 0, k));
+            if (k != kNone) {
+                const std::u16string rest = Trim(Mid(*s, k + 2));
+                const long end = FindSeparator(rest);
+                extras.sex = SexFromText(end == kNone ? Text(rest) : Mid(rest, 0, end));
+            }
+        }
+    }
+    return extras;
+}
 
 PatientRecord ParseCommandLine(std::u16string_view cmd, int format, bool swapNames) {
     switch (format) {

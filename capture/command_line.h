@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "capture/patient_record.h"
@@ -25,5 +27,16 @@ extern const std::array<std::u16string_view, kCommandLineFormatCount> kCommandLi
 // Fields the convention does not yield stay empty. A convention outside 1..4 yields nothing.
 // swapNames exchanges the last-name and first-name pieces.
 PatientRecord ParseCommandLine(std::u16string_view cmd, int format, bool swapNames);
+
+// Birth date and sex, which conventions 2 and 4 carry beside the three shown fields. Unknown
+// values stay empty: the hand-off writes them empty rather than invent them.
+struct CommandLineExtras {
+    std::u16string birthDate;  // as written on the command line, e.g. 01/02/1970
+    std::optional<int> sex;    // 0 male, 1 female
+
+    bool operator==(const CommandLineExtras&) const = default;
+};
+
+CommandLineExtras ParseCommandLineExtras(std::u16string_view cmd, int format);
 
 }  // namespace vorbel

@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string cmd = vorbel::FromUtf8(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
 
     const vorbel::PatientRecord r = vorbel::ParseCommandLine(cmd, format, swap);
+    const vorbel::CommandLineExtras extras = vorbel::ParseCommandLineExtras(cmd, format);
+    if (extras.birthDate.size() > cmd.size()) std::abort();
     if (format == vorbel::FormatSpaced || format == vorbel::FormatQuoted) {
         // The chart number is the decimal text of a number: it reads back as itself.
         if (vorbel::DecimalText(vorbel::ParseDecimalInt(r.ChartNumber)) != r.ChartNumber) std::abort();

@@ -91,3 +91,33 @@ TEST(CommandLineFormat, StoredConventionSelectsTheParser) {
 
 }  // namespace
 }  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+TEST(CommandLineExtras, BirthDateAndSexWhereTheConventionCarriesThem) {
+    struct ExtrasCase {
+        int format;
+        std::u16string cmd;
+        CommandLineExtras expected;
+    };
+    const ExtrasCase cases[] = {
+        {2, u"1234 \"DUPONT\" \"JEAN\" \"01/02/1970\"", {u"01/02/1970", std::nullopt}},
+        {2, u"1234 \"DUPONT\" \"JEAN\"", {}},
+        {4, u"/p\"DUPONT, JEAN::98::1234::01/02/1970::M\"", {u"01/02/1970", 0}},
+        {4, u"/p\"DUPONT, ANNE::98::1234::05/03/1970::F\"", {u"05/03/1970", 1}},
+        {4, u"/p\"DUPONT JEAN: 98: 1234: 01/02/1970: X\"", {u"01/02/1970", std::nullopt}},
+        {4, u"/p\"DUPONT, JEAN::98::1234\"", {}},
+        {4, u"/p\"DUPONT, JEAN::98::1234::01/02/1970\"", {u"01/02/1970", std::nullopt}},
+        {1, u"1234 DUPONT JEAN 01/02/1970", {}},
+        {3, u"-I 1234 -N DUPONT^JEAN -P C:\\img", {}},
+    };
+    for (const auto& c : cases) {
+        const CommandLineExtras got = ParseCommandLineExtras(c.cmd, c.format);
+        EXPECT_EQ(got.birthDate, c.expected.birthDate) << ToUtf8(c.cmd);
+        EXPECT_EQ(got.sex, c.expected.sex) << ToUtf8(c.cmd);
+    }
+}
+
+}  // namespace
+}  // namespace vorbel

@@ -1,0 +1,255 @@
+"""A tiny anti-aliased vector rasteriser for Vorbel's artwork: paths of cubic curves, filled
+with a flat colour or a gradient, composited over an RGBA canvas. Pure Python, so the pictures
+are rebuilt the same way on any machine."""
+
+import math
+
+
+def cubic(p0, p1, p2, p3, steps=24):
+    pts = []
+    for i in range(1, steps + 1):
+        t = i / steps
+        u = 1 - t
+        x = u * u * u * p0[0] + 3 * u * u * t * p1[0] + 3 * u * t * t * p2[0] + t * t * t * p3[0]
+        y = u * u * u * p0[1] + 3 * u * u * t * p1[1] + 3 * u * t * t * p2[1] + t * t * t * p3[1]
+        pts.append((x, y))
+    return pts
+
+
+def path(start, curves, steps=24):
+    """start point, then (c1, c2, end) triples: one closed polygon."""
+    pts = [start]
+    cur = start
+    for c1, c2, end in curves:
+        pts += cubic(cur, c1, c2, end, steps)
+        cur = end
+    return pts
+
+
+def transform(pts, sx, sy, dx, dy):
+    return [(x * sx + dx, y * sy + dy) for x, y in pts]
+
+
+def inset(pts, factor):
+    """The polygon scaled about its centroid: a cheap inner outline."""
+    cx = sum(p[0] for p in pts) / len(pts)
+    cy = sum(p[1] for p in pts) / len(pts)
+    return [(cx + (x - cx) * factor, cy + (y - cy) * factor) for x, y in pts]
+
+
+def circle(cx, cy, r, n=64):
+    return [(cx + r * math.cos(2 * math.pi * i / n), cy + r * math.sin(2 * math.pi * i / n)) for i in range(n)]
+
+
+def rounded_rect(x0, y0, x1, y1, r):
+    pts = []
+    for (cx, cy, a0) in ((x1 - r, y0 + r, -90), (x1 - r, y1 - r, 0), (x0 + r, y1 - r, 90), (x0 + r, y0 + r, 180)):
+        for i in range(9):
+            a = math.radians(a0 + i * 90 / 8)
+            pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
+    return pts
+
+
+class Canvas:
+    def __init__(self, w, h, bg=(0, 0, 0, 0)):
+        self.w, self.h = w, h
+        self.px = [[list(bg) for _ in range(w)] for _ in range(h)]
+
+    def fill(self, polys, colour, ss=4):
+        """Fills the polygons (even-odd) with colour: an (r, g, b, a) tuple or a function of (x, y)."""
+        cover = {}
+        edges = []
+        for poly in polys:
+            n = len(poly)
+            for i in range(n):
+                (x0, y0), (x1, y1) = poly[i], poly[(i + 1) % n]
+                if y0 != y1:
+                    edges.append((x0, y0, x1, y1))
+        if not edges:
+            return
+        ymin = max(0, int(min(min(e[1], e[3]) for e in edges)))
+        ymax = min(self.h - 1, int(max(max(e[1], e[3]) for e in edges)) + 1)
+        for py in range(ymin, ymax + 1):
+            for sy in range(ss):
+                y = py + (sy + 0.5) / ss
+                xs = []
+                for x0, y0, x1, y1 in edges:
+                    if (y0 <= y < y1) or (y1 <= y < y0):
+                        xs.append(x0 + (y - y0) * (x1 - x0) / (y1 - y0))
+                xs.sort()
+                for a, b in zip(xs[0::2], xs[1::2]):
+                    a, b = max(a, 0.0), min(b, float(self.w))
+                    if a >= b:
+                        continue
+                    # Horizontal coverage at full precision, vertical by sub-rows.
+                    ia, ib = int(a), int(b)
+                    for px in range(ia, min(ib, self.w - 1) + 1):
+                        left, right = max(a, px), min(b, px + 1)
+                        if right > left:
+                            cover[(px, py)] = cover.get((px, py), 0.0) + (right - left) / ss
+        for (x, y), c in cover.items():
+            col = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+            self.blend(x, y, col, min(c, 1.0))
+
+    def blend(self, x, y, col, cover):
+        a = col[3] / 255.0 * cover
+        if a <= 0:
+            return
+        d = self.px[y][x]
+        da = d[3] / 255.0
+        oa = a + da * (1 - a)
+        for i in range(3):
+            d[i] = (col[i] * a + d[i] * da * (1 - a)) / oa if oa > 0 else 0
+        d[3] = oa * 255.0
+
+    def scaled(self, w, h):
+        """Box-filtered down-scale (premultiplied), for small icon sizes."""
+        out = Canvas(w, h)
+        fx, fy = self.w / w, self.h / h
+        for y in range(h):
+            for x in range(w):
+                acc = [0.0, 0.0, 0.0, 0.0]
+                n = 0
+                for yy in range(int(y * fy), int((y + 1) * fy)):
+                    for xx in range(int(x * fx), int((x + 1) * fx)):
+                        r, g, b, a = self.px[yy][xx]
+                        acc[0] += r * a
+                        acc[1] += g * a
+                        acc[2] += b * a
+                        acc[3] += a
+                        n += 1
+                if acc[3] > 0:
+                    out.px[y][x] = [acc[0] / acc[3], acc[1] / acc[3], acc[2] / acc[3], acc[3] / n]
+        return out
+
+
+def lerp(c0, c1, t):
+    t = max(0.0, min(1.0, t))
+    return tuple(c0[i] + (c1[i] - c0[i]) * t for i in range(len(c0)))
+
+
+def write_bmp24(canvas, filename, matte=(255, 255, 255)):
+    w, h = canvas.w, canvas.h
+    row = (w * 3 + 3) & ~3
+    data = bytearray()
+    for y in range(h - 1, -1, -1):
+        line = bytearray()
+        for x in range(w):
+            r, g, b, a = canvas.px[y][x]
+            a /= 255.0
+            px = [round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte)]
+            line += bytes((px[2], px[1], px[0]))
+        line += b"\0" * (row - len(line))
+        data += line
+    header = b"BM" + (54 + len(data)).to_bytes(4, "little") + b"\0\0\0\0" + (54).to_bytes(4, "little")
+    info = (40).to_bytes(4, "little") + w.to_bytes(4, "little") + h.to_bytes(4, "little") + (1).to_bytes(2, "little")
+    info += (24).to_bytes(2, "little") + b"\0" * 4 + len(data).to_bytes(4, "little") + (2835).to_bytes(4, "little") * 2
+    info += b"\0" * 8
+    with open(filename, "wb") as f:
+        f.write(header + info + data)
+
+
+def write_png(canvas, filename, matte=(255, 255, 255)):
+    """Preview output only."""
+    import struct
+    import zlib
+
+    raw = bytearray()
+    for y in range(canvas.h):
+        raw.append(0)
+        for x in range(canvas.w):
+            r, g, b, a = canvas.px[y][x]
+            a /= 255.0
+            raw += bytes(round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte))
+
+    def chunk(tag, data):
+        return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 2, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+    with open(filename, "wb") as f:
+        f.write(png)
+
+
+def arc_band(cx, cy, r_out, r_in, a0, a1, n=32):
+    """A thick arc from angle a0 to a1 (degrees, y down)."""
+    outer = [(cx + r_out * math.cos(math.radians(a0 + (a1 - a0) * i / n)),
+              cy + r_out * math.sin(math.radians(a0 + (a1 - a0) * i / n))) for i in range(n + 1)]
+    inner = [(cx + r_in * math.cos(math.radians(a1 - (a1 - a0) * i / n)),
+              cy + r_in * math.sin(math.radians(a1 - (a1 - a0) * i / n))) for i in range(n + 1)]
+    return outer + inner
+
+
+def median_cut(colours, count):
+    boxes = [list(colours)]
+    while len(boxes) < count:
+        best = None
+        for i, box in enumerate(boxes):
+            if len(box) < 2:
+                continue
+            ranges = [max(c[k] for c in box) - min(c[k] for c in box) for k in range(3)]
+            r = max(ranges)
+            if r > 0 and (best is None or r * len(box) > best[0]):
+                best = (r * len(box), i, ranges.index(r))
+        if best is None:
+            break
+        _, i, k = best
+        box = sorted(boxes.pop(i), key=lambda c: c[k])
+        mid = len(box) // 2
+        boxes += [box[:mid], box[mid:]]
+    return [tuple(round(sum(c[k] for c in box) / len(box)) for k in range(3)) for box in boxes if box]
+
+
+def icon_entry_8bpp(canvas, matte=(255, 255, 255), alpha_cut=96):
+    """One 256-colour icon image: palette, XOR bitmap and AND mask. Edges are blended against the
+    white the launch button paints behind its icon."""
+    w, h = canvas.w, canvas.h
+    pixels = []
+    for y in range(h):
+        for x in range(w):
+            r, g, b, a = canvas.px[y][x]
+            a /= 255.0
+            opaque = a * 255 >= alpha_cut
+            rgb = tuple(round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte))
+            pixels.append((rgb, opaque))
+    palette = median_cut([p for p, o in pixels if o] or [(0, 0, 0)], 255)
+    palette += [(0, 0, 0)] * (256 - len(palette))
+    cache = {}
+
+    def nearest(c):
+        if c not in cache:
+            cache[c] = min(range(256), key=lambda i: sum((palette[i][k] - c[k]) ** 2 for k in range(3)))
+        return cache[c]
+
+    xor_row = (w + 3) & ~3
+    and_row = ((w + 31) // 32) * 4
+    xor, mask = bytearray(), bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray()
+        bits = bytearray(and_row)
+        for x in range(w):
+            rgb, opaque = pixels[y * w + x]
+            row.append(nearest(rgb) if opaque else 0)
+            if not opaque:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        xor += row + b"\0" * (xor_row - w)
+        mask += bits
+    header = (40).to_bytes(4, "little") + w.to_bytes(4, "little") + (2 * h).to_bytes(4, "little")
+    header += (1).to_bytes(2, "little") + (8).to_bytes(2, "little") + b"\0" * 4
+    header += (len(xor) + len(mask)).to_bytes(4, "little") + b"\0" * 8 + (256).to_bytes(4, "little") + b"\0" * 4
+    pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    return header + pal + bytes(xor) + bytes(mask)
+
+
+def write_ico(canvases, filename):
+    images = [icon_entry_8bpp(c) for c in canvases]
+    out = bytearray((0).to_bytes(2, "little") + (1).to_bytes(2, "little") + len(images).to_bytes(2, "little"))
+    offset = 6 + 16 * len(images)
+    for c, img in zip(canvases, images):
+        out += bytes((c.w % 256, c.h % 256, 0, 0)) + (1).to_bytes(2, "little") + (8).to_bytes(2, "little")
+        out += len(img).to_bytes(4, "little") + offset.to_bytes(4, "little")
+        offset += len(img)
+    for img in images:
+        out += img
+    with open(filename, "wb") as f:
+        f.write(out)

@@ -1,0 +1,91 @@
+#include "win/dialog.h"
+
+#include <vector>
+
+#include "win/wide.h"
+
+namespace vorbel {
+
+INT_PTR Dialog::DoModal(HWND parent) {
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::OnInitDialog() {
+    DoDataExchange(Exchange::Load);
+    return true;
+}
+
+void Dialog::OnOK() {
+    if (DoDataExchange(Exchange::Save)) EndDialog(IDOK);
+}
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+std::u16string Dialog::ItemText(int id) const {
+    HWND item = Item(id);
+    std::vector<wchar_t> buf(GetWindowTextLengthW(item) + 1, L'\0');
+    const int n = GetWindowTextW(item, buf.data(), static_cast<int>(buf.size()));
+    return U(buf.data(), n > 0 ? n : 0);
+}
+
+void Dialog::SetItemText(int id, const std::u16string& text) { SetDlgItemTextW(hwnd_, id, W(text)); }
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* self = nullptr;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lp);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    // Exceptions must not cross into the system's code that called us.
+    try {
+        return self->Dispatch(msg, wp, lp);
+    } catch (...) {
+        MessageBeep(MB_ICONHAND);
+        return FALSE;
+    }
+}
+
+namespace {
+
+// Messages whose result a dialog procedure returns itself instead of through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT msg) {
+    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
+           msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM || msg == WM_QUERYDRAGICON;
+}
+
+}  // namespace
+
+INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR result = 0;
+    if (OnMessage(msg, wp, lp, result)) {
+        if (ReturnsResultDirectly(msg)) return result;
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    switch (msg) {
+        case WM_INITDIALOG:
+            return OnInitDialog() ? TRUE : FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wp) == IDOK) {
+                OnOK();
+                return TRUE;
+            }
+            if (LOWORD(wp) == IDCANCEL) {
+                OnCancel();
+                return TRUE;
+            }
+            return FALSE;
+        case WM_NCDESTROY:
+            hwnd_ = nullptr;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace vorbel

@@ -1,0 +1,50 @@
+// A thin modal dialog base: one object per dialog, `this` carried through DialogBoxParam, one
+// message handler with a few typed hooks, and a load/save data exchange.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vorbel {
+
+class Dialog {
+public:
+    explicit Dialog(int templateId) : templateId_(templateId) {}
+    virtual ~Dialog() = default;
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog's own modal loop; returns the EndDialog result, or -1 when it could not
+    // be created.
+    INT_PTR DoModal(HWND parent);
+    HWND hwnd() const { return hwnd_; }
+
+protected:
+    enum class Exchange { Load, Save };
+
+    // Moves data between controls and wherever it lives. Returning false on Save refuses OK:
+    // the dialog stays open with its contents.
+    virtual bool DoDataExchange(Exchange) { return true; }
+    // Default: loads the controls. Return false when the focus was set by hand.
+    virtual bool OnInitDialog();
+    // Default: saves, and closes with IDOK only when saving succeeded.
+    virtual void OnOK();
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // The message map: return true when handled, with the result in `result`.
+    virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result);
+
+    void EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    std::u16string ItemText(int id) const;
+    void SetItemText(int id, const std::u16string& text);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+    int templateId_;
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace vorbel
