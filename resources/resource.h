@@ -1,6 +1,7 @@
 // Resource identifiers shared by the .rc file and the code.
 #pragma once
 
+#define IDD_VORBEL 102
 #define IDI_VORBEL 128
 #define IDI_VORBEL_EXIT 129
 

@@ -35,6 +35,8 @@ protected:
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result);
 
     void EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+    // Centres the window on the work area of the monitor it is on, keeping its size.
+    void CenterOnWorkArea();
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     std::u16string ItemText(int id) const;
     void SetItemText(int id, const std::u16string& text);

@@ -1,0 +1,238 @@
+#include "app/vorbel_dlg.h"
+
+#include "app/imaging_window.h"
+#include "capture/dialog_extraction.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "setup/setup_launcher.h"
+#include "win/scoped.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+constexpr int kSmallestClient = 32, kLargestClient = 96, kDefaultClient = 64;
+constexpr DWORD kPauseAfterLinkMs = 2000;
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+}  // namespace
+
+CVorbelDlg::CVorbelDlg()
+    : Dialog(IDD_VORBEL),
+      icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORBEL), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {}
+
+CVorbelDlg::~CVorbelDlg() {
+    if (icon_) DestroyIcon(icon_);
+}
+
+ButtonSize CVorbelDlg::WindowSizeForClient(int cx, int cy) const {
+    RECT r = {0, 0, cx, cy};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_EXSTYLE)));
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+bool CVorbelDlg::OnInitDialog() {
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    RestoreRect();
+    ShowWindow(hwnd(), SW_SHOW);
+    // A later instance finds the running one by this title.
+    SetWindowTextW(hwnd(), L"Vorbel");
+    if (!pendingCommandLine.empty()) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
+    return true;
+}
+
+void CVorbelDlg::RestoreRect() {
+    const uint32_t key = GetMachineKey();
+    const std::optional<std::u16string> stored = ReadStoredSetting(Setting::WindowRect, key);
+    if (!stored) {
+        const ButtonSize size = WindowSizeForClient(kDefaultClient, kDefaultClient);
+        MoveWindow(hwnd(), 0, 0, size.cx, size.cy, TRUE);
+        CenterOnWorkArea();
+        return;
+    }
+    const ButtonRect r = ClampButtonSize(ParseButtonRect(*stored), WindowSizeForClient(kSmallestClient, kSmallestClient),
+                                         WindowSizeForClient(kLargestClient, kLargestClient));
+    if (!LiesOnScreen(r, ScreenWidth(), ScreenHeight())) {
+        CenterOnWorkArea();
+    } else {
+        MoveWindow(hwnd(), r.left, r.top, r.Width(), r.Height(), TRUE);
+    }
+}
+
+void CVorbelDlg::StoreRect() {
+    const uint32_t key = GetMachineKey();
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
+}
+
+}  // namespace vorbel
+
+namespace vorbel {
+
+bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+    switch (msg) {
+        case WM_PAINT:
+            Paint();
+            return true;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (!GetCapture()) SetCapture(hwnd());
+            return false;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            // Only the release of the button that took the capture acts.
+            if (GetCapture() == hwnd()) {
+                ReleaseCapture();
+                if (msg == WM_LBUTTONUP) RunLinkAction();
+                else OpenSetup();
+            }
+            return false;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+            const ButtonSize smallest = WindowSizeForClient(kSmallestClient, kSmallestClient);
+            const ButtonSize largest = WindowSizeForClient(kLargestClient, kLargestClient);
+            info->ptMinTrackSize = {smallest.cx, smallest.cy};
+            info->ptMaxTrackSize = {largest.cx, largest.cy};
+            info->ptMaxSize = {largest.cx, largest.cy};
+            return true;
+        }
+        case WM_SIZE:
+        case WM_SIZING:
+            InvalidateRect(hwnd(), nullptr, TRUE);
+            return false;
+        case WM_MOVING: {
+            auto* r = reinterpret_cast<RECT*>(lp);
+            const ButtonRect kept = KeepOnScreen({r->left, r->top, r->right, r->bottom}, ScreenWidth(), ScreenHeight());
+            *r = {kept.left, kept.top, kept.right, kept.bottom};
+            result = TRUE;
+            return true;
+        }
+        case WM_DESTROY:
+            StoreRect();
+            return false;
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<INT_PTR>(icon_);
+            return true;
+        case WM_VORBEL_HANDOFF:
+            OnHandOff();
+            return true;
+        case WM_VORBEL_REMOTE:
+            if (lp == WM_LBUTTONUP) RunLinkAction();
+            else if (lp == WM_RBUTTONUP) ShowContextMenu();
+            return true;
+        case WM_COMMAND:
+            if (LOWORD(wp) == ID_VORBEL_SETUP) {
+                OpenSetup();
+                return true;
+            }
+            if (LOWORD(wp) == ID_VORBEL_QUIT) {
+                PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+void CVorbelDlg::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (IsIconic(hwnd())) {
+        SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
+        EndPaint(hwnd(), &ps);
+        return;
+    }
+    const int w = client.right, h = client.bottom;
+    const uint32_t key = GetMachineKey();
+    int iconId = IDI_VORBEL, cx = w, cy = h;
+    if (ReadSettingInt(Setting::ExitMode, key) != 0) {
+        const int target = ReadSettingInt(Setting::ImagingTarget, key);
+        if (FindOpenImagingProgram(target).window) iconId = IDI_VORBEL_EXIT;
+        cx = cy = ExitModeIconSize(w, h);
+    }
+    UniqueIcon icon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
+    if (icon) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        DrawIconEx(dc, 0, 0, icon.get(), w, h, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), DI_NORMAL);
+    }
+    EndPaint(hwnd(), &ps);
+}
+
+void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
+    ShowWindow(hwnd(), SW_HIDE);
+    CDialogExtraction(commandLine).DoModal(hwnd());
+}
+
+void CVorbelDlg::OnHandOff() {
+    if (pendingCommandLine.empty()) {
+        pendingCommandLine = ReadHandedCommandLine();
+        WriteHandedCommandLine(u"");
+    }
+    if (pendingCommandLine.empty()) return;
+    RunConfirmation(pendingCommandLine);
+    pendingCommandLine.clear();
+    Sleep(kPauseAfterLinkMs);
+    ShowWindow(hwnd(), SW_SHOW);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CVorbelDlg::RunLinkAction() {
+    const uint32_t key = GetMachineKey();
+    const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    if (target == -1) {
+        MessageBeep(MB_ICONHAND);
+        return;
+    }
+    if (ReadSettingInt(Setting::ExitMode, key) != 0) {
+        const ImagingWindowLookup open = FindOpenImagingProgram(target);
+        if (target == 1 && open.keyError != ERROR_SUCCESS) {
+            wchar_t* text = nullptr;
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(open.keyError), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+            MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
+            LocalFree(text);
+        } else if (open.window) {
+            SendMessageW(open.window, WM_CLOSE, 0, 0);
+            InvalidateRect(hwnd(), nullptr, TRUE);
+            return;
+        }
+    }
+    RunConfirmation(u"");
+    Sleep(kPauseAfterLinkMs);
+    ShowWindow(hwnd(), SW_SHOW);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CVorbelDlg::OpenSetup() {
+    ShowWindow(hwnd(), SW_HIDE);
+    RunSetupDialog(hwnd());
+    ShowWindow(hwnd(), SW_SHOW);
+}
+
+void CVorbelDlg::ShowContextMenu() {
+    POINT at;
+    GetCursorPos(&at);
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, ID_VORBEL_SETUP, L"Setup");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, ID_VORBEL_QUIT, L"Quitter");
+    // Without the foreground, a click elsewhere would not dismiss the menu.
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(menu, TPM_CENTERALIGN, at.x, at.y, 0, hwnd(), nullptr);
+    PostMessageW(hwnd(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+}  // namespace vorbel

@@ -1,0 +1,46 @@
+// The launch button: a small always-on-top tool window showing the program's icon. Left click
+// runs a link, right click opens Setup; a later instance hands its command line to it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/button_geometry.h"
+#include "win/dialog.h"
+
+namespace vorbel {
+
+inline constexpr UINT WM_VORBEL_HANDOFF = WM_APP;            // a later instance left "CmdLine"
+inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;         // lParam: WM_LBUTTONUP or WM_RBUTTONUP
+inline constexpr int ID_VORBEL_SETUP = 66;
+inline constexpr int ID_VORBEL_QUIT = 67;
+
+class CVorbelDlg : public Dialog {
+public:
+    CVorbelDlg();
+    ~CVorbelDlg() override;
+
+    // The command line waiting for a link; empty when nothing is pending.
+    std::u16string pendingCommandLine;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+
+private:
+    ButtonSize WindowSizeForClient(int cx, int cy) const;
+    void RestoreRect();
+    void StoreRect();
+    void Paint();
+    void OnHandOff();
+    void RunLinkAction();
+    void OpenSetup();
+    void ShowContextMenu();
+    // Hides the button, runs a confirmation, and shows the button again 2 s later.
+    void RunConfirmation(const std::u16string& commandLine);
+
+    HICON icon_;
+};
+
+}  // namespace vorbel
