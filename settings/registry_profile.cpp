@@ -24,17 +24,18 @@ UniqueHKey OpenSection(const std::u16string& path) {
 
 }  // namespace
 
-std::u16string ProfileKeyPath(std::u16string_view section) {
+std::u16string ProfileKeyPath(std::u16string_view section, std::u16string_view profileName) {
     std::u16string path = u"Software\\";
     path += U(kRegistryCompany);
     path += u'\\';
-    path += OwnModuleBaseName();
+    path += profileName.empty() ? OwnModuleBaseName() : std::u16string(profileName);
     path += u'\\';
     path += section;
     return path;
 }
 
-RegistryProfile::RegistryProfile(std::u16string_view section) : keyPath_(ProfileKeyPath(section)) {}
+RegistryProfile::RegistryProfile(std::u16string_view section, std::u16string_view profileName)
+    : keyPath_(ProfileKeyPath(section, profileName)) {}
 
 std::u16string RegistryProfile::GetString(std::u16string_view entry) {
     UniqueHKey key = OpenSection(keyPath_);

@@ -10,13 +10,14 @@ namespace vorbel {
 
 inline constexpr wchar_t kRegistryCompany[] = L"ZEMO";
 
-// "Software\ZEMO\<base name>\<section>", relative to HKEY_CURRENT_USER.
-std::u16string ProfileKeyPath(std::u16string_view section);
+// "Software\ZEMO\<profile name>\<section>", relative to HKEY_CURRENT_USER. The profile name is
+// the executable's base name unless given.
+std::u16string ProfileKeyPath(std::u16string_view section, std::u16string_view profileName = {});
 
 // Every call opens the key anew: nothing is cached between reads, as another instance may write.
 class RegistryProfile : public ProfileSection {
 public:
-    explicit RegistryProfile(std::u16string_view section = kProfileSection);
+    explicit RegistryProfile(std::u16string_view section = kProfileSection, std::u16string_view profileName = {});
 
     // REG_SZ only; anything else, or a missing key or value, reads as "".
     std::u16string GetString(std::u16string_view entry) override;

@@ -6,6 +6,7 @@ packages=(
   cmake g++ clang make googletest            # native core, its tests and the fuzz targets
   g++-mingw-w64-i686-posix                   # the 32-bit Windows program
   wine wine32:i386 xvfb xauth                # running it, and its tests, under Wine on Xvfb
+  nsis                                       # the installer
   locales                                    # Wine tests run with the practices' French locale
 )
 

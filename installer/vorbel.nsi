@@ -1,0 +1,112 @@
+; Vorbel's installer. Built by the "installer" target:
+;   makensis -DVERSION=x.y.z -DEXE=... -DPRESET=... -DICON=... -DOUTFILE=... vorbel.nsi
+; Silent deployment: Vorbel-Setup-x.y.z.exe /S [/STARTUP=0|1] [/TARGET=N] [/PROGRAM=path]
+;   [/CONVENTION=N] [/INFOSERVER=url] [/D=install folder, last and unquoted]
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+
+Name "Vorbel"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Vorbel"
+BrandingText "Vorbel ${VERSION}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1036 "ProductName" "Vorbel"
+VIAddVersionKey /LANG=1036 "FileDescription" "Installation de Vorbel"
+VIAddVersionKey /LANG=1036 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1036 "LegalCopyright" "© Vorbel"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorbel"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "French"
+
+Section "Vorbel" SecProgram
+  SectionIn RO
+  ; The preset comes first: a refused value must leave nothing half-installed.
+  Call PresetSettings
+  SetOutPath "$INSTDIR"
+  File "/oname=Vorbel.exe" "${EXE}"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Vorbel.lnk" "$INSTDIR\Vorbel.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Vorbel"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Vorbel"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Vorbel.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+SectionEnd
+
+; The same value as Setup's "Ajouter au groupe démarrage": the exe's full path, unquoted.
+Section "Démarrer Vorbel avec Windows" SecStartup
+  WriteRegStr HKCU "${RUN_KEY}" "Vorbel" "$INSTDIR\Vorbel.exe"
+SectionEnd
+
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/STARTUP=" $R1
+  ${IfNot} ${Errors}
+  ${AndIf} $R1 == "0"
+    SectionSetFlags ${SecStartup} 0
+  ${EndIf}
+FunctionEnd
+
+; Writes the settings given on the command line with Vorbel's own settings code.
+Function PresetSettings
+  ${GetParameters} $R0
+  StrCpy $R9 ""
+  ClearErrors
+  ${GetOptions} $R0 "/TARGET=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --target "$R1"'
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/PROGRAM=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --program "$R1"'
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/CONVENTION=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --convention "$R1"'
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/INFOSERVER=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --info-server "$R1"'
+  ${EndIf}
+  ${If} $R9 == ""
+    Return
+  ${EndIf}
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
+  ExecWait '"$PLUGINSDIR\vorbel_preset.exe"$R9' $R2
+  ${If} $R2 != 0
+    MessageBox MB_ICONSTOP "Les paramètres donnés à l'installation sont invalides ; Vorbel n'a pas été installé." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+
+; The user's settings (HKCU\Software\ZEMO) stay: a reinstall finds them again.
+Section "Uninstall"
+  Delete "$INSTDIR\Vorbel.exe"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Vorbel.lnk"
+  DeleteRegValue HKCU "${RUN_KEY}" "Vorbel"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,105 @@
+// The installer's round trip under Wine: silent install with presets, a start, an uninstall.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+#include "tests/win/vorbel_process.h"
+#include "tests/win/win_test_support.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::wstring SetupExe() { return test::TestBinDir() + L"Vorbel-Setup-" VORBEL_VERSION_W L".exe"; }
+
+std::wstring InstallDir() {
+    wchar_t folder[MAX_PATH];
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Vorbel";
+}
+
+std::wstring StartMenuShortcut() {
+    wchar_t folder[MAX_PATH];
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Vorbel.lnk";
+}
+
+std::wstring RunEntry() {
+    const auto raw = test::ReadRawValue(HKEY_CURRENT_USER, kRunKey, L"Vorbel");
+    if (!raw.present || raw.type != REG_SZ) return L"";
+    return std::wstring(reinterpret_cast<const wchar_t*>(raw.bytes.data()));
+}
+
+class InstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        test::ClearVorbelProfile();
+        const std::wstring dir = InstallDir();
+        if (test::FileExists(dir + L"\\Uninstall.exe")) {
+            test::RunProcess(L"\"" + dir + L"\\Uninstall.exe\" /S _?=" + dir, 60000);
+        }
+        DeleteFileW((dir + L"\\Uninstall.exe").c_str());
+        RemoveDirectoryW(dir.c_str());
+        SHDeleteValueW(HKEY_CURRENT_USER, kRunKey.c_str(), L"Vorbel");
+    }
+    std::u16string Stored(Setting s) {
+        RegistryProfile profile = test::VorbelProfile();
+        return ReadSetting(profile, s, GetMachineKey());
+    }
+};
+
+TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings) {
+    ASSERT_TRUE(test::FileExists(SetupExe()));
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() +
+                                   L"\" /S /TARGET=3 \"/PROGRAM=C:\\Program Files\\Radio\\viewer.exe\" /CONVENTION=2"
+                                   L" /INFOSERVER=https://localhost:8443/",
+                               120000),
+              0);
+    const std::wstring exe = InstallDir() + L"\\Vorbel.exe";
+    EXPECT_TRUE(test::FileExists(exe));
+    EXPECT_TRUE(test::FileExists(StartMenuShortcut()));
+    EXPECT_EQ(RunEntry(), exe) << "the same startup entry as Setup's";
+    EXPECT_EQ(Stored(Setting::ImagingTarget), u"3");
+    EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Program Files\\Radio\\viewer.exe");
+    EXPECT_EQ(Stored(Setting::CommandLineConvention), u"176");
+    EXPECT_EQ(test::VorbelProfile().GetString(u"InfoServer"), u"https://localhost:8443/");
+
+    {
+        test::VorbelProcess vorbel(exe);
+        ASSERT_TRUE(vorbel.Start());
+        EXPECT_TRUE(vorbel.Quit());
+    }
+
+    ASSERT_EQ(test::RunProcess(L"\"" + InstallDir() + L"\\Uninstall.exe\" /S _?=" + InstallDir(), 60000), 0);
+    EXPECT_FALSE(test::FileExists(exe));
+    EXPECT_FALSE(test::FileExists(StartMenuShortcut()));
+    EXPECT_EQ(RunEntry(), L"");
+    EXPECT_EQ(Stored(Setting::ImagingTarget), u"3") << "the user's settings stay";
+}
+
+TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
+    struct Case {
+        const wchar_t* options;
+    };
+    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"\"/PROGRAM=C:\\R\u0153ntgen\\x.exe\""}}) {
+        SCOPED_TRACE(std::string(c.options, c.options + wcslen(c.options)));
+        EXPECT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S " + c.options, 120000), 2);
+        EXPECT_FALSE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
+        EXPECT_EQ(RunEntry(), L"");
+    }
+}
+
+TEST_F(InstallerTest, StartupEntryCanBeDeclined) {
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /STARTUP=0", 120000), 0);
+    EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
+    EXPECT_EQ(RunEntry(), L"");
+}
+
+}  // namespace
+}  // namespace vorbel
