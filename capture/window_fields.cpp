@@ -1,0 +1,89 @@
+#include "capture/window_fields.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "settings/settings.h"
+#include "setup/field_locator.h"
+#include "setup/locator_text.h"
+#include "win/foreign_message.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+constexpr char16_t kWinDevClass[] = u"WinDevObject";
+constexpr char16_t kVisioDentClass[] = u"FENETRE_VISIODENT32";
+constexpr WPARAM kVisioDentReadCommand = 30036;
+// Time for the practice program to act on what it was sent before its fields are read.
+constexpr DWORD kPreparationPauseMs = 2000;
+
+// Key-message lParams: repeat count 1; bit 29 Alt held, bit 30 key was down, bit 31 released.
+constexpr LPARAM KeyLParam(uint32_t bits) { return static_cast<LPARAM>(static_cast<LONG>(bits)); }
+constexpr LPARAM kAltKeyDown = KeyLParam(0x20000001u);
+constexpr LPARAM kAltChar = KeyLParam(0x00000001u);
+constexpr LPARAM kAltKeyUp = KeyLParam(0xE0000001u);
+constexpr LPARAM kKeyDown = KeyLParam(0x00000001u);
+constexpr LPARAM kKeyUp = KeyLParam(0xC0000001u);
+
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// The top-level window of the locator's class when that class is the one asked for (any case).
+HWND OpenWindowOf(const std::u16string& locator, const char16_t* programClass) {
+    const auto parsed = ParseFieldLocator(locator);
+    if (!parsed || !SameClassName(parsed->className, programClass)) return nullptr;
+    return FindWindowW(W(parsed->className), nullptr);
+}
+
+void PrepareReading(const std::u16string& chartNumberLocator) {
+    if (HWND windev = OpenWindowOf(chartNumberLocator, kWinDevClass)) {
+        SendToForeignWindow(windev, WM_SYSKEYDOWN, 'E', kAltKeyDown);
+        SendToForeignWindow(windev, WM_SYSCHAR, 'e', kAltChar);
+        SendToForeignWindow(windev, WM_SYSKEYUP, 'E', kAltKeyUp);
+        WaitCursor wait;
+        Sleep(kPreparationPauseMs);
+    } else if (HWND visiodent = OpenWindowOf(chartNumberLocator, kVisioDentClass)) {
+        WaitCursor wait;
+        SendToForeignWindow(visiodent, WM_COMMAND, kVisioDentReadCommand, 0);
+        Sleep(kPreparationPauseMs);
+    }
+}
+
+void FinishReading(const std::u16string& firstNameLocator) {
+    if (HWND windev = OpenWindowOf(firstNameLocator, kWinDevClass)) {
+        SendToForeignWindow(windev, WM_KEYDOWN, VK_ESCAPE, kKeyDown);
+        SendToForeignWindow(windev, WM_KEYUP, VK_ESCAPE, kKeyUp);
+    }
+}
+
+}  // namespace
+
+PatientRecord ReadWindowFields(uint32_t key) {
+    FieldLocators locators;
+    locators.chartNumber = ReadSetting(Setting::ChartNumberLocator, key);
+    locators.lastName = ReadSetting(Setting::LastNameLocator, key);
+    locators.firstName = ReadSetting(Setting::FirstNameLocator, key);
+    return ReadWindowFields(locators);
+}
+
+PatientRecord ReadWindowFields(const FieldLocators& locators) {
+    PrepareReading(locators.chartNumber);
+    PatientRecord record;
+    record.ChartNumber = ReadControlValue(FindLocatedControl(locators.chartNumber));
+    record.LastName = ReadControlValue(FindLocatedControl(locators.lastName));
+    record.FirstName = ReadControlValue(FindLocatedControl(locators.firstName));
+    FinishReading(locators.firstName);
+    return record;
+}
+
+}  // namespace vorbel

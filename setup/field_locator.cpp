@@ -1,0 +1,193 @@
+#include "setup/field_locator.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "settings/settings_store.h"
+#include "setup/locator_text.h"
+#include "win/foreign_message.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+bool g_pointOnlyMode = false;
+
+// Far deeper than any real window tree: bounds the climbs and descents when a tree changes
+// while we walk it.
+constexpr int kMaxDepth = 1024;
+// A combo item this long is not a patient field; its text is not fetched.
+constexpr LRESULT kMaxComboItemLength = 1 << 20;
+constexpr size_t kMaxValueLength = 1023;
+
+bool HasChildStyle(HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_CHILD) != 0; }
+
+HWND TopWindowOf(HWND w) {
+    for (int depth = 0; depth < kMaxDepth && HasChildStyle(w); ++depth) {
+        HWND parent = GetParent(w);
+        if (!parent) break;
+        w = parent;
+    }
+    return w;
+}
+
+// 1-based, in first-child / next-sibling order.
+int32_t ChildPosition(HWND w) {
+    int32_t position = 1;
+    for (HWND c = GetWindow(GetParent(w), GW_CHILD); c && c != w; c = GetWindow(c, GW_HWNDNEXT)) ++position;
+    return position;
+}
+
+POINT ClientCentre(HWND w, HWND to) {
+    RECT rc = {};
+    GetClientRect(w, &rc);
+    MapWindowPoints(w, to, reinterpret_cast<POINT*>(&rc), 2);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// The c-th child (from 1), or nullptr when the children run out first.
+HWND NthChild(HWND parent, int32_t c) {
+    if (c < 1) return nullptr;
+    HWND w = GetWindow(parent, GW_CHILD);
+    while (w && --c > 0) w = GetWindow(w, GW_HWNDNEXT);
+    return w;
+}
+
+// The path leads to the control's parent; among its children, the last visible one whose
+// rectangle holds the centre, scaled to the top window's present size, is the control.
+HWND FindByStructure(HWND top, const ParsedLocator& locator) {
+    HWND parent = top;
+    for (int32_t position : locator.path) {
+        parent = NthChild(parent, position);
+        if (!parent) return nullptr;
+    }
+    RECT client = {};
+    GetClientRect(top, &client);
+    const POINT scaled = {MulDiv(locator.x, client.right - client.left, locator.width),
+                          MulDiv(locator.y, client.bottom - client.top, locator.height)};
+    HWND candidate = nullptr;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r = {};
+        GetWindowRect(c, &r);
+        MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
+        if (PtInRect(&r, scaled) && IsWindowVisible(c)) candidate = c;
+    }
+    return candidate;
+}
+
+std::u16string Cut(std::u16string text) {
+    if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+    return text;
+}
+
+std::u16string ReadComboSelection(HWND combo) {
+    const auto selection = SendToForeignWindow(combo, CB_GETCURSEL, 0, 0);
+    if (!selection || *selection == CB_ERR) return {};
+    // CB_GETLBTEXT takes no buffer size: ask for the length first and leave room to spare, in
+    // case the item grows between the two messages.
+    const auto length = SendToForeignWindow(combo, CB_GETLBTEXTLEN, *selection, 0);
+    if (!length || *length < 0 || *length > kMaxComboItemLength) return {};
+    std::vector<wchar_t> buffer(static_cast<size_t>(*length) + 1 + 1024, L'\0');
+    const auto copied =
+        SendToForeignWindow(combo, CB_GETLBTEXT, *selection, reinterpret_cast<LPARAM>(buffer.data()));
+    if (!copied || *copied == CB_ERR) return {};
+    buffer.back() = L'\0';
+    return Cut(U(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
+}
+
+}  // namespace
+
+std::u16string BuildFieldLocator(HWND window) {
+    if (!window || !IsWindow(window)) return {};
+    const HWND top = TopWindowOf(window);
+
+    LocatorParts parts;
+    const POINT centre = ClientCentre(window, top);
+    parts.x = centre.x;
+    parts.y = centre.y;
+    HWND ancestor = GetParent(window);
+    for (int depth = 0; depth < kMaxDepth && ancestor && HasChildStyle(ancestor); ++depth) {
+        parts.path.insert(parts.path.begin(), ChildPosition(ancestor));
+        ancestor = GetParent(ancestor);
+    }
+    wchar_t className[kMaxLocatorClassLength + 1] = {};
+    const int classLength = GetClassNameW(top, className, kMaxLocatorClassLength + 1);
+    parts.className = U(className, static_cast<size_t>(std::max(classLength, 0)));
+    RECT client = {};
+    GetClientRect(top, &client);
+    parts.width = client.right;
+    parts.height = client.bottom;
+    const POINT screen = ClientCentre(window, HWND_DESKTOP);
+    parts.screen = {screen.x, screen.y};
+
+    std::u16string locator = FormatFieldLocator(parts);
+    // Cut by the store, or changed by its scrambling, a locator would name another control.
+    if (!CanStoreExactly(Setting::ChartNumberLocator, locator)) return {};
+    return locator;
+}
+
+HWND FindLocatedControl(std::u16string_view text) {
+    const auto locator = ParseFieldLocator(text);
+    if (!locator) return nullptr;
+    if (!g_pointOnlyMode) {
+        const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
+        if (!top || !locator->hasStructure) return nullptr;
+        if (HWND found = FindByStructure(top, *locator)) return found;
+    }
+    if (!locator->screen) return nullptr;
+    return ControlAtScreenPoint({locator->screen->x, locator->screen->y});
+}
+
+HWND ControlAtScreenPoint(POINT screen) {
+    HWND h = WindowFromPoint(screen);
+    if (!h || h == GetDesktopWindow()) return nullptr;
+    POINT point = screen;
+    ScreenToClient(h, &point);
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        const HWND c = ChildWindowFromPointEx(h, point, CWP_SKIPINVISIBLE);
+        if (!c) {
+            if (depth == 0) return nullptr;  // on the frame or caption of the window under the point
+            break;                           // on the border of a child: that child
+        }
+        if (c == h) break;
+        MapWindowPoints(h, c, &point, 1);
+        h = c;
+    }
+    ClientToScreen(h, &point);
+    // A group frame or a panel listed before the control may also hold the point: the last
+    // visible sibling that holds it wins. Top-level windows are left out: those after h lie
+    // beneath it, out of sight at that point.
+    HWND result = h;
+    if (HasChildStyle(h)) {
+        for (HWND s = GetWindow(h, GW_HWNDNEXT); s; s = GetWindow(s, GW_HWNDNEXT)) {
+            RECT r = {};
+            GetWindowRect(s, &r);
+            if (IsWindowVisible(s) && PtInRect(&r, point)) result = s;
+        }
+    }
+    return result;
+}
+
+std::u16string ReadControlValue(HWND window) {
+    if (!window) return {};
+    wchar_t className[kMaxLocatorClassLength + 1] = {};
+    const int classLength = GetClassNameW(window, className, kMaxLocatorClassLength + 1);
+    const std::u16string cls = U(className, static_cast<size_t>(std::max(classLength, 0)));
+    if (SameClassName(cls, u"Button")) {
+        const auto checked = SendToForeignWindow(window, BM_GETCHECK, 0, 0);
+        if (!checked) return {};
+        return *checked != 0 ? u"1" : u"0";
+    }
+    if (SameClassName(cls, u"ComboBox")) return ReadComboSelection(window);
+    wchar_t text[kMaxValueLength + 1] = {};
+    if (!SendToForeignWindow(window, WM_GETTEXT, kMaxValueLength + 1, reinterpret_cast<LPARAM>(text))) return {};
+    text[kMaxValueLength] = L'\0';
+    return U(text, wcsnlen(text, kMaxValueLength));
+}
+
+void SetPointOnlyMode(bool on) { g_pointOnlyMode = on; }
+
+bool IsPointOnlyMode() { return g_pointOnlyMode; }
+
+}  // namespace vorbel

@@ -1,0 +1,142 @@
+// Capture from practice-program windows, with the messages that drive WinDev and VisioDent as
+// the stand-in practice programs record them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "capture/window_fields.h"
+#include "settings/settings.h"
+#include "settings/text.h"
+#include "setup/field_locator.h"
+#include "tests/win/standin_process.h"
+#include "tests/win/win_test_support.h"
+#include "tools/practice_standin_ids.h"
+
+namespace vorbel {
+
+void PrintTo(const PatientRecord& r, std::ostream* os) {
+    *os << "{" << ToUtf8(r.ChartNumber) << "|" << ToUtf8(r.LastName) << "|" << ToUtf8(r.FirstName) << "}";
+}
+
+namespace {
+
+using test::StandIn;
+using Lines = std::vector<std::string>;
+namespace si = standin;
+
+const Lines kAltE = {"WM_SYSKEYDOWN 0x45 0x20000001", "WM_SYSCHAR 0x65 0x1", "WM_SYSKEYUP 0x45 0xE0000001"};
+const Lines kEscape = {"WM_KEYDOWN 0x1B 0x1", "WM_KEYUP 0x1B 0xC0000001"};
+const Lines kVisioDentCommand = {"WM_COMMAND 0x7554 0x0"};
+
+Lines Join(const Lines& a, const Lines& b) {
+    Lines all = a;
+    all.insert(all.end(), b.begin(), b.end());
+    return all;
+}
+
+// Lower-case letters in the class: class names are compared without regard to case.
+std::u16string LowerCaseClass(std::u16string locator) {
+    const size_t from = locator.find(u';', locator.find(u';') + 1) + 1;
+    for (size_t i = from; i < locator.size() && locator[i] != u';'; ++i) {
+        if (locator[i] >= u'A' && locator[i] <= u'Z') locator[i] = static_cast<char16_t>(locator[i] + 32);
+    }
+    return locator;
+}
+
+class WindowFieldsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
+        key_ = GetMachineKey();
+    }
+    void TearDown() override {
+        SetPointOnlyMode(false);
+        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
+    }
+
+    PatientRecord CaptureFromSettings(const FieldLocators& l) {
+        WriteSetting(Setting::ChartNumberLocator, key_, l.chartNumber);
+        WriteSetting(Setting::LastNameLocator, key_, l.lastName);
+        WriteSetting(Setting::FirstNameLocator, key_, l.firstName);
+        return ReadWindowFields(key_);
+    }
+
+    static FieldLocators LocatorsOf(const StandIn& form) {
+        return {BuildFieldLocator(form.Control(si::kChartNumber)), BuildFieldLocator(form.Control(si::kLastName)),
+                BuildFieldLocator(form.Control(si::kFirstName))};
+    }
+
+    test::TempDir dir_;
+    uint32_t key_ = 0;
+};
+
+TEST_F(WindowFieldsTest, PreparationAndClosingFollowTheClassesOfTheFirstAndLastLocators) {
+    StandIn windev(L"--pos=10,10 --class=WinDevObject --chart=1234 --last=DUPONT --first=\u00c9lise",
+                   dir_.File(L"windev.txt"));
+    StandIn visiodent(L"--pos=660,10 --class=FENETRE_VISIODENT32 --chart=5678 --last=MARTIN --first=L\u00e9a",
+                      dir_.File(L"visiodent.txt"));
+    StandIn other(L"--pos=10,520 --class=PmsPatientForm --chart=9012 --last=LEROY --first=Zo\u00e9");
+    const FieldLocators w = LocatorsOf(windev), v = LocatorsOf(visiodent), o = LocatorsOf(other);
+
+    struct Case {
+        const char* what;
+        FieldLocators locators;
+        PatientRecord expected;
+        Lines windevGets;
+        Lines visiodentGets;
+    };
+    const Case cases[] = {
+        {"all WinDev", w, {u"1234", u"DUPONT", u"\u00c9lise"}, Join(kAltE, kEscape), {}},
+        {"WinDev first only", {w.chartNumber, w.lastName, o.firstName}, {u"1234", u"DUPONT", u"Zo\u00e9"}, kAltE, {}},
+        {"WinDev last only", {o.chartNumber, w.lastName, w.firstName}, {u"9012", u"DUPONT", u"\u00c9lise"}, kEscape, {}},
+        {"VisioDent in other letter case", {LowerCaseClass(v.chartNumber), v.lastName, v.firstName},
+         {u"5678", u"MARTIN", u"L\u00e9a"}, {}, kVisioDentCommand},
+        {"VisioDent last only", {o.chartNumber, o.lastName, v.firstName}, {u"9012", u"LEROY", u"L\u00e9a"}, {}, {}},
+        {"nothing configured", {}, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        windev.ClearRecord();
+        visiodent.ClearRecord();
+        EXPECT_EQ(CaptureFromSettings(c.locators), c.expected) << c.what;
+        EXPECT_EQ(windev.Recorded(), c.windevGets) << c.what;
+        EXPECT_EQ(visiodent.Recorded(), c.visiodentGets) << c.what;
+    }
+}
+
+TEST_F(WindowFieldsTest, PointOnlyModeStillDrivesTheProgramFoundByClass) {
+    StandIn windev(L"--pos=10,10 --class=WinDevObject --active=0", dir_.File(L"windev.txt"));
+    // The check box as the first-name field reads as 0.
+    FieldLocators locators = LocatorsOf(windev);
+    locators.firstName = BuildFieldLocator(windev.Control(si::kActive));
+    // The structure of the last name with the screen point of the chart number: which of the two
+    // is read shows which lookup ran.
+    const std::u16string& chart = locators.chartNumber;
+    const std::u16string& last = locators.lastName;
+    locators.chartNumber = last.substr(0, last.find(u'|')) + chart.substr(chart.find(u'|'));
+
+    SetPointOnlyMode(true);
+    EXPECT_EQ(ReadWindowFields(locators), (PatientRecord{u"1234", u"DUPONT", u"0"}));
+    EXPECT_EQ(windev.Recorded(), Join(kAltE, kEscape));
+}
+
+TEST_F(WindowFieldsTest, ClosedPracticeProgramLeavesTheFieldsEmpty) {
+    FieldLocators locators;
+    {
+        StandIn windev(L"--pos=10,10 --class=WinDevObject");
+        locators = LocatorsOf(windev);
+    }
+    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+}
+
+TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
+    StandIn windev(L"--pos=10,10 --class=WinDevObject", dir_.File(L"windev.txt"));
+    const FieldLocators locators = LocatorsOf(windev);
+    windev.Hang();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    EXPECT_EQ(windev.Recorded(), Lines{}) << "the hung program handled nothing";
+}
+
+}  // namespace
+}  // namespace vorbel
