@@ -38,6 +38,7 @@ protected:
         DeleteFileW(W(LogFilePath()));
         TheDiagnosticLog().Clear();
         key_ = GetMachineKey();
+        hooks_ = DefaultHandOffHooks();
         hooks_.errorBeep = [this] { ++beeps_; };
         hooks_.showFileError = [this](HWND, const std::u16string& text) { messages_.push_back(text); };
         hooks_.dumpKeysHeld = [this] { return dumpKeys_; };

@@ -60,3 +60,28 @@ TEST(HandOffSystem, ComputerNameIsTheSystemOne) {
 
 }  // namespace
 }  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+struct KeyCase {
+    BYTE key;  // 0: none
+    bool held;
+};
+
+class DumpKeysTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(DumpKeysTest, ShiftOrCtrlHeldAtTheMomentOfTheCall) {
+    const KeyCase& c = GetParam();
+    if (c.key) keybd_event(c.key, 0, 0, 0);
+    const bool held = DumpKeysHeld();
+    if (c.key) keybd_event(c.key, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_EQ(held, c.held);
+    EXPECT_FALSE(DumpKeysHeld()) << "released";
+}
+
+INSTANTIATE_TEST_SUITE_P(All, DumpKeysTest, ::testing::Values(
+    KeyCase{0, false}, KeyCase{VK_SHIFT, true}, KeyCase{VK_CONTROL, true}, KeyCase{VK_MENU, false}));
+
+}  // namespace
+}  // namespace vorbel
