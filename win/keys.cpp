@@ -8,7 +8,9 @@ bool IsShiftOrCtrlHeld() {
     // The first answers also report presses since the last call; drop them and ask again.
     GetAsyncKeyState(VK_SHIFT);
     GetAsyncKeyState(VK_CONTROL);
-    return GetAsyncKeyState(VK_SHIFT) != 0 || GetAsyncKeyState(VK_CONTROL) != 0;
+    SHORT held = GetAsyncKeyState(VK_SHIFT);
+    if (held == 0) held = GetAsyncKeyState(VK_CONTROL);
+    return held != 0;
 }
 
 }  // namespace vorbel

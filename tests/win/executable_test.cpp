@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
 
 namespace vorbel {
@@ -41,8 +42,13 @@ TEST(Executable, VersionResourceIsFrenchWithProductName) {
     EXPECT_EQ(std::wstring(product), L"Vorbel");
 }
 
-TEST(Executable, StartsAndEnds) {
-    EXPECT_EQ(test::RunProcess(L"\"" + VorbelExe() + L"\"", 30000), 0);
+TEST(Executable, StartsAndEndsWithExitCodeZero) {
+    test::ClearVorbelProfile();
+    test::VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    ASSERT_TRUE(vorbel.Quit());
+    EXPECT_EQ(vorbel.ExitCode(), 0u);
+    test::ClearVorbelProfile();
 }
 
 }  // namespace

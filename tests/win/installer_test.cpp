@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -57,7 +58,7 @@ protected:
 TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings) {
     ASSERT_TRUE(test::FileExists(SetupExe()));
     ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() +
-                                   L"\" /S /TARGET=3 \"/PROGRAM=C:\\Program Files\\Radio\\viewer.exe\" /CONVENTION=2"
+                                   L"\" /S /TARGET=3 /PROGRAM=\"C:\\Program Files\\Radio\\viewer.exe\" /CONVENTION=2"
                                    L" /INFOSERVER=https://localhost:8443/",
                                120000),
               0);
@@ -87,7 +88,7 @@ TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
         const wchar_t* options;
     };
-    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"\"/PROGRAM=C:\\R\u0153ntgen\\x.exe\""}}) {
+    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""}}) {
         SCOPED_TRACE(std::string(c.options, c.options + wcslen(c.options)));
         EXPECT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S " + c.options, 120000), 2);
         EXPECT_FALSE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));

@@ -1,0 +1,43 @@
+#include "capture/file_error_message.h"
+
+#include <windows.h>
+
+namespace vorbel {
+namespace {
+
+// Guillemets with non-breaking spaces, so that a long path never leaves one alone on a line.
+std::u16string Named(std::u16string_view path) { return u"\u00ab\u00a0" + std::u16string(path) + u"\u00a0\u00bb"; }
+
+}  // namespace
+
+std::u16string FileErrorMessage(const FileError& error, FileAction action) {
+    const std::u16string file = u"Le fichier " + Named(error.path);
+    switch (error.code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            if (action == FileAction::Create) {
+                return u"Impossible de cr\u00e9er le fichier " + Named(error.path) + u"\u00a0: son dossier est introuvable.";
+            }
+            return file + u" est introuvable.";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return file + u" est utilis\u00e9 par un autre programme (violation de partage). "
+                          u"R\u00e9essayez dans un instant.";
+        default:
+            return u"Impossible d'\u00e9crire dans le fichier " + Named(error.path) + u".";
+    }
+}
+
+std::u16string LinkageNotReplacedMessage(std::u16string_view path) {
+    return u"Le fichier " + Named(path) + u" n'a pas pu \u00eatre remplac\u00e9. Le programme d'imagerie "
+           u"n'est pas lanc\u00e9, pour qu'il n'ouvre pas le patient pr\u00e9c\u00e9dent.";
+}
+
+std::u16string RecordTooLongMessage(std::u16string_view path) {
+    return u"Les donn\u00e9es du patient sont trop longues pour le fichier d'\u00e9change " + Named(path) + u".";
+}
+
+}  // namespace vorbel

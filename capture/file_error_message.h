@@ -1,0 +1,24 @@
+// The French texts of the warning box that refuses a hand-off because of a file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "win/file_error.h"
+
+namespace vorbel {
+
+// What was being done when the error came: opening a file that must exist, or creating one.
+enum class FileAction { Open, Create };
+
+// By the system error: not found (for a file being created: its folder), in use by another
+// program (sharing or lock violation), or cannot be written. Each names the file.
+std::u16string FileErrorMessage(const FileError& error, FileAction action = FileAction::Open);
+
+// Linkage.xml is present and could not be replaced with the new patient.
+std::u16string LinkageNotReplacedMessage(std::u16string_view path);
+
+// The patient's data do not fit in an exchange-file record.
+std::u16string RecordTooLongMessage(std::u16string_view path);
+
+}  // namespace vorbel

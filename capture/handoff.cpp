@@ -1,0 +1,132 @@
+#include "capture/handoff.h"
+
+#include "capture/file_error_message.h"
+#include "capture/handoff_files.h"
+#include "capture/handoff_system.h"
+#include "capture/program_start.h"
+#include "capture/web_export.h"
+#include "settings/log_file.h"
+#include "settings/settings.h"
+#include "settings/text.h"
+#include "win/keys.h"
+#include "win/module_path.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+// The data location each target reads, with the default stored when none is; nullopt for the
+// targets that have none.
+std::optional<std::u16string> DataLocationDefault(int target) {
+    switch (target) {
+        case TargetVixWin: return std::u16string(kDefaultImagesRoot);
+        case TargetCliniView: return CliniViewIniDefaultPath();
+        case TargetSidexis: return std::u16string(kDefaultExchangeFile);
+        default: return std::nullopt;
+    }
+}
+
+bool CarriesBirthDate(int target) {
+    return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport;
+}
+
+std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchangeFile, SidexisPatient p) {
+    const auto n = BuildSidexisNRecord(p, ToOemBytes);
+    const auto a = BuildSidexisARecord(p, ToOemBytes);
+    if (!n || !a) return RecordTooLongMessage(exchangeFile);
+    std::vector<uint8_t> records = *n;
+    records.insert(records.end(), a->begin(), a->end());
+    return AppendExchangeRecords(exchangeFile, records);
+}
+
+}  // namespace
+
+HandOffHooks DefaultHandOffHooks() {
+    HandOffHooks hooks;
+    hooks.errorBeep = [] { MessageBeep(MB_ICONHAND); };
+    hooks.showFileError = [](HWND owner, const std::u16string& text) {
+        const std::u16string caption = OwnModuleBaseName();
+        MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
+    };
+    hooks.dumpKeysHeld = IsShiftOrCtrlHeld;
+    hooks.now = LocalNow;
+    return hooks;
+}
+
+HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further) {
+    return HandOffPatient(owner, fields, further, DefaultHandOffHooks());
+}
+
+HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further,
+                              const HandOffHooks& hooks) {
+    const auto refuse = [&] {
+        hooks.errorBeep();
+        return HandOffOutcome::Refused;
+    };
+    const auto refuseWith = [&](const std::u16string& text) {
+        hooks.showFileError(owner, text);
+        return HandOffOutcome::Refused;
+    };
+
+    const uint32_t key = GetMachineKey();
+    const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    if (target == TargetNone) return refuse();
+    const std::u16string program = ReadSettingWithDefault(Setting::ProgramLocation, key, DefaultProgramPath(target));
+    std::u16string dataLocation;
+    if (const auto fallback = DataLocationDefault(target)) {
+        dataLocation = ReadSettingWithDefault(Setting::DataLocation, key, *fallback);
+    }
+
+    const PatientRecord patient{Trim(fields.ChartNumber), Trim(fields.LastName), Trim(fields.FirstName)};
+    const std::optional<CivilDate> birthDate =
+        CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
+    if (patient.ChartNumber.empty()) return refuse();
+
+    if (target == TargetWebExport) {
+        ExportPatientToWeb(patient, further, key);
+        return HandOffOutcome::Accepted;
+    }
+
+    std::u16string station;
+    if (target == TargetSidexis) {
+        station = ReadSetting(Setting::SiteComputerName, key);
+        if (station.empty()) station = LocalComputerName();
+    }
+
+    // The dump comes before any file is handed over: once it fails, nothing has been written, and
+    // confirming again cannot append the same patient twice. Every settings read is in it.
+    if (hooks.dumpKeysHeld()) {
+        if (const auto error = WriteLogFile()) return refuseWith(FileErrorMessage(*error, FileAction::Create));
+    }
+
+    std::u16string commandLine = QuotedProgramPath(program);
+    std::optional<std::u16string> failure;
+    switch (target) {
+        case TargetVixWin: {
+            const VixWinLaunch launch = BuildVixWinLaunch(program, dataLocation, patient);
+            CreateVixWinFolders(dataLocation, launch.patientFolder);
+            commandLine = launch.commandLine;
+            break;
+        }
+        case TargetCliniView:
+            failure = WriteCliniViewEntries(dataLocation, patient);
+            break;
+        case TargetLinkageFile:
+            failure = WriteLinkageFile(program, Utf16LeWithBom(BuildLinkageXml(patient, birthDate, further.sex)));
+            break;
+        case TargetSwitchArguments:
+            commandLine = BuildSwitchCommandLine(program, patient);
+            break;
+        case TargetSidexis:
+            failure = AppendSidexisRecords(dataLocation, {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
+            break;
+        default:
+            break;
+    }
+    if (failure) return refuseWith(*failure);
+
+    StartImagingProgram(commandLine, hooks.idleWaitMs);
+    return HandOffOutcome::Accepted;
+}
+
+}  // namespace vorbel

@@ -1,0 +1,45 @@
+// The saving step of the confirmation: hands the confirmed patient to the configured imaging
+// program. Called by the confirmation dialog at OK with its three fields as typed.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "capture/handoff_formats.h"
+#include "capture/patient_record.h"
+
+namespace vorbel {
+
+// Patient data that only some targets carry. Unknown values are written empty, never made up.
+struct FurtherPatientFields {
+    std::u16string birthDateText;  // parsed with the user's locale after trimming; unparsable = unknown
+    std::optional<int> sex;        // 0 male, any other value female; nullopt = unknown
+    std::u16string extraText;      // Sidexis N record, unchanged
+    std::u16string email;          // web export
+};
+
+enum class HandOffOutcome { Accepted, Refused };
+
+// What the user sees and the moments the step samples, replaceable in tests.
+struct HandOffHooks {
+    std::function<void()> errorBeep;                                // a refusal without text
+    std::function<void(HWND owner, const std::u16string& text)> showFileError;  // French, names the file
+    std::function<bool()> dumpKeysHeld;                             // Shift or Ctrl held: dump the log
+    std::function<LocalDateTime()> now;                             // local date and time for Sidexis
+    // A hung imaging program must not freeze the program: the wait for its first idle moment is bounded.
+    unsigned long idleWaitMs = 20000;
+};
+
+// MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
+HandOffHooks DefaultHandOffHooks();
+
+// Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open
+// and no program was started.
+HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further);
+HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further,
+                              const HandOffHooks& hooks);
+
+}  // namespace vorbel

@@ -1,0 +1,86 @@
+#include "capture/handoff_files.h"
+
+#include <windows.h>
+
+#include "capture/file_error_message.h"
+#include "capture/handoff_formats.h"
+#include "win/scoped.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+std::u16string ErrorText(std::u16string_view path, DWORD code, FileAction action = FileAction::Open) {
+    return FileErrorMessage({std::u16string(path), code}, action);
+}
+
+bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+}
+
+}  // namespace
+
+void CreateVixWinFolders(std::u16string_view imagesRoot, std::u16string_view patientFolder) {
+    CreateDirectoryW(W(std::u16string(imagesRoot)), nullptr);
+    CreateDirectoryW(W(std::u16string(patientFolder)), nullptr);
+}
+
+std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath, const PatientRecord& patient) {
+    const std::u16string path(iniPath);
+    const std::pair<const wchar_t*, std::u16string> entries[] = {
+        {L"USE_PRACTICE_MANAGEMENT", u"1"},
+        {L"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY", u"1"},
+        {L"PATID", patient.ChartNumber},
+        {L"PATLNAME", patient.LastName},
+        {L"PATFNAME", patient.FirstName},
+    };
+    for (const auto& [key, value] : entries) {
+        if (!WritePrivateProfileStringW(L"PracticeManagementInterface", key, W(value), W(path))) {
+            return ErrorText(path, GetLastError(), FileAction::Create);
+        }
+    }
+    return std::nullopt;
+}
+
+std::u16string LinkageFilePath(std::u16string_view program) { return ProgramFolder(program) + u"Linkage.xml"; }
+
+std::optional<std::u16string> WriteLinkageFile(std::u16string_view program, const std::vector<uint8_t>& content) {
+    // "Linkage." as the file system stores it: without its final dot.
+    const std::u16string temp = ProgramFolder(program) + u"Linkage";
+    const std::u16string target = LinkageFilePath(program);
+    {
+        UniqueFile file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return ErrorText(target, GetLastError(), FileAction::Create);
+        if (!WriteAll(file.get(), content)) {
+            const DWORD code = GetLastError();
+            file.reset();
+            DeleteFileW(W(temp));
+            return ErrorText(target, code, FileAction::Create);
+        }
+    }
+    if (!MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD code = GetLastError();
+        DeleteFileW(W(temp));
+        if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) return LinkageNotReplacedMessage(target);
+        return ErrorText(target, code, FileAction::Create);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> AppendExchangeRecords(std::u16string_view path, const std::vector<uint8_t>& records) {
+    const std::u16string name(path);
+    UniqueFile file(CreateFileW(W(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return ErrorText(name, GetLastError());
+    LARGE_INTEGER end = {};
+    if (!SetFilePointerEx(file.get(), {}, &end, FILE_END)) return ErrorText(name, GetLastError());
+    if (!WriteAll(file.get(), records) || !FlushFileBuffers(file.get())) {
+        const DWORD code = GetLastError();
+        SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file.get());
+        return ErrorText(name, code);
+    }
+    return std::nullopt;
+}
+
+}  // namespace vorbel

@@ -1,0 +1,31 @@
+// The files the imaging targets read. Each writer either completes or returns the French text of
+// the warning that refuses the hand-off, leaving no partial content behind.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/patient_record.h"
+
+namespace vorbel {
+
+// The images root and the patient folder, one level each; failures are left to VixWin.
+void CreateVixWinFolders(std::u16string_view imagesRoot, std::u16string_view patientFolder);
+
+// The five entries of section "PracticeManagementInterface", in their fixed order. A failed write
+// refuses: CliniView would otherwise open the patient still in the file.
+std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath, const PatientRecord& patient);
+
+// Linkage.xml in the program's folder: written under a temporary name, then moved over any
+// earlier Linkage.xml, so that the imaging program never finds a stale or half-written one.
+std::optional<std::u16string> WriteLinkageFile(std::u16string_view program, const std::vector<uint8_t>& content);
+std::u16string LinkageFilePath(std::u16string_view program);
+
+// Appends both records in one write to an existing exchange file held without sharing; a failed
+// write is cut back off, so the readers on other stations never see half a record.
+std::optional<std::u16string> AppendExchangeRecords(std::u16string_view path, const std::vector<uint8_t>& records);
+
+}  // namespace vorbel

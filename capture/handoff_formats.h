@@ -1,0 +1,110 @@
+// What each imaging target is handed, as text and bytes: command lines, the VixWin patient folder,
+// the linkage XML and the Sidexis exchange records. Pure functions; the Win32 side writes them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/patient_record.h"
+
+namespace vorbel {
+
+// Values of the imaging-target setting. Any value not named here starts the program alone.
+enum ImagingTarget : int {
+    TargetNone = -1,  // refuse every hand-off
+    TargetVixWin = 0,
+    TargetCliniView = 1,
+    TargetLinkageFile = 2,
+    TargetSwitchArguments = 3,
+    TargetSidexis = 4,
+    TargetWebExport = 5,
+};
+
+inline constexpr char16_t kDefaultVixWinProgram[] = u"C:\\vixwin\\vixwin.exe";
+inline constexpr char16_t kDefaultCliniViewProgram[] = u"C:\\Program Files\\CliniView\\CliniView.exe";
+inline constexpr char16_t kDefaultImagesRoot[] = u"C:\\Vximages";
+inline constexpr char16_t kDefaultExchangeFile[] = u"C:\\PDATA\\siomin.sdx";
+
+// The program stored when none is: CliniView's for target 1, VixWin's for every other.
+std::u16string_view DefaultProgramPath(int target);
+
+struct CivilDate {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    bool operator==(const CivilDate&) const = default;
+};
+
+struct LocalDateTime {
+    CivilDate date;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// "05/03/1970" and "05.03.1970": day and month on two digits, the year as it is.
+std::u16string FormatDate(const CivilDate& d, char16_t separator);
+// "09:05:07"
+std::u16string FormatTime(const LocalDateTime& t);
+
+// The program path as the start of a command line: put in double quotes when it holds a space or
+// a tab and is not quoted already, so that "C:\Program Files\x.exe" can never start C:\Program.exe.
+std::u16string QuotedProgramPath(std::u16string_view program);
+
+// Folder of the program with its final backslash ("C:\img\" for C:\img\x.exe); empty when the path
+// has no backslash. Surrounding quotes are not part of the folder.
+std::u16string ProgramFolder(std::u16string_view program);
+
+// One value as a single quoted argument by the Windows command-line rules (CommandLineToArgvW and
+// the C runtime): embedded quotes escaped, backslashes before a quote doubled, the closing quote
+// never escaped. The value then reads back whole and can neither end early nor add arguments.
+std::u16string QuoteArgumentValue(std::u16string_view value);
+
+// VixWin: spaces in the three fields become "_"; the patient folder is the images root, a
+// backslash and the chart number left-filled with zeros to six units.
+struct VixWinLaunch {
+    std::u16string patientFolder;
+    std::u16string commandLine;
+};
+VixWinLaunch BuildVixWinLaunch(std::u16string_view program, std::u16string_view imagesRoot, const PatientRecord& patient);
+
+// Program + " /ID:"..." /LN:"..." /N:"..."" with each value quoted by QuoteArgumentValue.
+std::u16string BuildSwitchCommandLine(std::u16string_view program, const PatientRecord& patient);
+
+// The XML text of Linkage.xml, CR LF after every line. Values are escaped for XML; an unknown
+// birth date or sex leaves its element empty. sex: 0 male, any other value female.
+std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CivilDate>& birthDate,
+                               const std::optional<int>& sex);
+
+// The file content: byte-order mark FF FE, then the text as UTF-16LE without a terminating zero.
+std::vector<uint8_t> Utf16LeWithBom(std::u16string_view text);
+
+// Text to the bytes of the system's OEM code page (injected: the Win32 side converts for real).
+using OemConverter = std::function<std::string(std::u16string_view)>;
+
+struct SidexisPatient {
+    PatientRecord patient;
+    std::optional<CivilDate> birthDate;  // unknown: the date fields stay empty
+    std::optional<int> sex;              // known and not 0: "F"; otherwise "M"
+    std::u16string extraText;            // unchanged; empty writes a single space
+    std::u16string stationName;          // the computer name put in the records
+    LocalDateTime now;                   // the A record's local date and time
+};
+
+inline constexpr size_t kSidexisNameLimit = 255;      // bytes of a converted name
+inline constexpr size_t kSidexisRecordLimit = 65535;  // what the 2-byte length can count
+
+// The two records, each a 2-byte little-endian length that counts the whole record, the letter, a
+// zero byte, each field followed by a zero byte, then CR LF. Names are converted to OEM bytes, cut
+// at their first zero byte and at kSidexisNameLimit bytes; every other field gives one byte per
+// unit (units above 0xFF and 0 give "?", so no field can split or pose as another character).
+// nullopt when a record would not fit its length.
+std::optional<std::vector<uint8_t>> BuildSidexisNRecord(const SidexisPatient& p, const OemConverter& toOem);
+std::optional<std::vector<uint8_t>> BuildSidexisARecord(const SidexisPatient& p, const OemConverter& toOem);
+
+}  // namespace vorbel

@@ -1,0 +1,67 @@
+#include "capture/handoff_system.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cmath>
+
+#include "settings/text.h"
+#include "win/wide.h"
+
+namespace vorbel {
+
+std::u16string CliniViewIniDefaultPath() {
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExW(&version);
+    const bool xpOrLater = version.dwMajorVersion >= 6 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+    wchar_t path[MAX_PATH] = L"";
+    if (xpOrLater) {
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) path[0] = 0;
+        PathAppendW(path, L"CliniView");
+    } else if (FAILED(SHGetFolderPathW(nullptr, CSIDL_WINDOWS, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        path[0] = 0;
+    }
+    PathAppendW(path, L"CliniView.ini");
+    return U(path);
+}
+
+std::u16string LocalComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return u"";
+    return U(name, size);
+}
+
+std::string ToOemBytes(std::u16string_view text) {
+    if (text.empty()) return {};
+    const std::wstring wide = ToWide(text);
+    const int n = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+LocalDateTime LocalNow() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {{st.wYear, st.wMonth, st.wDay}, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::optional<CivilDate> ParseBirthDate(std::u16string_view text) {
+    const std::u16string trimmed = Trim(text);
+    if (trimmed.empty()) return std::nullopt;
+    std::wstring wide = ToWide(trimmed);
+    DATE date = 0;
+    if (FAILED(VarDateFromStr(wide.data(), LANG_USER_DEFAULT, 0, &date))) return std::nullopt;
+    // A time alone lands on day 0 (30/12/1899): no birth date was typed.
+    if (std::trunc(date) == 0) return std::nullopt;
+    SYSTEMTIME st;
+    if (!VariantTimeToSystemTime(std::trunc(date), &st)) return std::nullopt;
+    return CivilDate{st.wYear, st.wMonth, st.wDay};
+}
+
+}  // namespace vorbel

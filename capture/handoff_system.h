@@ -1,0 +1,29 @@
+// What the hand-off asks of the system: the CliniView ini default, the computer name, the OEM code
+// page, the clock, the keyboard and the user's date format.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "capture/handoff_formats.h"
+
+namespace vorbel {
+
+// Common application data + "CliniView\CliniView.ini" (Windows XP and later), else the Windows
+// folder + "CliniView.ini".
+std::u16string CliniViewIniDefaultPath();
+
+// GetComputerNameW; empty when it fails.
+std::u16string LocalComputerName();
+
+// The text in the system's OEM code page; characters it lacks become its default character.
+std::string ToOemBytes(std::u16string_view text);
+
+LocalDateTime LocalNow();
+
+// The birth date typed by the user, read with the user's locale (VarDateFromStr) after trimming.
+// nullopt when it is empty, does not parse, or is a time alone.
+std::optional<CivilDate> ParseBirthDate(std::u16string_view text);
+
+}  // namespace vorbel

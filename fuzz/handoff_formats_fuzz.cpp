@@ -1,0 +1,67 @@
+// Patient fields come from other programs' windows and command lines: whatever they hold, the
+// switch arguments must read back whole, the linkage XML keep its markup, and the exchange
+// records keep their field count and length.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "capture/handoff_formats.h"
+#include "settings/text.h"
+#include "tests/core/argv_split.h"
+
+namespace {
+
+// Latin-1 as a stand-in OEM page; anything else "?"; a zero stays, to try the cut.
+std::string FakeOem(std::u16string_view t) {
+    std::string out;
+    for (char16_t c : t) out += c > 0xFF ? '?' : static_cast<char>(c);
+    return out;
+}
+
+size_t Count(const std::u16string& s, char16_t c) { return static_cast<size_t>(std::count(s.begin(), s.end(), c)); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace vorbel;
+    // Four fields separated by 0x01 bytes: chart number, last name, first name, extra text.
+    std::vector<std::u16string> f(4);
+    size_t k = 0;
+    std::string piece;
+    for (size_t i = 0; i <= size; ++i) {
+        if (i == size || (data[i] == 0x01 && k < 3)) {
+            f[k++] = FromUtf8(piece);
+            piece.clear();
+            if (i == size) break;
+        } else {
+            piece += static_cast<char>(data[i]);
+        }
+    }
+    const PatientRecord p{f[0], f[1], f[2]};
+
+    const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
+    const std::vector<std::u16string> expected = {program, u"/ID:" + p.ChartNumber, u"/LN:" + p.LastName, u"/N:" + p.FirstName};
+    if (vorbel::test::SplitWindowsCommandLine(BuildSwitchCommandLine(program, p)) != expected) std::abort();
+
+    static const std::u16string plain = BuildLinkageXml({u"1", u"A", u"B"}, CivilDate{1970, 3, 5}, 1);
+    const std::u16string xml = BuildLinkageXml(p, CivilDate{1970, 3, 5}, 1);
+    for (char16_t c : {u'<', u'>', u'"', u'\'', u'\r', u'\n'}) {
+        if (Count(xml, c) != Count(plain, c)) std::abort();
+    }
+
+    SidexisPatient s;
+    s.patient = p;
+    s.extraText = f[3];
+    s.stationName = u"CAB1";
+    for (const auto& record : {BuildSidexisNRecord(s, FakeOem), BuildSidexisARecord(s, FakeOem)}) {
+        if (!record) continue;
+        const std::vector<uint8_t>& r = *record;
+        if (r.size() != static_cast<size_t>(r[0] | (r[1] << 8))) std::abort();
+        const size_t zeros = static_cast<size_t>(std::count(r.begin() + 2, r.end(), 0));
+        if (zeros != (r[2] == 'N' ? 9u : 10u)) std::abort();
+    }
+    return 0;
+}

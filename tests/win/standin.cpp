@@ -1,0 +1,91 @@
+#include "tests/win/standin.h"
+
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "tests/win/win_test_support.h"
+#include "win/scoped.h"
+
+namespace vorbel::test {
+namespace {
+
+bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
+    return s.size() >= prefix.size() && CompareStringOrdinal(s.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                                             static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring ImagePath(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = L"";
+    DWORD size = MAX_PATH * 2;
+    return QueryFullProcessImageNameW(process, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+}
+
+std::wstring Field(const std::wstring& text, const std::wstring& name, bool toEnd = false) {
+    const size_t at = text.find(name + L"=");
+    if (at == std::wstring::npos) return L"";
+    const size_t start = at + name.size() + 1;
+    const size_t end = toEnd ? std::wstring::npos : text.find(L"\r\n", start);
+    return text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+}  // namespace
+
+std::wstring StandInExe() { return TestBinDir() + L"imaging_standin.exe"; }
+
+StandInWatch::StandInWatch(std::wstring recordPath) : path_(std::move(recordPath)) {
+    DeleteFileW(path_.c_str());
+    SetEnvironmentVariableW(L"VORBEL_STANDIN_RECORD", path_.c_str());
+}
+
+StandInWatch::~StandInWatch() {
+    EndAll();
+    SetEnvironmentVariableW(L"VORBEL_STANDIN_RECORD", nullptr);
+}
+
+std::optional<StandInRecord> StandInWatch::Record(DWORD timeoutMs) {
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    while (!FileExists(path_)) {
+        if (GetTickCount64() >= until) return std::nullopt;
+        Sleep(20);
+    }
+    const std::vector<uint8_t> bytes = ReadFileBytes(path_);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    StandInRecord r;
+    r.pid = std::wcstoul(Field(text, L"pid").c_str(), nullptr, 10);
+    r.show = std::wcstol(Field(text, L"show").c_str(), nullptr, 10);
+    r.flags = std::wcstoul(Field(text, L"flags").c_str(), nullptr, 10);
+    r.module = Field(text, L"module");
+    r.commandLine = Field(text, L"cmd", true);
+    return r;
+}
+
+void StandInWatch::Reset() { DeleteFileW(path_.c_str()); }
+
+bool StandInWatch::WindowOpen() { return FindWindowW(L"WVXMAIN", nullptr) != nullptr; }
+
+void StandInWatch::EndAll() {
+    // Found by image path, so that one started a moment ago, before its record or window, is
+    // ended too.
+    const std::wstring folder = path_.substr(0, path_.find_last_of(L'\\') + 1);
+    const std::wstring exe = StandInExe();
+    std::vector<DWORD> pids;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID != GetCurrentProcessId()) pids.push_back(entry.th32ProcessID);
+    }
+    for (DWORD pid : pids) {
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!process) continue;
+        const std::wstring image = ImagePath(process.get());
+        if (image.empty() || !(StartsWith(image, folder) || CompareStringOrdinal(image.c_str(), -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL)) {
+            continue;
+        }
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+    }
+}
+
+}  // namespace vorbel::test
