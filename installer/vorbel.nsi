@@ -1,7 +1,8 @@
 ; Vorbel's installer. Built by the "installer" target:
 ;   makensis -DVERSION=x.y.z -DEXE=... -DPRESET=... -DICON=... -DOUTFILE=... vorbel.nsi
 ; Silent deployment: Vorbel-Setup-x.y.z.exe /S [/STARTUP=0|1] [/TARGET=N] [/PROGRAM=path]
-;   [/CONVENTION=N] [/INFOSERVER=url] [/D=install folder, last and unquoted]
+;   [/CONVENTION=N] [/INFOSERVER="url"] [/D=install folder, last and unquoted]
+; Values holding spaces or slashes go in double quotes: /PROGRAM="C:\Program Files\X\x.exe".
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin

@@ -59,7 +59,7 @@ TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings)
     ASSERT_TRUE(test::FileExists(SetupExe()));
     ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() +
                                    L"\" /S /TARGET=3 /PROGRAM=\"C:\\Program Files\\Radio\\viewer.exe\" /CONVENTION=2"
-                                   L" /INFOSERVER=https://localhost:8443/",
+                                   L" /INFOSERVER=\"https://localhost:8443/\"",
                                120000),
               0);
     const std::wstring exe = InstallDir() + L"\\Vorbel.exe";
