@@ -7,6 +7,8 @@ packages=(
   g++-mingw-w64-i686-posix                   # the 32-bit Windows program
   wine wine32:i386 xvfb xauth                # running it, and its tests, under Wine on Xvfb
   locales                                    # Wine tests run with the practices' French locale
+  libgnutls30:i386                           # HTTPS inside Wine (only recommended by wine32)
+  openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
 )
 
 missing=()

@@ -1,0 +1,12 @@
+// A date of the calendar, as a patient's birth date is carried between capture and hand-off.
+#pragma once
+
+namespace vorbel {
+
+struct CalendarDate {
+    int day = 0, month = 0, year = 0;
+
+    bool operator==(const CalendarDate&) const = default;
+};
+
+}  // namespace vorbel
