@@ -40,8 +40,10 @@ tools/build.sh win32
 
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 . tests/rig/wine-env.sh
-trap 'rc=$?; wine_env_stop; exit $rc' EXIT
+. tests/rig/net-servers.sh
+trap 'rc=$?; net_servers_stop; wine_env_stop; exit $rc' EXIT
 wine_env_start own "$root/build/win32/bin/keepalive.exe"
+net_servers_start "$root/build/win32/bin/trust_test_ca.exe"
 # Tests share the registry profile and the Wine desktop: one at a time.
 jobs=1
 run_ctest build/win32 wine

@@ -78,12 +78,13 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     }
 
     const PatientRecord patient{Trim(fields.ChartNumber), Trim(fields.LastName), Trim(fields.FirstName)};
-    const std::optional<CivilDate> birthDate =
+    const std::optional<CalendarDate> birthDate =
         CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
     if (patient.ChartNumber.empty()) return refuse();
 
     if (target == TargetWebExport) {
-        ExportPatientToWeb(patient, further, key);
+        // The e-mail address goes as typed; the other fields trimmed.
+        ExportPatientToWeb(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
         return HandOffOutcome::Accepted;
     }
 

@@ -86,7 +86,7 @@ constexpr char16_t kSidexisReceiver[] = u"\\\\*\\SIDEXIS";
 
 std::u16string SidexisAddress(std::u16string_view station) { return u"\\\\" + std::u16string(station) + u"\\SDXLink"; }
 
-std::u16string SidexisDate(const std::optional<CivilDate>& d) { return d ? FormatDate(*d, u'.') : u""; }
+std::u16string SidexisDate(const std::optional<CalendarDate>& d) { return d ? FormatDate(*d, u'.') : u""; }
 
 // Fields 1 to 4, common to both records.
 void PatientFields(RecordWriter& w, const SidexisPatient& p, const OemConverter& toOem) {
@@ -102,7 +102,7 @@ std::u16string_view DefaultProgramPath(int target) {
     return target == TargetCliniView ? kDefaultCliniViewProgram : kDefaultVixWinProgram;
 }
 
-std::u16string FormatDate(const CivilDate& d, char16_t separator) {
+std::u16string FormatDate(const CalendarDate& d, char16_t separator) {
     return TwoDigits(d.day) + separator + TwoDigits(d.month) + separator + DecimalText(d.year);
 }
 
@@ -163,7 +163,7 @@ std::u16string BuildSwitchCommandLine(std::u16string_view program, const Patient
            QuoteArgumentValue(patient.LastName) + u" /N:" + QuoteArgumentValue(patient.FirstName);
 }
 
-std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CivilDate>& birthDate,
+std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CalendarDate>& birthDate,
                                const std::optional<int>& sex) {
     std::u16string xml = u"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n";
     xml += u"<LinkageParameter>\r\n";

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "capture/calendar_date.h"
 #include "capture/patient_record.h"
 
 namespace vorbel {
@@ -33,22 +34,8 @@ inline constexpr char16_t kDefaultExchangeFile[] = u"C:\\PDATA\\siomin.sdx";
 // The program stored when none is: CliniView's for target 1, VixWin's for every other.
 std::u16string_view DefaultProgramPath(int target);
 
-struct CivilDate {
-    int year = 0;
-    int month = 0;  // 1..12
-    int day = 0;    // 1..31
-    bool operator==(const CivilDate&) const = default;
-};
-
-struct LocalDateTime {
-    CivilDate date;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-
 // "05/03/1970" and "05.03.1970": day and month on two digits, the year as it is.
-std::u16string FormatDate(const CivilDate& d, char16_t separator);
+std::u16string FormatDate(const CalendarDate& d, char16_t separator);
 // "09:05:07"
 std::u16string FormatTime(const LocalDateTime& t);
 
@@ -78,7 +65,7 @@ std::u16string BuildSwitchCommandLine(std::u16string_view program, const Patient
 
 // The XML text of Linkage.xml, CR LF after every line. Values are escaped for XML; an unknown
 // birth date or sex leaves its element empty. sex: 0 male, any other value female.
-std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CivilDate>& birthDate,
+std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CalendarDate>& birthDate,
                                const std::optional<int>& sex);
 
 // The file content: byte-order mark FF FE, then the text as UTF-16LE without a terminating zero.
@@ -89,7 +76,7 @@ using OemConverter = std::function<std::string(std::u16string_view)>;
 
 struct SidexisPatient {
     PatientRecord patient;
-    std::optional<CivilDate> birthDate;  // unknown: the date fields stay empty
+    std::optional<CalendarDate> birthDate;  // unknown: the date fields stay empty
     std::optional<int> sex;              // known and not 0: "F"; otherwise "M"
     std::u16string extraText;            // unchanged; empty writes a single space
     std::u16string stationName;          // the computer name put in the records

@@ -48,10 +48,10 @@ std::string ToOemBytes(std::u16string_view text) {
 LocalDateTime LocalNow() {
     SYSTEMTIME st;
     GetLocalTime(&st);
-    return {{st.wYear, st.wMonth, st.wDay}, st.wHour, st.wMinute, st.wSecond};
+    return {{st.wDay, st.wMonth, st.wYear}, st.wHour, st.wMinute, st.wSecond};
 }
 
-std::optional<CivilDate> ParseBirthDate(std::u16string_view text) {
+std::optional<CalendarDate> ParseBirthDate(std::u16string_view text) {
     const std::u16string trimmed = Trim(text);
     if (trimmed.empty()) return std::nullopt;
     std::wstring wide = ToWide(trimmed);
@@ -61,7 +61,7 @@ std::optional<CivilDate> ParseBirthDate(std::u16string_view text) {
     if (std::trunc(date) == 0) return std::nullopt;
     SYSTEMTIME st;
     if (!VariantTimeToSystemTime(std::trunc(date), &st)) return std::nullopt;
-    return CivilDate{st.wYear, st.wMonth, st.wDay};
+    return CalendarDate{st.wDay, st.wMonth, st.wYear};
 }
 
 }  // namespace vorbel

@@ -24,6 +24,6 @@ LocalDateTime LocalNow();
 
 // The birth date typed by the user, read with the user's locale (VarDateFromStr) after trimming.
 // nullopt when it is empty, does not parse, or is a time alone.
-std::optional<CivilDate> ParseBirthDate(std::u16string_view text);
+std::optional<CalendarDate> ParseBirthDate(std::u16string_view text);
 
 }  // namespace vorbel

@@ -1,15 +1,46 @@
-// The web export of the confirmed patient (imaging target 5).
+// Imaging target 5: the confirmed patient as a one-line CSV file, uploaded by FTP to the
+// address that the information server publishes (or, failing that, the one remembered).
 #pragma once
 
-#include <cstdint>
+#include <windows.h>
 
-#include "capture/handoff.h"
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "capture/web_link_format.h"
 
 namespace vorbel {
 
-// Prepares and uploads the patient's CSV file. Reports its own failures; the hand-off is accepted
-// either way and starts no program. patient holds the trimmed fields; key is the hand-off's
-// machine key, for the settings the export reads.
-void ExportPatientToWeb(const PatientRecord& patient, const FurtherPatientFields& further, uint32_t key);
+// How the export speaks to the user. The defaults are the real message box and beep; tests
+// put their own in to watch them.
+struct WebExportHooks {
+    std::function<int(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type)> messageBox =
+        [](HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) {
+            return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(text.c_str()),
+                               reinterpret_cast<const wchar_t*>(caption.c_str()), type);
+        };
+    std::function<void(UINT type)> beep = [](UINT type) { MessageBeep(type); };
+};
+
+// Profile entry (plain REG_SZ) that replaces the built-in information server, as "https://host/"
+// or "https://host:port/".
+inline constexpr char16_t kInfoServerEntry[] = u"InfoServer";
+// Where the last address received is remembered, under HKEY_CURRENT_USER.
+inline constexpr wchar_t kRememberedAddressKey[] = L"Software\\ZEMO\\brevane";
+
+// The information server's root URL: the profile entry, else the one built in.
+std::u16string InformationServerUrl();
+
+// Builds the file and its name, warns in test mode, and uploads. Messages are owned by `owner`,
+// the confirmation dialog, so that it cannot be confirmed again while one is shown.
+void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient);
+void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient,
+                        const WebExportHooks& hooks);
+
+// True when the file was stored on the FTP server. Shows its own "Internet" messages and beeps.
+bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
+                       const WebExportHooks& hooks = {});
 
 }  // namespace vorbel

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::u16string> expected = {program, u"/ID:" + p.ChartNumber, u"/LN:" + p.LastName, u"/N:" + p.FirstName};
     if (vorbel::test::SplitWindowsCommandLine(BuildSwitchCommandLine(program, p)) != expected) std::abort();
 
-    static const std::u16string plain = BuildLinkageXml({u"1", u"A", u"B"}, CivilDate{1970, 3, 5}, 1);
-    const std::u16string xml = BuildLinkageXml(p, CivilDate{1970, 3, 5}, 1);
+    static const std::u16string plain = BuildLinkageXml({u"1", u"A", u"B"}, CalendarDate{5, 3, 1970}, 1);
+    const std::u16string xml = BuildLinkageXml(p, CalendarDate{5, 3, 1970}, 1);
     for (char16_t c : {u'<', u'>', u'"', u'\'', u'\r', u'\n'}) {
         if (Count(xml, c) != Count(plain, c)) std::abort();
     }

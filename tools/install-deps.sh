@@ -8,6 +8,8 @@ packages=(
   wine wine32:i386 xvfb xauth                # running it, and its tests, under Wine on Xvfb
   nsis                                       # the installer
   locales                                    # Wine tests run with the practices' French locale
+  libgnutls30:i386                           # HTTPS inside Wine (only recommended by wine32)
+  openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
 )
 
 missing=()

@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(All, SwitchArgumentTest, ::testing::Values(
 // --- Linkage XML ---
 
 TEST(LinkageXml, LinesEndInCrLfWithDateAndGender) {
-    const std::u16string xml = BuildLinkageXml({u"7", u"DUPONT", u"\u00c9LISE"}, CivilDate{1970, 3, 5}, 0);
+    const std::u16string xml = BuildLinkageXml({u"7", u"DUPONT", u"\u00c9LISE"}, CalendarDate{5, 3, 1970}, 0);
     EXPECT_EQ(ToUtf8(xml),
               "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n"
               "<LinkageParameter>\r\n"
@@ -139,7 +139,7 @@ TEST(LinkageXml, LinesEndInCrLfWithDateAndGender) {
 TEST(LinkageXml, UnknownDateAndSexStayEmptyAndAnyOtherSexIsFemale) {
     const std::u16string unknown = BuildLinkageXml({u"7", u"A", u"B"}, std::nullopt, std::nullopt);
     EXPECT_NE(unknown.find(u"<Birthday></Birthday>\r\n<Gender></Gender>\r\n"), std::u16string::npos);
-    const std::u16string female = BuildLinkageXml({u"7", u"A", u"B"}, CivilDate{2001, 12, 31}, 2);
+    const std::u16string female = BuildLinkageXml({u"7", u"A", u"B"}, CalendarDate{31, 12, 2001}, 2);
     EXPECT_NE(female.find(u"<Birthday>31/12/2001</Birthday>\r\n<Gender>Female</Gender>\r\n"), std::u16string::npos);
 }
 
@@ -166,9 +166,9 @@ TEST(LinkageXml, FileBytesAreUtf16LeAfterTheByteOrderMark) {
 SidexisPatient Example() {
     SidexisPatient p;
     p.patient = {u"7", u"\u00c9L\u00c9", u"Ana"};
-    p.birthDate = CivilDate{1970, 3, 5};
+    p.birthDate = CalendarDate{5, 3, 1970};
     p.stationName = u"CAB1";
-    p.now = {{2024, 1, 9}, 8, 5, 3};
+    p.now = {{9, 1, 2024}, 8, 5, 3};
     return p;
 }
 

@@ -42,7 +42,7 @@ protected:
         hooks_.errorBeep = [this] { ++beeps_; };
         hooks_.showFileError = [this](HWND, const std::u16string& text) { messages_.push_back(text); };
         hooks_.dumpKeysHeld = [this] { return dumpKeys_; };
-        hooks_.now = [] { return LocalDateTime{{2024, 1, 9}, 8, 5, 3}; };
+        hooks_.now = [] { return LocalDateTime{{9, 1, 2024}, 8, 5, 3}; };
     }
 
     void TearDown() override {

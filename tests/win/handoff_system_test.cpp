@@ -21,7 +21,7 @@ TEST(HandOffSystem, OemCodePageIs850AndConvertsAccentedNames) {
 
 struct DateCase {
     std::u16string text;
-    std::optional<CivilDate> expected;
+    std::optional<CalendarDate> expected;
 };
 
 class BirthDateTest : public ::testing::TestWithParam<DateCase> {};
@@ -38,9 +38,9 @@ TEST_P(BirthDateTest, ReadDayFirstAndUnknownWhenItIsNoDate) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, BirthDateTest, ::testing::Values(
-    DateCase{u"05/03/1970", CivilDate{1970, 3, 5}},
-    DateCase{u"  5/3/1970\t", CivilDate{1970, 3, 5}},
-    DateCase{u"31/12/2001", CivilDate{2001, 12, 31}},
+    DateCase{u"05/03/1970", CalendarDate{5, 3, 1970}},
+    DateCase{u"  5/3/1970\t", CalendarDate{5, 3, 1970}},
+    DateCase{u"31/12/2001", CalendarDate{31, 12, 2001}},
     DateCase{u"", std::nullopt},
     DateCase{u"   ", std::nullopt},
     DateCase{u"pas une date", std::nullopt},

@@ -1,0 +1,124 @@
+#include "net/internet.h"
+
+#include <vector>
+
+#include "net/user_agent.h"
+#include "net/version_info.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+constexpr DWORD kTimeoutMs = 10000;
+
+// The extended version record; its size is part of how GetVersionExW is asked.
+static_assert(sizeof(OSVERSIONINFOEXW) == 284);
+
+UserAgentFields SystemUserAgentFields() {
+    UserAgentFields f;
+    f.fileVersionMS = GetOwnFileVersion(f.fileVersionLS);
+    OSVERSIONINFOEXW os = {};
+    os.dwOSVersionInfoSize = sizeof(os);
+    if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&os))) {
+        f.nt = os.dwPlatformId == VER_PLATFORM_WIN32_NT;
+        f.major = os.dwMajorVersion;
+        f.minor = os.dwMinorVersion;
+        f.build = os.dwBuildNumber;
+        f.servicePack = U(os.szCSDVersion, wcsnlen(os.szCSDVersion, std::size(os.szCSDVersion)));
+        f.productType = os.wProductType;
+        f.suiteMask = os.wSuiteMask;
+    }
+    f.productName = GetOwnVersionString(u"ProductName");
+    f.moduleName = GetOwnModuleName();
+    return f;
+}
+
+// A zero-filled buffer of `size` characters for one part of a split URL.
+struct UrlPart {
+    explicit UrlPart(DWORD size) : text(size, L'\0') {}
+    ~UrlPart() { SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t)); }  // may hold a password
+    const wchar_t* OrNull() const { return text[0] ? text.data() : nullptr; }
+    std::vector<wchar_t> text;
+};
+
+}  // namespace
+
+UniqueInternet OpenInternetSession() {
+    const std::u16string agent = FormatUserAgent(SystemUserAgentFields());
+    return UniqueInternet(InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+}
+
+void SetInternetTimeouts(HINTERNET handle) {
+    DWORD timeout = kTimeoutMs, retries = 1;
+    InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
+    InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof(timeout));
+    InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
+}
+
+UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url) {
+    UrlPart scheme(32), host(256), user(128), password(128), path(2084), extra(2048);
+    URL_COMPONENTSW parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszScheme = scheme.text.data();
+    parts.dwSchemeLength = scheme.text.size();
+    parts.lpszHostName = host.text.data();
+    parts.dwHostNameLength = host.text.size();
+    parts.lpszUserName = user.text.data();
+    parts.dwUserNameLength = user.text.size();
+    parts.lpszPassword = password.text.data();
+    parts.dwPasswordLength = password.text.size();
+    parts.lpszUrlPath = path.text.data();
+    parts.dwUrlPathLength = path.text.size();
+    parts.lpszExtraInfo = extra.text.data();
+    parts.dwExtraInfoLength = extra.text.size();
+    std::wstring text = ToWide(url);
+    // Not tested: a URL that does not split leaves empty parts and port 0, and the connection
+    // attempt then fails on its own.
+    InternetCrackUrlW(text.c_str(), 0, 0, &parts);
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    for (UrlPart* p : {&scheme, &host, &user, &password, &path, &extra}) p->text.back() = L'\0';
+
+    if (parts.nPort == INTERNET_DEFAULT_FTP_PORT) {
+        return UniqueInternet(InternetConnectW(session, host.text.data(), INTERNET_DEFAULT_FTP_PORT, user.OrNull(),
+                                               password.OrNull(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0));
+    }
+    return UniqueInternet(InternetConnectW(session, host.text.data(), parts.nPort, user.OrNull(), password.OrNull(),
+                                           INTERNET_SERVICE_HTTP, 0, 0));
+}
+
+std::string ReadAllAvailable(HINTERNET handle) {
+    std::string data;
+    const ULONGLONG start = GetTickCount64();
+    DWORD amount = 0;
+    while (InternetQueryDataAvailable(handle, &amount, 0, 0) && amount > 0) {
+        if (amount > kMaxResponseBytes - data.size()) amount = static_cast<DWORD>(kMaxResponseBytes - data.size());
+        const size_t at = data.size();
+        data.resize(at + amount);
+        DWORD got = 0;
+        const bool read = InternetReadFile(handle, data.data() + at, amount, &got);
+        data.resize(at + (read ? got : 0));
+        if (!read || got == 0 || data.size() >= kMaxResponseBytes || GetTickCount64() - start >= kMaxResponseMs) break;
+    }
+    return data;
+}
+
+bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::string_view bytes) {
+    DWORD type = 0, size = sizeof(type);
+    if (!InternetQueryOptionW(connection, INTERNET_OPTION_HANDLE_TYPE, &type, &size) ||
+        type != INTERNET_HANDLE_TYPE_CONNECT_FTP) {
+        return false;  // an HTTP connection cannot take an upload
+    }
+    const std::u16string name(remoteName);
+    UniqueInternet file(
+        FtpOpenFileW(connection, W(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0));
+    if (!file) return false;
+    DWORD written = 0;
+    const bool wrote = InternetWriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written) &&
+                       written == bytes.size();
+    // The server file is complete only once the handle is closed.
+    const bool closed = InternetCloseHandle(file.release());
+    return wrote && closed;
+}
+
+}  // namespace vorbel

@@ -1,0 +1,45 @@
+// A small synchronous HTTP/FTP client over WinINet, for the web export. Every function reports
+// failure by a null handle, an empty result or false, and never shows anything itself.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "win/scoped.h"
+
+namespace vorbel {
+
+struct InternetHandleTraits {
+    using Type = HINTERNET;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { InternetCloseHandle(h); }
+};
+using UniqueInternet = Scoped<InternetHandleTraits>;
+
+// A synchronous session with the system's proxy settings and our user agent.
+UniqueInternet OpenInternetSession();
+
+// Connect, receive and send bounded to 10 s, one connection attempt. Wine honours the receive
+// and send bounds only on a request handle, so callers set them on theirs too.
+void SetInternetTimeouts(HINTERNET handle);
+
+// Port 21 gives an FTP connection in passive mode (which logs in at once); any other port an
+// HTTP connection (which contacts nobody yet). The scheme is not looked at. User name and
+// password are passed only when the URL has them; its path is not used.
+UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url);
+
+// Everything the request or file handle delivers, up to a bound in size and time so that a
+// server that never stops cannot hold the caller. Empty when nothing could be read.
+inline constexpr size_t kMaxResponseBytes = 64 * 1024;
+inline constexpr DWORD kMaxResponseMs = 30000;
+std::string ReadAllAvailable(HINTERNET handle);
+
+// Stores the bytes as a file in the FTP account's login folder. False without contacting the
+// server when the connection is not an FTP one.
+bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::string_view bytes);
+
+}  // namespace vorbel

@@ -1,0 +1,55 @@
+// The loopback servers that test.sh starts for the web export (tests/rig/net_servers.py), as
+// the tests see them through the environment and drive Z:.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vorbel::test {
+
+struct FtpAccount {
+    const char* user;
+    const char* password;
+    const wchar_t* folder;  // under <dir>\ftp
+};
+// As tests/rig/net_servers.py defines them.
+inline constexpr FtpAccount kProdAccount{"vorbel", "Depot-2014", L"prod"};
+inline constexpr FtpAccount kTestAccount{"vorbeltest", "Essai-2014", L"test"};
+inline constexpr FtpAccount kReadOnlyAccount{"lecteur", "Lecture-2014", L"readonly"};
+
+class NetRig {
+public:
+    // Empty `missing` when every address is known; the tests fail with it otherwise.
+    static const NetRig& Get();
+    std::string missing;
+
+    std::string ftpHost, ftpDownHost;
+    int httpsPort = 0, untrustedPort = 0, hungPort = 0, closedPort = 0;
+
+    // "https://localhost:<port>/"
+    static std::u16string HttpsRoot(int port);
+    // "ftp://user:password@<host>/"
+    std::u16string FtpUrl(const FtpAccount& account) const;
+
+    // The document every HTTPS server serves, and its removal (a 404 page then).
+    void ServeDocument(const std::string& text) const;
+    void RemoveDocument() const;
+    // Document with both properties holding the codes of these URLs.
+    void ServeAddresses(const std::u16string& prodUrl, const std::u16string& testUrl) const;
+    // Lines "<server>\t<path>\t<user agent>" of the requests so far.
+    std::vector<std::string> Requests() const;
+    // Names of the files in an account's folder, and their removal.
+    std::vector<std::wstring> FtpFiles(const FtpAccount& account) const;
+    std::wstring FtpFile(const FtpAccount& account, const std::wstring& name) const;
+    void ClearFtp() const;
+
+private:
+    std::wstring dir_;
+};
+
+// The code the information server publishes for a URL (fixed key: the tests compare codes).
+std::u16string Encoded(const std::u16string& url);
+
+}  // namespace vorbel::test
