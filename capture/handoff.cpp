@@ -49,6 +49,9 @@ HandOffHooks DefaultHandOffHooks() {
         MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
     };
     hooks.dumpKeysHeld = IsShiftOrCtrlHeld;
+    hooks.webExport = [](HWND owner, uint32_t key, const WebExportPatient& patient) {
+        ExportPatientToWeb(owner, key, patient);
+    };
     hooks.now = LocalNow;
     return hooks;
 }
@@ -84,7 +87,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
 
     if (target == TargetWebExport) {
         // The e-mail address goes as typed; the other fields trimmed.
-        ExportPatientToWeb(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
+        hooks.webExport(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
         return HandOffOutcome::Accepted;
     }
 

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "capture/handoff_formats.h"
 #include "capture/patient_record.h"
+#include "capture/web_link_format.h"
 
 namespace vorbel {
 
@@ -29,6 +31,7 @@ struct HandOffHooks {
     std::function<void(HWND owner, const std::u16string& text)> showFileError;  // French, names the file
     std::function<bool()> dumpKeysHeld;                             // Shift or Ctrl held: dump the log
     std::function<LocalDateTime()> now;                             // local date and time for Sidexis
+    std::function<void(HWND owner, uint32_t key, const WebExportPatient&)> webExport;  // target 5
     // A hung imaging program must not freeze the program: the wait for its first idle moment is bounded.
     unsigned long idleWaitMs = 20000;
 };

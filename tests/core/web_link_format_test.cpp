@@ -43,7 +43,7 @@ TEST(WebLinkFileName, JoinsSiteNamesAndLocalTime) {
     const LocalDateTime t{{5, 3, 2014}, 14, 15, 16};
     EXPECT_EQ(WebLinkFileName(u"CAB1", u"Lyon", t), u"CAB1_Lyon_20140305141516.csv");
     EXPECT_EQ(WebLinkFileName(u"", u"", t), u"__20140305141516.csv");
-    EXPECT_EQ(WebLinkFileName(u"P", u"", {2001, 12, 31, 0, 0, 9}), u"P__20011231000009.csv");
+    EXPECT_EQ(WebLinkFileName(u"P", u"", {{31, 12, 2001}, 0, 0, 9}), u"P__20011231000009.csv");
 }
 
 TEST(FindEncodedAddress, TakesTheValueOfTheModesProperty) {

@@ -43,6 +43,10 @@ protected:
         hooks_.showFileError = [this](HWND, const std::u16string& text) { messages_.push_back(text); };
         hooks_.dumpKeysHeld = [this] { return dumpKeys_; };
         hooks_.now = [] { return LocalDateTime{{9, 1, 2024}, 8, 5, 3}; };
+        hooks_.webExport = [this](HWND, uint32_t key, const WebExportPatient& patient) {
+            exports_.push_back(patient);
+            exportKeys_.push_back(key);
+        };
     }
 
     void TearDown() override {
@@ -94,6 +98,8 @@ protected:
     TempDir temp_;
     StandInWatch watch_;  // after temp_: ends the stand-ins before their folder goes
     HandOffHooks hooks_;
+    std::vector<WebExportPatient> exports_;
+    std::vector<uint32_t> exportKeys_;
     uint32_t key_ = 0;
     int beeps_ = 0;
     std::vector<std::u16string> messages_;

@@ -209,10 +209,17 @@ TEST_F(HandOffTest, AnyOtherTargetStartsTheProgramAloneAndWritesNothing) {
 TEST_F(HandOffTest, WebExportStartsNoProgramEvenWithItsDefaultJustStored) {
     Set(Setting::ImagingTarget, u"5");
 
-    ExpectAcceptedQuietly(HandOff({u"42", u"A", u"B"}, {u"05/03/1970", 1, u"", u"a@b.fr"}));
+    ExpectAcceptedQuietly(HandOff({u" 42 ", u" A ", u" B "}, {u"05/03/1970", 1, u"", u" a@b.fr"}));
 
     EXPECT_EQ(ReadSetting(Setting::ProgramLocation, key_), u"C:\\vixwin\\vixwin.exe");
     ExpectNothingStarted();
+    // The export gets the trimmed names, the e-mail as typed, and the parsed birth date.
+    ASSERT_EQ(exports_.size(), 1u);
+    EXPECT_EQ(exports_[0].lastName, u"A");
+    EXPECT_EQ(exports_[0].firstName, u"B");
+    EXPECT_EQ(exports_[0].email, u" a@b.fr");
+    EXPECT_EQ(exports_[0].birthDate, (CalendarDate{5, 3, 1970}));
+    EXPECT_EQ(exportKeys_[0], key_);
 }
 
 TEST_F(HandOffTest, AProgramThatCannotStartIsStillAccepted) {
