@@ -1,11 +1,12 @@
 #include "setup/setup_launcher.h"
 
+#include "setup/dialog_setup.h"
+
 namespace vorbel {
 
-// Setup comes with its own dialog; until then the user is told where things stand.
 void RunSetupDialog(HWND parent) {
-    MessageBoxW(parent, L"Le paramétrage n’est pas encore disponible dans cette version.", L"Paramétrage",
-                MB_ICONINFORMATION | MB_OK);
+    CDialogSetup dialog;
+    dialog.DoModal(parent);
 }
 
 }  // namespace vorbel

@@ -253,3 +253,31 @@ def write_ico(canvases, filename):
         out += img
     with open(filename, "wb") as f:
         f.write(out)
+
+
+def write_cur_mono(rows, hotspot, filename):
+    """A monochrome .cur (resource type 2) from rows of "." (clear), "#" (black), "o" (white),
+    with its hotspot in the directory entry."""
+    h, w = len(rows), len(rows[0])
+    stride = ((w + 31) // 32) * 4
+    xor, mask = bytearray(), bytearray()
+    for y in range(h - 1, -1, -1):  # bottom-up
+        xbits, abits = bytearray(stride), bytearray(stride)
+        for x, ch in enumerate(rows[y]):
+            bit = 0x80 >> (x % 8)
+            if ch == "o":
+                xbits[x // 8] |= bit
+            elif ch == ".":
+                abits[x // 8] |= bit
+        xor += xbits
+        mask += abits
+    header = (40).to_bytes(4, "little") + w.to_bytes(4, "little") + (2 * h).to_bytes(4, "little")
+    header += (1).to_bytes(2, "little") + (1).to_bytes(2, "little") + b"\0" * 4
+    header += (len(xor) + len(mask)).to_bytes(4, "little") + b"\0" * 8 + (2).to_bytes(4, "little") + b"\0" * 4
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    image = header + palette + bytes(xor) + bytes(mask)
+    out = bytearray((0).to_bytes(2, "little") + (2).to_bytes(2, "little") + (1).to_bytes(2, "little"))
+    out += bytes((w % 256, h % 256, 2, 0)) + hotspot[0].to_bytes(2, "little") + hotspot[1].to_bytes(2, "little")
+    out += len(image).to_bytes(4, "little") + (6 + 16).to_bytes(4, "little")
+    with open(filename, "wb") as f:
+        f.write(out + image)

@@ -6,7 +6,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from draw import Canvas, arc_band, circle, inset, lerp, path, rounded_rect, transform, write_bmp24, write_ico  # noqa: E402
+from draw import (Canvas, arc_band, circle, inset, lerp, path, rounded_rect, transform, write_bmp24, write_cur_mono,  # noqa: E402
+                  write_ico)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -107,11 +108,43 @@ def program_icon(size, exit_sign=False):
 
 ICON_SIZES = (16, 32, 48, 64, 96)
 
+CURSOR_SIZE = 32
+CURSOR_CENTRE = 15  # the pixel that points; the drawing is symmetric about it
+
+
+def target_cursor():
+    """Cursor 131: the field picker's target, a ring with cross-hairs, black with a white halo so
+    that it shows on any background. Returns rows of "." (clear), "#" (black) and "o" (white)."""
+    c = CURSOR_CENTRE
+
+    def ink(x, y):
+        d = ((x - c) ** 2 + (y - c) ** 2) ** 0.5
+        if 8.5 <= d <= 10.5:
+            return True  # the ring
+        if x == c and (2 <= y <= 12 or 18 <= y <= 28):
+            return True  # vertical hair, open at the centre
+        if y == c and (2 <= x <= 12 or 18 <= x <= 28):
+            return True
+        return x == c and y == c  # the point itself
+    rows = []
+    for y in range(CURSOR_SIZE):
+        row = ""
+        for x in range(CURSOR_SIZE):
+            if ink(x, y):
+                row += "#"
+            elif any(ink(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
+                row += "o"
+            else:
+                row += "."
+        rows.append(row)
+    return rows
+
 
 def main():
     write_bmp24(extraction_picture(), os.path.join(HERE, "extraction.bmp"))
     write_ico([program_icon(s) for s in ICON_SIZES], os.path.join(HERE, "vorbel.ico"))
     write_ico([program_icon(s, exit_sign=True) for s in ICON_SIZES], os.path.join(HERE, "vorbel_exit.ico"))
+    write_cur_mono(target_cursor(), (CURSOR_CENTRE, CURSOR_CENTRE), os.path.join(HERE, "target.cur"))
 
 
 if __name__ == "__main__":

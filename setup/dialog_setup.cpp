@@ -1,0 +1,277 @@
+#include "setup/dialog_setup.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "capture/command_line.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+#include "settings/text.h"
+#include "setup/field_locator.h"
+#include "setup/imaging_paths.h"
+#include "setup/startup_entry.h"
+#include "win/module_path.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+constexpr wchar_t kTitle[] = L"Paramétrage";
+constexpr int kCheckBoxes[] = {IDC_SKIP_CONFIRMATION, IDC_EXIT_MODE, IDC_SWAP_NAMES, IDC_POINT_ONLY};
+constexpr Setting kCheckBoxSettings[] = {Setting::SkipConfirmation, Setting::ExitMode, Setting::SwapNames,
+                                         Setting::PointOnlyMode};
+
+// " (Version ß 1.2.3)": the running executable's file version, with the sign of a pre-release.
+std::u16string VersionSuffix() {
+    WORD numbers[3] = {0, 0, 0};
+    bool prerelease = false;
+    const std::u16string path = OwnModulePath();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(W(path), &handle);
+    std::vector<BYTE> block(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (size && GetFileVersionInfoW(W(path), 0, size, block.data()) &&
+        VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) && info &&
+        length >= sizeof(VS_FIXEDFILEINFO)) {
+        numbers[0] = HIWORD(info->dwFileVersionMS);
+        numbers[1] = LOWORD(info->dwFileVersionMS);
+        numbers[2] = HIWORD(info->dwFileVersionLS);
+        prerelease = (info->dwFileFlags & VS_FF_PRERELEASE) != 0;
+    }
+    return std::u16string(u" (Version") + (prerelease ? u" ß" : u"") + u" " + DecimalText(numbers[0]) + u"." +
+           DecimalText(numbers[1]) + u"." + DecimalText(numbers[2]) + u")";
+}
+
+}  // namespace
+
+CDialogSetup::CDialogSetup() : Dialog(IDD_SETUP), picker_(locators_, [this] { Load(); }) {}
+
+CDialogSetup::~CDialogSetup() {
+    if (targetFont_) DeleteObject(targetFont_);
+}
+
+bool CDialogSetup::OnInitDialog() {
+    const uint32_t key = GetMachineKey();
+    for (int f = 0; f < kSetupFieldCount; ++f) locators_[f] = ReadSetting(kSetupFields[f].setting, key);
+    storedConvention_ = ReadSetting(Setting::CommandLineConvention, key);
+    Load();
+    UseTargetFont();
+    AppendVersionToTitle();
+    return true;
+}
+
+bool CDialogSetup::DoDataExchange(Exchange direction) {
+    if (direction == Exchange::Load) {
+        Load();
+        return true;
+    }
+    return Save();
+}
+
+// Everything but the three locators and the stored convention comes from the store again, so a
+// reload after a pick undoes edits not yet stored.
+void CDialogSetup::Load() {
+    // Inside Setup, remembered controls are always looked up by structure first.
+    SetPointOnlyMode(false);
+    for (const SetupField& field : kSetupFields) {
+        const std::u16string& locator = locators_[&field - kSetupFields];
+        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator)));
+    }
+    FillConventionList();
+
+    const uint32_t key = GetMachineKey();
+    SelectImagingProgram(ReadSettingInt(Setting::ImagingTarget, key) == 1 ? IDC_CLINIVIEW : IDC_VIXWIN);
+    const std::u16string data = ReadSetting(Setting::DataLocation, key);
+    if (!data.empty()) SetItemText(IDC_DATA_LOCATION, data);
+    const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
+    if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
+    CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, StartupEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
+    for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
+        const bool on = ReadSettingInt(kCheckBoxSettings[i], key) != 0;
+        CheckDlgButton(hwnd(), kCheckBoxes[i], on ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+void CDialogSetup::FillConventionList() {
+    HWND list = Item(IDC_CONVENTION);
+    if (SendMessageW(list, CB_GETCOUNT, 0, 0) == 0) {
+        for (std::u16string_view label : kCommandLineFormatLabels) {
+            const std::u16string text(label);
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(text)));
+        }
+    }
+    // An index outside the list leaves it without a selection.
+    const int index = DecodeConventionIndex(ParseDecimalInt(storedConvention_));
+    SendMessageW(list, CB_SETCURSEL, index >= 0 && index < kCommandLineFormatCount ? index : -1, 0);
+    RECT r;
+    GetWindowRect(list, &r);
+    SendMessageW(list, CB_SETDROPPEDWIDTH, (r.right - r.left) * 3 / 2, 0);
+}
+
+void CDialogSetup::SelectImagingProgram(int button) {
+    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_CLINIVIEW, button);
+    if (button == IDC_CLINIVIEW) {
+        SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
+        SetItemText(IDC_DATA_LOCATION, CliniViewIniPath());
+        SetItemText(IDC_PROGRAM_LOCATION, kCliniViewProgramDefault);
+    } else {
+        SetItemText(IDC_DATA_LOCATION_LABEL, u"Emplacement des données");
+        SetItemText(IDC_DATA_LOCATION, kVixWinDataDefault);
+        SetItemText(IDC_PROGRAM_LOCATION, kVixWinProgramDefault);
+    }
+}
+
+bool CDialogSetup::RefuseUnstorable() {
+    for (const SetupField& field : kSetupFields) {
+        if (CanStoreExactly(field.setting, locators_[&field - kSetupFields])) continue;
+        const std::u16string text = u"Le contrôle désigné pour « " + std::u16string(field.label) +
+                                    u" » ne peut pas être enregistré : sa description contient des caractères que "
+                                    u"Vorbel ne sait pas conserver.\n\nDésignez un autre contrôle, ou videz ce champ "
+                                    u"avec le bouton « + ».";
+        MessageBoxW(hwnd(), W(text), kTitle, MB_ICONEXCLAMATION | MB_OK);
+        SetFocus(Item(field.pick));
+        return true;
+    }
+    const struct {
+        int edit;
+        int label;
+        Setting setting;
+    } paths[] = {{IDC_PROGRAM_LOCATION, 0, Setting::ProgramLocation},
+                 {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
+    for (const auto& path : paths) {
+        if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
+        const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
+        const std::u16string text = u"Le chemin « " + name +
+                                    u" » ne peut pas être enregistré : il est trop long ou contient des caractères "
+                                    u"que Vorbel ne sait pas conserver.\n\nChoisissez un autre emplacement.";
+        MessageBoxW(hwnd(), W(text), kTitle, MB_ICONEXCLAMATION | MB_OK);
+        SetFocus(Item(path.edit));
+        return true;
+    }
+    return false;
+}
+
+bool CDialogSetup::Save() {
+    if (RefuseUnstorable()) return false;
+    const uint32_t key = GetMachineKey();
+    for (const SetupField& field : kSetupFields) WriteSetting(field.setting, key, locators_[&field - kSetupFields]);
+    const int index = static_cast<int>(SendMessageW(Item(IDC_CONVENTION), CB_GETCURSEL, 0, 0));
+    storedConvention_ = DecimalText(EncodeConventionIndex(index));
+    WriteSetting(Setting::CommandLineConvention, key, storedConvention_);
+    WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
+    WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
+    WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
+    for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
+        WriteSetting(kCheckBoxSettings[i], key, IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
+    return true;
+}
+
+bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title) {
+    if (!choosers.browseFile) return false;
+    wchar_t file[MAX_PATH] = {};
+    lstrcpynW(file, W(ItemText(edit)), MAX_PATH);
+    wchar_t folder[MAX_PATH];
+    lstrcpynW(folder, file, MAX_PATH);
+    *PathFindFileNameW(folder) = L'\0';
+    static const wchar_t kNoFilter[] = L"\0";
+    if (!choosers.browseFile(hwnd(), file, MAX_PATH, folder, defaultExtension, kNoFilter, title)) return false;
+    file[MAX_PATH - 1] = L'\0';
+    SetItemText(edit, U(file));
+    return true;
+}
+
+void CDialogSetup::BrowseProgram() {
+    const bool vixWin = IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED;
+    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", vixWin ? L"Programme VIXWIN" : L"Programme CliniView");
+}
+
+void CDialogSetup::BrowseData() {
+    if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
+        if (!choosers.browseFolder) return;
+        wchar_t displayName[MAX_PATH] = {};
+        BROWSEINFOW info = {};
+        info.hwndOwner = hwnd();
+        info.pszDisplayName = displayName;
+        info.lpszTitle = L"Données VIXWIN";
+        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+        if (std::optional<std::u16string> folder = choosers.browseFolder(info)) SetItemText(IDC_DATA_LOCATION, *folder);
+    } else if (IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED) {
+        BrowseFileInto(IDC_DATA_LOCATION, L"INI", L"Fichier CliniView.ini");
+    }
+}
+
+void CDialogSetup::UseTargetFont() {
+    LOGFONTW font = {};
+    if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font)) return;
+    font.lfWeight = 600;
+    font.lfHeight = font.lfHeight * 3 / 2;
+    targetFont_ = CreateFontIndirectW(&font);
+    if (!targetFont_) return;
+    for (const SetupField& field : kSetupFields) {
+        SendDlgItemMessageW(hwnd(), field.target, WM_SETFONT, reinterpret_cast<WPARAM>(targetFont_), TRUE);
+        SendDlgItemMessageW(hwnd(), field.pick, WM_SETFONT, reinterpret_cast<WPARAM>(targetFont_), TRUE);
+    }
+}
+
+void CDialogSetup::AppendVersionToTitle() {
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd(), title, 256);
+    SetWindowTextW(hwnd(), W(U(title) + VersionSuffix()));
+}
+
+bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+    const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            picker_.OnButtonDown(hwnd(), point);
+            return false;
+        case WM_MOUSEMOVE:
+            picker_.OnMouseMove(hwnd(), point);
+            return false;
+        case WM_LBUTTONUP:
+            picker_.OnButtonUp(hwnd());
+            return false;
+        case WM_CAPTURECHANGED:
+            picker_.OnCaptureChanged(hwnd());
+            return false;
+        case WM_COMMAND:
+            if (HIWORD(wp) != BN_CLICKED) return false;
+            result = 0;
+            switch (LOWORD(wp)) {
+                case IDC_VIXWIN:
+                case IDC_CLINIVIEW:
+                    // Every click, even on the program already chosen, resets both locations.
+                    SelectImagingProgram(LOWORD(wp));
+                    return true;
+                case IDC_BROWSE_PROGRAM:
+                    BrowseProgram();
+                    return true;
+                case IDC_BROWSE_DATA:
+                    BrowseData();
+                    return true;
+                default:
+                    for (int f = 0; f < kSetupFieldCount; ++f) {
+                        if (LOWORD(wp) != kSetupFields[f].pick) continue;
+                        picker_.OnPick(hwnd(), f);
+                        return true;
+                    }
+                    return false;
+            }
+        default:
+            return false;
+    }
+}
+
+void CDialogSetup::OnCancel() {
+    // Escape during a drag abandons the drag, not Setup.
+    if (picker_.Dragging()) {
+        picker_.CancelDrag(hwnd());
+        return;
+    }
+    Dialog::OnCancel();
+}
+
+}  // namespace vorbel

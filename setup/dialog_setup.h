@@ -1,0 +1,47 @@
+// The Setup dialog: every setting of the capture and the hand-off, loaded when it opens and
+// stored in one fixed order on OK. Escape and the close box store nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "setup/field_picker.h"
+#include "setup/shell_choosers.h"
+#include "win/dialog.h"
+
+namespace vorbel {
+
+class CDialogSetup : public Dialog {
+public:
+    CDialogSetup();
+    ~CDialogSetup() override;
+
+    ShellChoosers choosers = SystemShellChoosers();
+
+protected:
+    bool OnInitDialog() override;
+    bool DoDataExchange(Exchange direction) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+    void OnCancel() override;
+
+private:
+    void Load();
+    bool Save();
+    // A value the store cannot give back exactly is refused with a message naming its field.
+    bool RefuseUnstorable();
+    void FillConventionList();
+    void SelectImagingProgram(int button);
+    void BrowseProgram();
+    void BrowseData();
+    bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);
+    void UseTargetFont();
+    void AppendVersionToTitle();
+
+    FieldPicker::Locators locators_;
+    std::u16string storedConvention_;
+    HFONT targetFont_ = nullptr;
+    FieldPicker picker_;
+};
+
+}  // namespace vorbel

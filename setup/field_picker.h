@@ -1,0 +1,49 @@
+// Designating the practice program's controls from Setup: by dragging a field's target onto the
+// control, framed on the screen while the cursor moves, or by choosing it in the window tree.
+// Either way the field's locator is replaced and Setup reloads its controls.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "setup/setup_fields.h"
+
+namespace vorbel {
+
+class FieldPicker {
+public:
+    using Locators = std::array<std::u16string, kSetupFieldCount>;
+
+    // `locators` are Setup's working copies; `reload` reloads Setup's controls.
+    FieldPicker(Locators& locators, std::function<void()> reload);
+
+    // Mouse events of the Setup dialog, in its client coordinates.
+    void OnButtonDown(HWND dialog, POINT client);
+    void OnMouseMove(HWND dialog, POINT client);
+    void OnButtonUp(HWND dialog);
+    // The capture went elsewhere before the button was released: the drag is abandoned.
+    void OnCaptureChanged(HWND dialog);
+    // The "+" button of a field.
+    void OnPick(HWND dialog, int field);
+
+    bool Dragging() const { return activeField_ >= 0; }
+    // Abandons a drag in progress; designates nothing.
+    void CancelDrag(HWND dialog);
+
+private:
+    void EndDrag(HWND dialog, bool designate);
+
+    Locators& locators_;
+    std::function<void()> reload_;
+    HCURSOR dragCursor_;
+    int activeField_ = -1;
+    HWND hovered_ = nullptr;
+    RECT savedRect_ = {};
+    POINT pressedAt_ = {};  // screen
+    bool moved_ = false;
+};
+
+}  // namespace vorbel
