@@ -3,6 +3,7 @@
 #include "setup/dialog_list_control.h"
 #include "setup/field_locator.h"
 #include "setup/window_at_point.h"
+#include "win/wide.h"
 
 namespace vorbel {
 namespace {
@@ -103,7 +104,20 @@ void FieldPicker::EndDrag(HWND dialog, bool designate) {
         MessageBeep(MB_ICONHAND);
         return;
     }
-    locators_[field] = BuildFieldLocator(hovered);
+    Designate(dialog, field, hovered);
+}
+
+void FieldPicker::Designate(HWND dialog, int field, HWND window) {
+    std::u16string locator = window ? BuildFieldLocator(window) : u"";
+    if (window && locator.empty()) {
+        std::u16string text = u"Ce contrôle ne peut pas être mémorisé pour le champ « ";
+        text += kSetupFields[field].label;
+        text += u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
+                u"conserver. Le champ garde sa désignation précédente.";
+        MessageBoxW(dialog, W(text), L"Paramétrage", MB_ICONWARNING | MB_OK);
+        return;
+    }
+    locators_[field] = std::move(locator);
     reload_();
 }
 
@@ -117,8 +131,7 @@ void FieldPicker::OnPick(HWND dialog, int field) {
         MessageBeep(MB_ICONHAND);
         return;
     }
-    locator = tree.window ? BuildFieldLocator(tree.window) : u"";
-    reload_();
+    Designate(dialog, field, tree.window);
 }
 
 }  // namespace vorbel

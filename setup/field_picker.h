@@ -35,6 +35,9 @@ public:
 
 private:
     void EndDrag(HWND dialog, bool designate);
+    // Replaces the field's locator with the window's; a window that cannot be remembered exactly
+    // is refused with a message and the field keeps what it had.
+    void Designate(HWND dialog, int field, HWND window);
 
     Locators& locators_;
     std::function<void()> reload_;

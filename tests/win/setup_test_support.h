@@ -13,7 +13,7 @@
 
 namespace vorbel::test {
 
-inline const std::wstring kSetupSection = L"Software\\ZEMO\\vorbel_win_tests\\Vorbel";
+inline const std::wstring kSetupSection = L"Software\\ZEMO\\vorbel_ui_tests\\Vorbel";
 inline const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kSetupTitle[] = L"Paramétrage";
 
