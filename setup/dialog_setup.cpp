@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "capture/command_line.h"
+#include "capture/handoff_formats.h"
+#include "capture/handoff_system.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
 #include "setup/field_locator.h"
-#include "setup/imaging_paths.h"
 #include "setup/startup_entry.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -114,12 +115,12 @@ void CDialogSetup::SelectImagingProgram(int button) {
     CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_CLINIVIEW, button);
     if (button == IDC_CLINIVIEW) {
         SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
-        SetItemText(IDC_DATA_LOCATION, CliniViewIniPath());
-        SetItemText(IDC_PROGRAM_LOCATION, kCliniViewProgramDefault);
+        SetItemText(IDC_DATA_LOCATION, CliniViewIniDefaultPath());
+        SetItemText(IDC_PROGRAM_LOCATION, kDefaultCliniViewProgram);
     } else {
         SetItemText(IDC_DATA_LOCATION_LABEL, u"Emplacement des données");
-        SetItemText(IDC_DATA_LOCATION, kVixWinDataDefault);
-        SetItemText(IDC_PROGRAM_LOCATION, kVixWinProgramDefault);
+        SetItemText(IDC_DATA_LOCATION, kDefaultImagesRoot);
+        SetItemText(IDC_PROGRAM_LOCATION, kDefaultVixWinProgram);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "setup/dialog_list_control.h"
 #include "setup/field_locator.h"
-#include "setup/window_at_point.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -69,7 +68,7 @@ void FieldPicker::OnMouseMove(HWND dialog, POINT client) {
     // press released where it was made designates nothing.
     if (!moved_ && screen.x == pressedAt_.x && screen.y == pressedAt_.y) return;
     moved_ = true;
-    HWND under = WindowAtScreenPoint(screen);
+    HWND under = ControlAtScreenPoint(screen);
     if (!under || under == hovered_) return;
     DrawFrames(hovered_, under);
     hovered_ = under;

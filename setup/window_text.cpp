@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "win/foreign_message.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -10,10 +11,7 @@ namespace vorbel {
 std::u16string ReadWindowTextBounded(HWND window, size_t room) {
     if (room == 0) return u"";
     std::vector<wchar_t> buf(room, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(buf.data()),
-                             SMTO_ABORTIFHUNG | SMTO_BLOCK, kForeignWindowTimeoutMs, &copied))
-        return u"";
+    if (!SendToForeignWindow(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(buf.data()))) return u"";
     // Another program's window may not terminate what it copies.
     buf[room - 1] = L'\0';
     return U(buf.data(), wcsnlen(buf.data(), room));
