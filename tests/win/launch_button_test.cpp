@@ -322,3 +322,22 @@ TEST_F(LaunchButtonTest, PaintsItsIconAndTheExitSignWhileTheImagingProgramIsOpen
 
 }  // namespace
 }  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+TEST_F(LaunchButtonTest, RemoteContextMenuQuitterEndsTheProgram) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = FindVisibleWindow(nullptr, L"#32768")) != nullptr; }, 5000));
+    // Up from no selection lands on the last item; Enter chooses it.
+    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(vorbel.WaitForExit(10000)) << "Quitter ends the program";
+    EXPECT_FALSE(Stored(Setting::WindowRect).empty()) << "and stores the rectangle";
+}
+
+}  // namespace
+}  // namespace vorbel
