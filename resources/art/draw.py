@@ -212,13 +212,14 @@ def icon_entry_8bpp(canvas, matte=(255, 255, 255), alpha_cut=96):
             opaque = a * 255 >= alpha_cut
             rgb = tuple(round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte))
             pixels.append((rgb, opaque))
-    palette = median_cut([p for p, o in pixels if o] or [(0, 0, 0)], 255)
+    # Index 0 stays black: transparent pixels use it, and XOR-ing black leaves the screen as it is.
+    palette = [(0, 0, 0)] + median_cut([p for p, o in pixels if o] or [(0, 0, 0)], 255)
     palette += [(0, 0, 0)] * (256 - len(palette))
     cache = {}
 
     def nearest(c):
         if c not in cache:
-            cache[c] = min(range(256), key=lambda i: sum((palette[i][k] - c[k]) ** 2 for k in range(3)))
+            cache[c] = min(range(1, 256), key=lambda i: sum((palette[i][k] - c[k]) ** 2 for k in range(3)))
         return cache[c]
 
     xor_row = (w + 3) & ~3

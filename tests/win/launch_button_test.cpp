@@ -318,6 +318,11 @@ TEST_F(LaunchButtonTest, PaintsItsIconAndTheExitSignWhileTheImagingProgramIsOpen
     Sleep(300);
     const auto exit = CaptureClient(vorbel.Button(), L"button-exit.bmp");
     EXPECT_GT(RedPixels(exit), static_cast<int>(exit.size() / 40)) << "icon 129's exit arrow";
+    // The rounded corners are transparent: the white background shows there, untouched.
+    for (const auto* pixels : {&plain, &exit}) {
+        EXPECT_EQ(pixels->front(), 0xFFFFFFu);
+        EXPECT_EQ(pixels->back(), 0xFFFFFFu);
+    }
 }
 
 }  // namespace
