@@ -11,7 +11,7 @@ for bin in "$build"/bin/*_fuzz; do
   corpus="$build/corpus/$name"
   artifacts="$build/artifacts/$name/"
   mkdir -p "$corpus" "$artifacts" "$here/seeds/$name"
-  log="$build/$name.log"
+  log="$build/$name-${seconds}s.log"  # a long run and a smoke run may overlap
   if "$bin" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts" \
        "$corpus" "$here/seeds/$name" >"$log" 2>&1; then
     echo "fuzz $name: $(grep -a -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}') runs in ${seconds}s, no finding"
