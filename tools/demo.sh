@@ -2,7 +2,7 @@
 # ./run.sh --demo: plays whole links under Wine and writes a screenshot of every step.
 # Round 1: the stand-in practice program shows a patient, its three fields are designated as
 # Setup would, the button is clicked, the patient is confirmed and the stand-in imaging program
-# shows what it received. Round 2: the same patient given on a command line, in each convention.
+# shows what it received. Round 2: another patient given on a command line, in each convention.
 # Runs on $DISPLAY when there is one, else on a virtual screen of its own; its settings live in
 # a Wine prefix of its own (build/wineprefix-demo). The demo programs are never installed.
 #   VORBEL_DEMO_OUT   folder of the screenshots (default demo-out)
@@ -115,7 +115,9 @@ await Vorbel >/dev/null
 step post Vorbel 32769 514   # WM_APP + 1, a click on the button
 confirm 04-fenetre
 
-echo "Round 2: the same patient on a command line, in each convention"
+# Another patient than the one on screen, so that each shot shows where the patient came from.
+chart=5310 last=BERNARD first='Loïc' birth=03/02/1961
+echo "Round 2: patient $chart $last $first given on a command line, in each convention"
 conventions="1 2 3 4"
 [ -n "${VORBEL_DEMO_QUICK:-}" ] && conventions=2
 for n in $conventions; do
