@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts Vorbel under Wine. Its settings live in a Wine prefix of its own
-# (build/wineprefix-run), apart from the tests'.
+# (build/wineprefix-run), apart from the tests'. With --demo, plays whole links instead and
+# writes their screenshots into demo-out/ (tools/demo.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
+
+if [ "${1:-}" = --demo ]; then
+  tools/install-deps.sh --demo
+  tools/build.sh win32
+  exec tools/demo.sh
+fi
 
 tools/install-deps.sh
 tools/build.sh win32

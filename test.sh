@@ -48,6 +48,16 @@ net_servers_start "$root/build/win32/bin/trust_test_ca.exe"
 jobs=1
 run_ctest build/win32 wine
 
+# A short run of ./run.sh --demo on this screen, in the demo's own prefix.
+if command -v import >/dev/null; then
+  echo "== Demo smoke run"
+  if VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" timeout 120 tools/demo.sh; then
+    passed=$((passed + 1)); summary+=("demo: passed")
+  else
+    failed=$((failed + 1)); summary+=("demo: FAILED")
+  fi
+fi
+
 echo
 printf '%s\n' "${summary[@]}"
 echo "total: $passed passed, $failed failed"

@@ -1,5 +1,6 @@
-// Stands in for an imaging program in the tests: a top-level window of class "WVXMAIN", like
-// VixWin's, that records how it was started and then idles until WM_CLOSE.
+// Stands in for an imaging program in the tests and the demo: a top-level window of class
+// "WVXMAIN", like VixWin's, that records how it was started, shows the patient it was given
+// (VixWin's "-I -N -P" or the switch arguments "/ID: /LN: /N:") and idles until WM_CLOSE.
 //
 // Environment, inherited from the test that caused the start:
 //   VORBEL_STANDIN_RECORD    file that receives, in UTF-16LE, the lines pid=, show=, flags=,
@@ -7,6 +8,7 @@
 //   VORBEL_STANDIN_DELAY_MS  wait this long before the window exists and input is awaited
 //   VORBEL_STANDIN_HANG      when set, never wait for input: a hung program
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -37,6 +39,75 @@ void Record(const std::wstring& path) {
     MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+struct Received {
+    std::wstring chart, last, first, folder, args;
+};
+
+// The arguments after the program name, as the imaging program would read them.
+Received ParseArguments() {
+    Received r;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return r;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        const std::wstring next = i + 1 < argc ? argv[i + 1] : L"";
+        if (!r.args.empty()) r.args += L' ';
+        r.args += a;
+        if (a == L"-I") r.chart = next;
+        else if (a == L"-P") r.folder = next;
+        else if (a == L"-N") {
+            const size_t caret = next.find(L'^');
+            r.last = next.substr(0, caret);
+            if (caret != std::wstring::npos) r.first = next.substr(caret + 1);
+        } else if (a.rfind(L"/ID:", 0) == 0) r.chart = a.substr(4);
+        else if (a.rfind(L"/LN:", 0) == 0) r.last = a.substr(4);
+        else if (a.rfind(L"/N:", 0) == 0) r.first = a.substr(3);
+    }
+    LocalFree(argv);
+    return r;
+}
+
+HFONT g_font = nullptr;
+HFONT g_bold = nullptr;
+
+HWND AddText(HWND parent, const std::wstring& text, int x, int y, int w, int h, HFONT font, DWORD style = SS_LEFT) {
+    HWND c = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX | style, x, y, w, h,
+                             parent, nullptr, nullptr, nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return c;
+}
+
+void ShowReceived(HWND window, const Received& r) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW lf = metrics.lfMessageFont;
+    lf.lfHeight = -15;
+    g_font = CreateFontIndirectW(&lf);
+    lf.lfWeight = FW_BOLD;
+    lf.lfHeight = -18;
+    g_bold = CreateFontIndirectW(&lf);
+
+    AddText(window, r.chart.empty() ? L"Aucun patient reçu" : L"Patient reçu de Vorbel", 16, 14, 448, 24, g_bold);
+    const struct {
+        const wchar_t* label;
+        const std::wstring& value;
+    } rows[] = {{L"Dossier", r.chart}, {L"Nom", r.last}, {L"Prénom", r.first}, {L"Dossier d'images", r.folder}};
+    int y = 50;
+    for (const auto& row : rows) {
+        AddText(window, row.label, 16, y, 150, 22, g_font);
+        AddText(window, row.value.empty() ? L"—" : row.value, 170, y, 294, 22, g_font,
+                SS_LEFT | SS_SUNKEN | SS_ENDELLIPSIS | SS_CENTERIMAGE);
+        y += 30;
+    }
+    AddText(window, L"Ligne de commande reçue :", 16, y + 6, 448, 20, g_font);
+    HWND args = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", r.args.c_str(),
+                                WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 16, y + 28, 448,
+                                46, window, nullptr, nullptr, nullptr);
+    SendMessageW(args, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
+}
+
 LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_DESTROY) {
         PostQuitMessage(0);
@@ -60,11 +131,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wc.lpfnWndProc = StandInProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"WVXMAIN";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     RegisterClassW(&wc);
+    RECT frame = {0, 0, 480, 290};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowExW(0, wc.lpszClassName, L"Imagerie (test)", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  instance, nullptr);
+    ShowReceived(window, ParseArguments());
     ShowWindow(window, show);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Vorbel needs on Debian 12, only when something is missing.
+# --demo: also what ./run.sh --demo needs to take its screenshots.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
   libgnutls30:i386                           # HTTPS inside Wine (only recommended by wine32)
   openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
 )
+if [ "${1:-}" = --demo ]; then
+  packages+=(imagemagick)   # the screenshots
+fi
 
 missing=()
 for p in "${packages[@]}"; do
