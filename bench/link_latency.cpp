@@ -47,17 +47,21 @@ double TwoBareStarts(const std::wstring& bare) {
     return bench::NowMs() - t0;
 }
 
-double OneLink(const std::wstring& vorbel, const std::wstring& record, HWND button) {
+// The whole link; laterEnded: when the later instance had ended, from the same start.
+double OneLink(const std::wstring& vorbel, const std::wstring& record, HWND button, double& laterEnded) {
     DeleteFileW(record.c_str());
     const double t0 = bench::NowMs();
     HANDLE later = bench::Start(L"\"" + vorbel + L"\" 1234 DUPONT JEAN");
     if (!later) bench::Fail("later instance");
     const DWORD start = GetTickCount();
+    laterEnded = 0;
     while (!FileHasData(record)) {
         if (GetTickCount() - start > 20000) bench::Fail("the imaging stand-in never started");
+        if (!laterEnded && WaitForSingleObject(later, 0) == WAIT_OBJECT_0) laterEnded = bench::NowMs() - t0;
         Sleep(1);
     }
     const double elapsed = bench::NowMs() - t0;
+    if (!laterEnded) laterEnded = elapsed;
     WaitForSingleObject(later, 10000);
     CloseHandle(later);
     EndImagingStandIn();
@@ -94,12 +98,14 @@ int wmain() {
     HWND button = bench::WaitForTopWindow(first, 20000);
     if (!button) bench::Fail("the launch button never showed");
 
-    OneLink(vorbel, record, button);  // warm-up: both programs' pages are in the cache
+    double laterEnded = 0;
+    OneLink(vorbel, record, button, laterEnded);  // warm-up: both programs' pages are in the cache
     TwoBareStarts(bare);
-    std::vector<double> links, bares;
+    std::vector<double> links, bares, laters;
     for (int i = 0; i < kRuns; ++i) {
         bares.push_back(TwoBareStarts(bare));
-        links.push_back(OneLink(vorbel, record, button));
+        links.push_back(OneLink(vorbel, record, button, laterEnded));
+        laters.push_back(laterEnded);
     }
 
     PostMessageW(button, WM_COMMAND, 67, 0);  // "Quitter"
@@ -109,7 +115,7 @@ int wmain() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZEMO\\Vorbel");
 
     std::printf("1. Link latency: %.2f (later instance to imaging program running / two bare process starts, "
-                "median of %d; target <= 1.3)\n",
-                bench::Median(links) / bench::Median(bares), kRuns);
+                "median of %d; target <= 1.3; the later instance alone ends at %.2f)\n",
+                bench::Median(links) / bench::Median(bares), kRuns, bench::Median(laters) / bench::Median(bares));
     return 0;
 }

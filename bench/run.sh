@@ -43,6 +43,6 @@ grep -q 'Vorbel.exe' "/proc/$vorbel/cmdline" || { echo "FAILED: Vorbel.exe is no
 grep -q 'bench_bare_window.exe' "/proc/$bare/cmdline" || { echo "FAILED: the bare window is not running"; exit 1; }
 vorbel_kb=$(private_kb "$vorbel")
 bare_kb=$(private_kb "$bare")
-awk -v size="$size" -v v="$vorbel_kb" -v b="$bare_kb" 'BEGIN {
+LC_ALL=C awk -v size="$size" -v v="$vorbel_kb" -v b="$bare_kb" 'BEGIN {
   printf "4. Footprint: Vorbel.exe %d KB (target <= 600 KB); idle private memory %.2f of a bare Win32 window process (target <= 1.5)\n", size / 1024, v / b
 }'
