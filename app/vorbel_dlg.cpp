@@ -176,16 +176,32 @@ void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
 }
 
 void CVorbelDlg::OnHandOff() {
+    // A request arriving during a link waits for its end. Run nested, it would hand off before
+    // the link under way and leave the imaging program on the older patient.
+    if (linksRunning_ > 0) {
+        handOffWaiting_ = true;
+        return;
+    }
     if (pendingCommandLine.empty()) {
         pendingCommandLine = ReadHandedCommandLine();
         WriteHandedCommandLine(u"");
     }
     if (pendingCommandLine.empty()) return;
+    ++linksRunning_;
     RunConfirmation(pendingCommandLine);
     pendingCommandLine.clear();
+    EndLink();
+}
+
+void CVorbelDlg::EndLink() {
     Sleep(kPauseAfterLinkMs);
     ShowWindow(hwnd(), SW_SHOW);
     InvalidateRect(hwnd(), nullptr, TRUE);
+    // "CmdLine" holds the newest of the requests that waited.
+    if (--linksRunning_ == 0 && handOffWaiting_) {
+        handOffWaiting_ = false;
+        PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
+    }
 }
 
 void CVorbelDlg::RunLinkAction() {
@@ -209,10 +225,9 @@ void CVorbelDlg::RunLinkAction() {
             return;
         }
     }
+    ++linksRunning_;
     RunConfirmation(u"");
-    Sleep(kPauseAfterLinkMs);
-    ShowWindow(hwnd(), SW_SHOW);
-    InvalidateRect(hwnd(), nullptr, TRUE);
+    EndLink();
 }
 
 void CVorbelDlg::OpenSetup() {

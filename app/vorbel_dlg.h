@@ -39,8 +39,12 @@ private:
     void ShowContextMenu();
     // Hides the button, runs a confirmation, and shows the button again 2 s later.
     void RunConfirmation(const std::u16string& commandLine);
+    // After a confirmation: the 2 s pause, the button back, then a request that waited meanwhile.
+    void EndLink();
 
     HICON icon_;
+    int linksRunning_ = 0;         // confirmations open from a click or a request, nested included
+    bool handOffWaiting_ = false;  // a request came while one was open
 };
 
 }  // namespace vorbel

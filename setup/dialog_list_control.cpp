@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 #include "resources/resource.h"
 #include "setup/window_text.h"
 #include "settings/text.h"
@@ -13,10 +15,10 @@ namespace {
 constexpr size_t kItemTextLimit = 519;
 constexpr int kNameRoom = 256;  // class name and window text, terminator included
 
-struct ListContext {
+// The windows below one top-level window, each with its item once it is listed.
+struct DescendantContext {
     CDialogListControl* dialog;
-    HWND parent;
-    HTREEITEM parentItem;
+    std::unordered_map<HWND, HTREEITEM> items;
 };
 
 }  // namespace
@@ -46,22 +48,33 @@ bool CDialogListControl::DoDataExchange(Exchange direction) {
 void CDialogListControl::FillTree() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     selected_ = nullptr;
-    ListContext top = {this, nullptr, TVI_ROOT};
-    EnumWindows(ListChild, reinterpret_cast<LPARAM>(&top));
+    EnumWindows(ListTop, reinterpret_cast<LPARAM>(this));
     if (selected_) SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected_));
 }
 
-BOOL CALLBACK CDialogListControl::ListChild(HWND w, LPARAM context) {
-    auto* c = reinterpret_cast<ListContext*>(context);
-    c->dialog->ListWindow(w, c->parent, c->parentItem);
+// Owned pop-ups (whose GetParent is their owner) and hidden windows are left out. One
+// enumeration per top-level window reports its descendants, each after its parent: a window is
+// listed under its parent's item, and only when that parent was listed, so everything below a
+// hidden window stays out.
+BOOL CALLBACK CDialogListControl::ListTop(HWND w, LPARAM dialog) {
+    auto* self = reinterpret_cast<CDialogListControl*>(dialog);
+    if (GetParent(w) || !IsWindowVisible(w)) return TRUE;
+    HTREEITEM item = self->InsertWindow(w, TVI_ROOT);
+    if (!item) return TRUE;
+    DescendantContext below = {self, {{w, item}}};
+    EnumChildWindows(w, ListDescendant, reinterpret_cast<LPARAM>(&below));
     return TRUE;
 }
 
-// Both enumerations report every descendant; keeping only those whose parent is `parent` puts
-// each window exactly once, under its own parent. Owned pop-ups (whose GetParent is their
-// owner) and everything below a hidden window are left out.
-void CDialogListControl::ListWindow(HWND w, HWND parent, HTREEITEM parentItem) {
-    if (GetParent(w) != parent || !IsWindowVisible(w)) return;
+BOOL CALLBACK CDialogListControl::ListDescendant(HWND w, LPARAM context) {
+    auto* c = reinterpret_cast<DescendantContext*>(context);
+    const auto parent = c->items.find(GetParent(w));
+    if (parent == c->items.end() || !(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    if (HTREEITEM item = c->dialog->InsertWindow(w, parent->second)) c->items.emplace(w, item);
+    return TRUE;
+}
+
+HTREEITEM CDialogListControl::InsertWindow(HWND w, HTREEITEM parentItem) {
     wchar_t className[kNameRoom] = {};
     GetClassNameW(w, className, kNameRoom);
     std::u16string text = HexText(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(w))) + u" " + U(className) + u" (" +
@@ -75,13 +88,11 @@ void CDialogListControl::ListWindow(HWND w, HWND parent, HTREEITEM parentItem) {
     insert.item.pszText = const_cast<wchar_t*>(W(text));
     insert.item.lParam = reinterpret_cast<LPARAM>(w);
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!item) return;
-    if (w == window) {
+    if (item && w == window) {
         SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
         selected_ = item;
     }
-    ListContext children = {this, w, item};
-    EnumChildWindows(w, ListChild, reinterpret_cast<LPARAM>(&children));
+    return item;
 }
 
 bool CDialogListControl::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {

@@ -23,8 +23,10 @@ protected:
 
 private:
     void FillTree();
-    void ListWindow(HWND w, HWND parent, HTREEITEM parentItem);
-    static BOOL CALLBACK ListChild(HWND w, LPARAM context);
+    // Adds a window's item under parentItem, selected when it is `window`; null when refused.
+    HTREEITEM InsertWindow(HWND w, HTREEITEM parentItem);
+    static BOOL CALLBACK ListTop(HWND w, LPARAM dialog);
+    static BOOL CALLBACK ListDescendant(HWND w, LPARAM context);
 
     HWND tree_ = nullptr;
     HTREEITEM selected_ = nullptr;
