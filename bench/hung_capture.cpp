@@ -8,6 +8,7 @@
 #include "capture/window_fields.h"
 #include "setup/field_locator.h"
 #include "setup/window_text.h"
+#include "win/foreign_message.h"
 #include "tools/practice_standin_ids.h"
 
 using namespace vorbel;
@@ -65,6 +66,6 @@ int wmain() {
 
     std::printf("3. Capture against a hung practice program: %.2f s per field, worst of 2 (bound %.1f s per message; "
                 "%.2f of the 3 s target)\n",
-                worst / 1000, kForeignWindowTimeoutMs / 1000.0, worst / kTargetMs);
+                worst / 1000, kForeignAnswerTimeoutMs / 1000.0, worst / kTargetMs);
     return 0;
 }
