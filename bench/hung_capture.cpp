@@ -8,6 +8,7 @@
 #include "capture/window_fields.h"
 #include "setup/field_locator.h"
 #include "setup/window_text.h"
+#include "win/descendant.h"
 #include "win/foreign_message.h"
 #include "tools/practice_standin_ids.h"
 
@@ -17,23 +18,6 @@ namespace {
 
 constexpr double kTargetMs = 3000;
 
-struct ById {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<ById*>(p);
-    if (GetDlgCtrlID(w) != s->id) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
-HWND Control(HWND top, int id) {
-    ById search = {id, nullptr};
-    EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 }  // namespace
 
@@ -43,9 +27,9 @@ int wmain() {
     WaitForInputIdle(practice, 20000);
     HWND top = bench::WaitForTopWindow(practice, 20000);
     if (!top) bench::Fail("the practice stand-in never showed");
-    const FieldLocators locators = {BuildFieldLocator(Control(top, standin::kChartNumber)),
-                                    BuildFieldLocator(Control(top, standin::kLastName)),
-                                    BuildFieldLocator(Control(top, standin::kFirstName))};
+    const FieldLocators locators = {BuildFieldLocator(FindDescendantById(top, standin::kChartNumber)),
+                                    BuildFieldLocator(FindDescendantById(top, standin::kLastName)),
+                                    BuildFieldLocator(FindDescendantById(top, standin::kFirstName))};
     if (ReadWindowFields(locators).ChartNumber != u"1234") bench::Fail("the answering program was not read");
 
     DWORD_PTR ignored = 0;

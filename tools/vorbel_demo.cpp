@@ -24,6 +24,7 @@
 #include "settings/text.h"
 #include "setup/field_locator.h"
 #include "tools/practice_standin_ids.h"
+#include "win/descendant.h"
 #include "win/wide.h"
 
 namespace {
@@ -57,23 +58,6 @@ HWND FindTop(const std::wstring& name, bool visibleOnly) {
     return c.found;
 }
 
-struct ById {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND w, LPARAM context) {
-    auto* c = reinterpret_cast<ById*>(context);
-    if (GetDlgCtrlID(w) != c->id) return TRUE;
-    c->found = w;
-    return FALSE;
-}
-
-HWND Descendant(HWND top, int id) {
-    ById c = {id, nullptr};
-    EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&c));
-    return c.found;
-}
 
 int Designate(const std::wstring& program, const std::wstring& data) {
     HWND practice = FindWindowW(L"PmsPatientForm", nullptr);
@@ -90,7 +74,7 @@ int Designate(const std::wstring& program, const std::wstring& data) {
                   {Setting::LastNameLocator, standin::kLastName},
                   {Setting::FirstNameLocator, standin::kFirstName}};
     for (const auto& f : fields) {
-        const std::u16string locator = BuildFieldLocator(Descendant(practice, f.id));
+        const std::u16string locator = BuildFieldLocator(FindDescendantById(practice, f.id));
         if (locator.empty()) {
             fwprintf(stderr, L"vorbel_demo : le champ %d ne peut pas être désigné.\n", f.id);
             return 1;

@@ -2,28 +2,17 @@
 // the parsers that take what they return. Run under ASan and UBSan, an overrun fails here.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/button_geometry.h"
 #include "settings/diagnostic_log.h"
 #include "settings/settings_store.h"
 #include "setup/locator_text.h"
 #include "tests/core/malformed_values.h"
+#include "tests/core/memory_profile.h"
 
 namespace vorbel {
 namespace {
 
-class OneEntryProfile : public ProfileSection {
-public:
-    std::u16string GetString(std::u16string_view entry) override {
-        auto it = entries.find(std::u16string(entry));
-        return it == entries.end() ? u"" : it->second;
-    }
-    void WriteString(std::u16string_view entry, std::u16string_view value) override {
-        entries[std::u16string(entry)] = value;
-    }
-    std::map<std::u16string, std::u16string> entries;
-};
+using test::MemoryProfile;
 
 TEST(MalformedStoredValues, EveryReaderStaysWithinTheLimits) {
     constexpr uint32_t kKey = 0x1A2B3C4D;
@@ -35,7 +24,7 @@ TEST(MalformedStoredValues, EveryReaderStaysWithinTheLimits) {
         for (size_t i = 0; i < values.size(); ++i) {
             SCOPED_TRACE(testing::Message() << "setting " << static_cast<char>(s) << ", value " << i);
             TheDiagnosticLog().Clear();  // the log keeps every read; it is trimmed per link in use
-            OneEntryProfile profile;
+            MemoryProfile profile;
             profile.entries[name] = values[i];
             const std::u16string text = ReadSetting(profile, s, kKey);
             EXPECT_LE(text.size(), limit);

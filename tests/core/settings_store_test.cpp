@@ -2,28 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "settings/diagnostic_log.h"
 #include "settings/scramble.h"
 #include "settings/text.h"
+#include "tests/core/memory_profile.h"
 
 namespace vorbel {
 namespace {
 
-class MemoryProfile : public ProfileSection {
-public:
-    std::u16string GetString(std::u16string_view entry) override {
-        auto it = entries.find(std::u16string(entry));
-        return it == entries.end() ? u"" : it->second;
-    }
-    void WriteString(std::u16string_view entry, std::u16string_view value) override {
-        entries[std::u16string(entry)] = value;
-        ++writes;
-    }
-    std::map<std::u16string, std::u16string> entries;
-    int writes = 0;
-};
+using test::MemoryProfile;
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
