@@ -14,4 +14,13 @@ struct ImagingWindowLookup {
 // "WVXMAIN".
 ImagingWindowLookup FindOpenImagingProgram(int target);
 
+// CliniView's stored window handle: its machine key in this process's registry view and, in a
+// 64-bit process, in the 32-bit view where a 32-bit CliniView writes it.
+ImagingWindowLookup ReadCliniViewWindowHandle();
+
+// A window handle stored as 32 bits widens by sign extension, as Windows itself does.
+inline HWND WindowFromStoredHandle(DWORD stored) {
+    return static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
+}
+
 }  // namespace vorbel

@@ -1,9 +1,15 @@
 ; Vorbel's installer. Built by the "installer" target:
-;   makensis -DVERSION=x.y.z -DEXE=... -DPRESET=... -DICON=... -DOUTFILE=... vorbel.nsi
+;   makensis -DVERSION=x.y.z -DEXE=... -DPRESET=... -DICON=... -DOUTFILE=... [-DX64] vorbel.nsi
 ; Silent deployment: Vorbel-Setup-x.y.z.exe /S [/STARTUP=0|1] [/TARGET=N] [/PROGRAM=path]
 ;   [/CONVENTION=N] [/INFOSERVER="url"] [/D=install folder, last and unquoted]
 ; Values holding spaces or slashes go in double quotes: /PROGRAM="C:\Program Files\X\x.exe".
+; -DX64 makes the installer of the x64 build: a 64-bit installer that installs into the 64-bit
+; Program Files.
+!ifdef X64
+Target amd64-unicode
+!else
 Unicode true
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -13,7 +19,11 @@ RequestExecutionLevel admin
 
 Name "Vorbel"
 OutFile "${OUTFILE}"
+!ifdef X64
+InstallDir "$PROGRAMFILES64\Vorbel"
+!else
 InstallDir "$PROGRAMFILES\Vorbel"
+!endif
 BrandingText "Vorbel ${VERSION}"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1036 "ProductName" "Vorbel"

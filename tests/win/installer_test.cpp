@@ -15,7 +15,7 @@ namespace {
 
 const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::wstring SetupExe() { return test::TestBinDir() + L"Vorbel-Setup-" VORBEL_VERSION_W L".exe"; }
+std::wstring SetupExe() { return test::TestBinDir() + VORBEL_SETUP_W; }
 
 std::wstring InstallDir() {
     wchar_t folder[MAX_PATH];
