@@ -5,8 +5,8 @@
 
 The line is "LABEL: P passed, F failed, S skipped, D disabled". A test that ctest could not
 start counts as failed, and so does a test program (listed by CMake in test-programs.txt) that
-lists no test at all: that is a broken build, not an empty count. --host-only: a run of the
-"host" label alone, where the test programs cannot be listed. Exit status 1 on any failure.
+lists no test at all: that is a broken build, not an empty count; so does a run of no test.
+--host-only: a run of the host-side checks alone, where the test programs cannot be listed. Exit status 1 on any failure.
 """
 import json
 import os
@@ -35,6 +35,8 @@ def main():
     else:
         problems.append("ctest wrote no results")
 
+    if passed + failed + skipped + disabled == 0:
+        problems.append("no test ran")
     if not host_only:
         problems += unlisted_programs(build)
 
