@@ -2,22 +2,22 @@
 // boxes, and another program's window. The request must reach the running button, once.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
 #include <ostream>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "tests/win/foreign_window.h"
+#include "tests/win/shift_held.h"
 #include "tests/win/vorbel_process.h"
 
 namespace vorbel {
 namespace {
 
 using test::FindVisibleWindow;
+using test::ShiftHeld;
 using test::VorbelProcess;
 using test::WaitUntil;
 
@@ -29,36 +29,6 @@ std::wstring ChartOf(HWND dialog) {
     GetDlgItemTextW(dialog, kChartEdit, text, 64);
     return text;
 }
-
-// Shift held by real input, sent again and again: the system drops an injected key state now
-// and then when the focus moves.
-class ShiftHeld {
-public:
-    ShiftHeld()
-        : thread_([this] {
-              while (!stop_) {
-                  Send(0);
-                  Sleep(5);
-              }
-              Send(KEYEVENTF_KEYUP);
-          }) {}
-    ~ShiftHeld() { Release(); }
-    void Release() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-
-private:
-    static void Send(DWORD flags) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_SHIFT;
-        in.ki.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
-    }
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 class LaterInstanceTest : public ::testing::Test {
 protected:
