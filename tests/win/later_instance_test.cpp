@@ -56,7 +56,8 @@ protected:
     // The link has ended and no other starts: once the button is back and has handled what it
     // posted itself, its context menu opens on an idle button.
     static void ExpectNoFurtherLink(HWND button) {
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000))
+            << "the button comes back: no other link runs";
         DWORD_PTR ignored = 0;
         ASSERT_TRUE(SendMessageTimeoutW(button, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
         PostMessageW(button, WM_APP + 1, 0, WM_RBUTTONUP);
