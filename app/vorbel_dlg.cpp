@@ -85,10 +85,6 @@ void CVorbelDlg::StoreRect() {
     WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
 }
 
-}  // namespace vorbel
-
-namespace vorbel {
-
 bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
         case WM_PAINT:

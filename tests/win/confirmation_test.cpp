@@ -11,10 +11,10 @@
 #include <map>
 #include <thread>
 
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tests/win/shift_held.h"
 #include "tests/win/standin.h"
 #include "tests/win/standin_process.h"
