@@ -7,7 +7,6 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "win/keys.h"
 #include "win/wide.h"
 
@@ -29,7 +28,8 @@ void CDialogExtraction::LoadPatient() {
     const uint32_t key = GetMachineKey();
     const int format = DecodeConventionIndex(ReadSettingInt(Setting::CommandLineConvention, key));
     const bool swapNames = ReadSettingInt(Setting::SwapNames, key) != 0;
-    SetPointOnlyMode(ReadSettingInt(Setting::PointOnlyMode, key) != 0);
+    const LocatorLookup lookup =
+        ReadSettingInt(Setting::PointOnlyMode, key) != 0 ? LocatorLookup::PointOnly : LocatorLookup::StructureFirst;
 
     if (format != FormatNone) {
         if (!commandLine_.empty()) {
@@ -49,7 +49,7 @@ void CDialogExtraction::LoadPatient() {
             }
         }
     } else {
-        captured_ = ReadWindowFields(key);
+        captured_ = ReadWindowFields(key, lookup);
         SetItemText(IDC_CHART_NUMBER, captured_.ChartNumber);
         SetItemText(IDC_LAST_NAME, captured_.LastName);
         SetItemText(IDC_FIRST_NAME, captured_.FirstName);

@@ -7,10 +7,10 @@
 #include "capture/command_line.h"
 #include "capture/handoff_formats.h"
 #include "capture/handoff_system.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "setup/startup_entry.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -74,11 +74,9 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
 void CDialogSetup::Load() {
-    // Inside Setup, remembered controls are always looked up by structure first.
-    SetPointOnlyMode(false);
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator)));
+        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
     }
     FillConventionList();
 

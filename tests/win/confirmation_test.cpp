@@ -11,10 +11,11 @@
 #include <map>
 #include <thread>
 
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
+#include "tests/win/shift_held.h"
 #include "tests/win/standin.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/vorbel_process.h"
@@ -26,6 +27,7 @@ namespace vorbel {
 namespace {
 
 using test::FindVisibleWindow;
+using test::ShiftHeld;
 using test::StandIn;
 using test::StandInExe;
 using test::VorbelProcess;
@@ -110,27 +112,6 @@ public:
 private:
     std::atomic<bool> stop_{false}, seen_{false};
     std::thread thread_;
-};
-
-// Shift held down by real input for as long as the object lives.
-class ShiftHeld {
-public:
-    ShiftHeld() { Send(0); }
-    ~ShiftHeld() { Release(); }
-    void Release() {
-        if (held_) Send(KEYEVENTF_KEYUP);
-        held_ = false;
-    }
-
-private:
-    static void Send(DWORD flags) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_SHIFT;
-        in.ki.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
-    }
-    bool held_ = true;
 };
 
 class ConfirmationTest : public ::testing::Test {

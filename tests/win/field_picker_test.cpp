@@ -2,9 +2,9 @@
 // program, and picks through the window tree.
 #include <gtest/gtest.h>
 
+#include "locator/field_locator.h"
 #include "resources/resource.h"
 #include "setup/dialog_setup.h"
-#include "setup/field_locator.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
 

@@ -1,13 +1,11 @@
 // The launch button as the user meets it: the real Vorbel.exe, driven from outside.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "app/button_geometry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
+#include "tests/win/foreign_window.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
@@ -33,50 +31,12 @@ SIZE ClientSize(HWND w) {
     return {r.right, r.bottom};
 }
 
-// A window of the imaging program's class, owned by a thread of the test; counts WM_CLOSE.
-class ImagingStandIn {
+// A window of the imaging program's class, owned by a thread of the test; counts WM_CLOSE and
+// stays open, so a test can count several requests.
+class ImagingStandIn : public test::ForeignWindow {
 public:
-    ImagingStandIn() {
-        thread_ = std::thread([this] { Run(); });
-        WaitUntil([this] { return window_.load() != nullptr; }, 5000);
-    }
-    ~ImagingStandIn() {
-        if (HWND w = window_.load()) PostMessageW(w, WM_USER, 0, 0);
-        thread_.join();
-    }
-    int closes() const { return closes_.load(); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<ImagingStandIn*>(GetWindowLongPtrW(w, GWLP_USERDATA));
-        if (msg == WM_CLOSE && self) {
-            ++self->closes_;
-            return 0;  // stays open, so a test can count several requests
-        }
-        if (msg == WM_USER) {
-            DestroyWindow(w);
-            PostQuitMessage(0);
-            return 0;
-        }
-        return DefWindowProcW(w, msg, wp, lp);
-    }
-    void Run() {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"WVXMAIN";
-        RegisterClassW(&wc);
-        HWND w = CreateWindowExW(0, L"WVXMAIN", L"Imagerie", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-        SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        window_ = w;
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-        UnregisterClassW(L"WVXMAIN", wc.hInstance);
-    }
-    std::thread thread_;
-    std::atomic<HWND> window_{nullptr};
-    std::atomic<int> closes_{0};
+    ImagingStandIn() : ForeignWindow({L"WVXMAIN", L"Imagerie"}) {}
+    int closes() const { return count(); }
 };
 
 class LaunchButtonTest : public ::testing::Test {

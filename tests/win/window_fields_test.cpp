@@ -5,9 +5,9 @@
 #include <chrono>
 
 #include "capture/window_fields.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/win_test_support.h"
 #include "tools/practice_standin_ids.h"
@@ -49,16 +49,13 @@ protected:
         test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
         key_ = GetMachineKey();
     }
-    void TearDown() override {
-        SetPointOnlyMode(false);
-        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
-    }
+    void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO"); }
 
     PatientRecord CaptureFromSettings(const FieldLocators& l) {
         WriteSetting(Setting::ChartNumberLocator, key_, l.chartNumber);
         WriteSetting(Setting::LastNameLocator, key_, l.lastName);
         WriteSetting(Setting::FirstNameLocator, key_, l.firstName);
-        return ReadWindowFields(key_);
+        return ReadWindowFields(key_, LocatorLookup::StructureFirst);
     }
 
     static FieldLocators LocatorsOf(const StandIn& form) {
@@ -114,8 +111,7 @@ TEST_F(WindowFieldsTest, PointOnlyModeStillDrivesTheProgramFoundByClass) {
     const std::u16string& last = locators.lastName;
     locators.chartNumber = last.substr(0, last.find(u'|')) + chart.substr(chart.find(u'|'));
 
-    SetPointOnlyMode(true);
-    EXPECT_EQ(ReadWindowFields(locators), (PatientRecord{u"1234", u"DUPONT", u"0"}));
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::PointOnly), (PatientRecord{u"1234", u"DUPONT", u"0"}));
     EXPECT_EQ(windev.Recorded(), Join(kAltE, kEscape));
 }
 
@@ -125,7 +121,7 @@ TEST_F(WindowFieldsTest, ClosedPracticeProgramLeavesTheFieldsEmpty) {
         StandIn windev(L"--pos=10,10 --class=WinDevObject");
         locators = LocatorsOf(windev);
     }
-    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
 }
 
 TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
@@ -133,7 +129,7 @@ TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
     const FieldLocators locators = LocatorsOf(windev);
     windev.Hang();
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(windev.Recorded(), Lines{}) << "the hung program handled nothing";
 }
