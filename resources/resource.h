@@ -11,6 +11,10 @@
 #define IDC_CHART_NUMBER 1003
 #define IDC_LAST_NAME 1004
 #define IDC_FIRST_NAME 1006
+#define IDC_BIRTH_DATE 1040
+#define IDC_BIRTH_DATE_LABEL 1041
+#define IDC_SEX 1042
+#define IDC_SEX_LABEL 1043
 
 // Setup, its window-tree picker and the field picker's cursor.
 #define IDC_TARGET_CURSOR 131

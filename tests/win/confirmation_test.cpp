@@ -526,6 +526,46 @@ TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheS
     }
 }
 
+TEST_F(ConfirmationTest, TemplateLinksShowTheBirthDateAndSexTheTemplatesUseForCorrection) {
+    constexpr int kBirthDateEdit = 1040, kSexList = 1042;
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::CommandLineConvention, L"310");
+    const std::wstring commandLine = L"/p\"MARTIN, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\"";
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const auto visible = [](HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; };
+
+    // Not used by the templates: neither is shown.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(visible(dialog, kBirthDateEdit));
+    EXPECT_FALSE(visible(dialog, kSexList));
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217"}));
+    EndLink(vorbel);
+
+    // Used: shown as captured, and what the user corrects is handed over.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER} /D:{NAISSANCE:AAAAMMJJ}");
+    Store(Setting::BridgeFilePath, temp_.File(L"p.txt"));
+    Store(Setting::BridgeFileContent, L"{SEXE:HF}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(visible(dialog, kBirthDateEdit));
+    EXPECT_TRUE(visible(dialog, kSexList));
+    EXPECT_EQ(ItemText(dialog, kBirthDateEdit), L"12/09/1984");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kSexList, CB_GETCURSEL, 0, 0), 2) << "F\u00e9minin";
+    SetDlgItemTextW(dialog, kBirthDateEdit, L"01/02/1990");
+    SendDlgItemMessageW(dialog, kSexList, CB_SETCURSEL, 1, 0);
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217", L"/D:19900201"}));
+    EXPECT_EQ(test::ReadFileBytes(temp_.File(L"p.txt")), Utf8Of(u"H"));
+    EndLink(vorbel);
+}
+
 TEST_F(ConfirmationTest, TemplateLinkWithAnXmlBridgeEscapesTheValuesOnly) {
     const std::wstring bridge = temp_.File(L"patient.xml");
     Store(Setting::ImagingTarget, L"6");
