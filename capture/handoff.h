@@ -11,6 +11,7 @@
 
 #include "capture/handoff_formats.h"
 #include "capture/patient_record.h"
+#include "capture/template_target.h"
 #include "capture/web_link_format.h"
 
 namespace vorbel {
@@ -35,6 +36,9 @@ struct HandOffHooks {
     // A hung imaging program must not freeze the program: the wait for its first idle moment is bounded.
     unsigned long idleWaitMs = 20000;
 };
+
+// The five settings of target 6, as stored.
+TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key);
 
 // MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
 HandOffHooks DefaultHandOffHooks();

@@ -423,3 +423,148 @@ TEST_F(ConfirmationTest, BirthDateAndSexReachTheLinkageFileOnlyWithTheCapturedPa
 
 }  // namespace
 }  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+// Target 6: the bytes of the bridge file of the reference patient, in each encoding.
+std::vector<uint8_t> Utf8Of(const std::u16string& text) {
+    const std::string s = ToUtf8(text);
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+TEST_F(ConfirmationTest, TemplateLinksKeepEveryValueInsideItsOwnArgument) {
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::CommandLineConvention, L"176");
+    Store(Setting::ArgumentTemplate, L"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /P:\"{PRENOM}\" {PRENOM}^{NOM}");
+    const std::wstring hostile[] = {
+        L"MARTIN", L"DE LA TOUR", L"A\" /X \"B", L"C:\\tmp\\", L"\\\\\"", L"\"", L"O'Neil & ^ | %PATH% <x>",
+        L"a\\\\b\\\"c", L"{NOM}", L"\\",
+    };
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    for (const std::wstring& value : hostile) {
+        SCOPED_TRACE(ToUtf8(U(value.c_str())));
+        EXPECT_EQ(test::RunLaterInstance(L"4217 \"X\" \"Y\""), 0);
+        const HWND dialog = WaitForConfirmation();
+        ASSERT_NE(dialog, nullptr);
+        // Typed as a user would correct the captured patient.
+        SetDlgItemTextW(dialog, kLastNameEdit, value.c_str());
+        SetDlgItemTextW(dialog, kFirstNameEdit, (value + L"2").c_str());
+        PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+        const auto record = watch_.Record(20000);
+        ASSERT_TRUE(record.has_value());
+        const Args expected = {StandInExe(), L"/ID:4217", value, L"/LN:" + value, L"/N:" + value,
+                               L"/P:" + value + L"2", value + L"2^" + value};
+        EXPECT_EQ(record->arguments, expected) << "as the program's CommandLineToArgvW read " << ToUtf8(U(record->commandLine.c_str()));
+        EndLink(vorbel);
+    }
+}
+
+TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheStart) {
+    // The byte expectations below are those of a French Windows.
+    ASSERT_EQ(GetACP(), 1252u);
+    ASSERT_EQ(GetOEMCP(), 850u);
+    CreateDirectoryW(temp_.File(L"Pont Imagerie").c_str(), nullptr);
+    const std::wstring bridge = temp_.File(L"Pont Imagerie\\4217.txt");
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::SkipConfirmation, L"1");
+    Store(Setting::CommandLineConvention, L"310");
+    Store(Setting::ArgumentTemplate, L"/patient @{FICHIER}");
+    Store(Setting::BridgeFilePath, temp_.File(L"Pont Imagerie\\{DOSSIER}.txt"));
+    Store(Setting::BridgeFileContent,
+          L"[Patient]\r\nId={DOSSIER}\r\nNom={NOM}\r\nPrenom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\nSexe={SEXE:HF}\r\n");
+    const std::u16string text =
+        u"[Patient]\r\nId=4217\r\nNom=MARTIN \u0141UKASZ\r\nPrenom=H\u00e9l\u00e8ne\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string ansi = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\xe9l\xe8ne\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string oem = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\x82l\x8ane\r\nNe=19840912\r\nSexe=F\r\n";
+    std::vector<uint8_t> utf16 = {0xFF, 0xFE};
+    for (char16_t c : text) utf16.insert(utf16.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
+    std::vector<uint8_t> utf8Bom = {0xEF, 0xBB, 0xBF};
+    const std::vector<uint8_t> utf8 = Utf8Of(text);
+    utf8Bom.insert(utf8Bom.end(), utf8.begin(), utf8.end());
+    const struct {
+        const wchar_t* encoding;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {L"0", utf8}, {L"1", utf8Bom}, {L"2", utf16},
+        {L"3", std::vector<uint8_t>(ansi.begin(), ansi.end())}, {L"4", std::vector<uint8_t>(oem.begin(), oem.end())},
+    };
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(U(c.encoding)));
+        Store(Setting::BridgeFileEncoding, c.encoding);
+        EXPECT_EQ(test::RunLaterInstance(L"/p\"MARTIN \u0141UKASZ, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\""), 0);
+        const auto record = watch_.Record(20000);
+        ASSERT_TRUE(record.has_value());
+        EXPECT_EQ(record->arguments, (Args{StandInExe(), L"/patient", L"@" + bridge}));
+        ASSERT_TRUE(record->bridge.has_value()) << "the bridge file is there when the program starts";
+        EXPECT_EQ(*record->bridge, c.bytes);
+        EndLink(vorbel);
+    }
+}
+
+TEST_F(ConfirmationTest, TemplateLinksShowTheBirthDateAndSexTheTemplatesUseForCorrection) {
+    constexpr int kBirthDateEdit = 1040, kSexList = 1042;
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::CommandLineConvention, L"310");
+    const std::wstring commandLine = L"/p\"MARTIN, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\"";
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const auto visible = [](HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; };
+
+    // Not used by the templates: neither is shown.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(visible(dialog, kBirthDateEdit));
+    EXPECT_FALSE(visible(dialog, kSexList));
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217"}));
+    EndLink(vorbel);
+
+    // Used: shown as captured, and what the user corrects is handed over.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER} /D:{NAISSANCE:AAAAMMJJ}");
+    Store(Setting::BridgeFilePath, temp_.File(L"p.txt"));
+    Store(Setting::BridgeFileContent, L"{SEXE:HF}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(visible(dialog, kBirthDateEdit));
+    EXPECT_TRUE(visible(dialog, kSexList));
+    EXPECT_EQ(ItemText(dialog, kBirthDateEdit), L"12/09/1984");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kSexList, CB_GETCURSEL, 0, 0), 2) << "F\u00e9minin";
+    SetDlgItemTextW(dialog, kBirthDateEdit, L"01/02/1990");
+    SendDlgItemMessageW(dialog, kSexList, CB_SETCURSEL, 1, 0);
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217", L"/D:19900201"}));
+    EXPECT_EQ(test::ReadFileBytes(temp_.File(L"p.txt")), Utf8Of(u"H"));
+    EndLink(vorbel);
+}
+
+TEST_F(ConfirmationTest, TemplateLinkWithAnXmlBridgeEscapesTheValuesOnly) {
+    const std::wstring bridge = temp_.File(L"patient.xml");
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::SkipConfirmation, L"1");
+    Store(Setting::CommandLineConvention, L"310");
+    Store(Setting::ArgumentTemplate, L"@{FICHIER}");
+    Store(Setting::BridgeFilePath, bridge);
+    Store(Setting::BridgeFileContent, L"<patient id=\"{DOSSIER}\" nom=\"{NOM}\" sexe=\"{SEXE}\"/>");
+    Store(Setting::BridgeXmlEscape, L"1");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start(L"/p\"O'BRIEN & <FILS>, Ana::98::42::::M\""));
+    const auto record = watch_.Record(20000);
+    ASSERT_TRUE(record.has_value());
+    ASSERT_TRUE(record->bridge.has_value());
+    EXPECT_EQ(*record->bridge, Utf8Of(u"<patient id=\"42\" nom=\"O&apos;BRIEN &amp; &lt;FILS&gt;\" sexe=\"M\"/>"));
+    EndLink(vorbel);
+}
+
+}  // namespace
+}  // namespace vorbel

@@ -34,7 +34,7 @@ std::wstring Field(const std::wstring& text, const std::wstring& name, bool toEn
 std::wstring StandInExe() { return TestBinDir() + L"imaging_standin.exe"; }
 
 StandInWatch::StandInWatch(std::wstring recordPath) : path_(std::move(recordPath)) {
-    DeleteFileW(path_.c_str());
+    Reset();
     SetEnvironmentVariableW(L"VORBEL_STANDIN_RECORD", path_.c_str());
 }
 
@@ -57,10 +57,20 @@ std::optional<StandInRecord> StandInWatch::Record(DWORD timeoutMs) {
     r.flags = std::wcstoul(Field(text, L"flags").c_str(), nullptr, 10);
     r.module = Field(text, L"module");
     r.commandLine = Field(text, L"cmd", true);
+    const std::vector<uint8_t> args = ReadFileBytes(path_ + L".args");
+    const std::wstring all(reinterpret_cast<const wchar_t*>(args.data()), args.size() / sizeof(wchar_t));
+    for (size_t at = 0, end; (end = all.find(L'\0', at)) != std::wstring::npos; at = end + 1) {
+        r.arguments.push_back(all.substr(at, end - at));
+    }
+    if (FileExists(path_ + L".bridge")) r.bridge = ReadFileBytes(path_ + L".bridge");
     return r;
 }
 
-void StandInWatch::Reset() { DeleteFileW(path_.c_str()); }
+void StandInWatch::Reset() {
+    DeleteFileW(path_.c_str());
+    DeleteFileW((path_ + L".args").c_str());
+    DeleteFileW((path_ + L".bridge").c_str());
+}
 
 bool StandInWatch::WindowOpen() { return FindWindowW(L"WVXMAIN", nullptr) != nullptr; }
 

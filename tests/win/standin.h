@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorbel::test {
 
@@ -18,6 +20,8 @@ struct StandInRecord {
     DWORD flags = 0;  // STARTUPINFO dwFlags
     std::wstring module;
     std::wstring commandLine;  // GetCommandLineW, exactly
+    std::vector<std::wstring> arguments;  // as the stand-in's CommandLineToArgvW split it
+    std::optional<std::vector<uint8_t>> bridge;  // the "@path" file's bytes when it started
 };
 
 // Points every stand-in started from now on at a record file (through the inherited
