@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
+#include "win/error_beep.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -208,7 +209,7 @@ void CVorbelDlg::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {

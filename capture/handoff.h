@@ -36,7 +36,7 @@ struct HandOffHooks {
     unsigned long idleWaitMs = 20000;
 };
 
-// MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
+// ErrorBeep, a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
 HandOffHooks DefaultHandOffHooks();
 
 // Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open
