@@ -1,6 +1,9 @@
 #include "tests/win/vorbel_process.h"
 
+#include <string>
+
 #include "tests/win/win_test_support.h"
+#include "win/error_beep.h"
 
 namespace vorbel::test {
 
@@ -65,6 +68,28 @@ int RunLaterInstance(const std::wstring& arguments) {
     std::wstring cmd = L"\"" + TestBinDir() + L"Vorbel.exe\"";
     if (!arguments.empty()) cmd += L" " + arguments;
     return RunProcess(cmd, 20000);
+}
+
+bool HandledEverythingPosted(HWND button) {
+    if (!PostMessageW(button, WM_APP + 1, 0, WM_RBUTTONUP)) return false;
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = FindVisibleWindow(nullptr, L"#32768")) != nullptr; }, 15000)) return false;
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitUntil([] { return FindVisibleWindow(nullptr, L"#32768") == nullptr; }, 5000);
+}
+
+BeepWatch::BeepWatch() {
+    static int count = 0;
+    const std::wstring name =
+        L"VorbelTestBeeps-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
+    semaphore_.reset(CreateSemaphoreW(nullptr, 0, 1000, name.c_str()));
+    SetEnvironmentVariableW(kErrorBeepSemaphoreVariable, name.c_str());
+}
+
+BeepWatch::~BeepWatch() { SetEnvironmentVariableW(kErrorBeepSemaphoreVariable, nullptr); }
+
+bool BeepWatch::WaitForBeep(DWORD timeoutMs) {
+    return semaphore_ && WaitForSingleObject(semaphore_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 }  // namespace vorbel::test

@@ -45,4 +45,25 @@ private:
 // Runs Vorbel.exe as a later instance and waits for it to end; its exit code, or -1.
 int RunLaterInstance(const std::wstring& arguments);
 
+// Posts a request for the context menu to the button behind whatever was posted to it before,
+// waits for the menu and dismisses it. Posted messages are handled in order: when the menu
+// shows, the earlier ones have been handled, and a check that they did nothing can be made.
+bool HandledEverythingPosted(HWND button);
+
+// The error beeps of every Vorbel.exe started while it lives: it names a semaphore of its own
+// in the environment they inherit, and each beep releases it once.
+class BeepWatch {
+public:
+    BeepWatch();
+    ~BeepWatch();
+    BeepWatch(const BeepWatch&) = delete;
+    BeepWatch& operator=(const BeepWatch&) = delete;
+
+    // Takes one beep; false when none came within the time.
+    bool WaitForBeep(DWORD timeoutMs);
+
+private:
+    UniqueHandle semaphore_;
+};
+
 }  // namespace vorbel::test
