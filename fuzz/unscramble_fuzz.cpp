@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string plain = vorbel::UnscrambleText(stored);
     if (plain.size() > stored.size() / 2) std::abort();
     // The unscrambled text and the raw input (which may hold NULs) as plain texts to store.
-    for (const std::u16string* text : {&plain, &stored}) {
+    for (const std::u16string* text : {&plain, static_cast<const std::u16string*>(&stored)}) {
         const bool survives = ShouldSurvive(*text);
         if ((vorbel::UnscrambleText(vorbel::ScrambleText(*text)) == *text) != survives) std::abort();
         if (vorbel::SurvivesRoundTrip(*text) != survives) std::abort();

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
+#include "tests/win/beep_watch.h"
 #include "tests/win/dialog_search.h"
 #include "tests/win/mouse_input.h"
 #include "tests/win/vorbel_process.h"

@@ -1,9 +1,6 @@
 #include "tests/win/vorbel_process.h"
 
-#include <string>
-
 #include "tests/win/win_test_support.h"
-#include "win/error_beep.h"
 
 namespace vorbel::test {
 
@@ -76,20 +73,6 @@ bool HandledEverythingPosted(HWND button) {
     if (!WaitUntil([&] { return (menu = FindVisibleWindow(nullptr, L"#32768")) != nullptr; }, 15000)) return false;
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     return WaitUntil([] { return FindVisibleWindow(nullptr, L"#32768") == nullptr; }, 5000);
-}
-
-BeepWatch::BeepWatch() {
-    static int count = 0;
-    const std::wstring name =
-        L"VorbelTestBeeps-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
-    semaphore_.reset(CreateSemaphoreW(nullptr, 0, 1000, name.c_str()));
-    SetEnvironmentVariableW(kErrorBeepSemaphoreVariable, name.c_str());
-}
-
-BeepWatch::~BeepWatch() { SetEnvironmentVariableW(kErrorBeepSemaphoreVariable, nullptr); }
-
-bool BeepWatch::WaitForBeep(DWORD timeoutMs) {
-    return semaphore_ && WaitForSingleObject(semaphore_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 }  // namespace vorbel::test

@@ -50,20 +50,4 @@ int RunLaterInstance(const std::wstring& arguments);
 // shows, the earlier ones have been handled, and a check that they did nothing can be made.
 bool HandledEverythingPosted(HWND button);
 
-// The error beeps of every Vorbel.exe started while it lives: it names a semaphore of its own
-// in the environment they inherit, and each beep releases it once.
-class BeepWatch {
-public:
-    BeepWatch();
-    ~BeepWatch();
-    BeepWatch(const BeepWatch&) = delete;
-    BeepWatch& operator=(const BeepWatch&) = delete;
-
-    // Takes one beep; false when none came within the time.
-    bool WaitForBeep(DWORD timeoutMs);
-
-private:
-    UniqueHandle semaphore_;
-};
-
 }  // namespace vorbel::test
