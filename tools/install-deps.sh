@@ -7,6 +7,7 @@ packages=(
   cmake g++ clang make googletest            # native core, its tests and the fuzz targets
   g++-mingw-w64-i686-posix                   # the 32-bit Windows program
   wine wine32:i386 xvfb xauth                # running it, and its tests, under Wine on Xvfb
+  xdotool                                    # a key held at the X server, for the Shift test
   nsis                                       # the installer
   locales                                    # Wine tests run with the practices' French locale
   libgnutls30:i386                           # HTTPS inside Wine (only recommended by wine32)
