@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
 #include "win/foreign_message.h"
+#include "win/error_beep.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -218,7 +219,7 @@ void CVorbelDlg::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {

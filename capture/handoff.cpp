@@ -9,6 +9,7 @@
 #include "settings/log_file.h"
 #include "settings/settings.h"
 #include "settings/text.h"
+#include "win/error_beep.h"
 #include "win/keys.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -68,7 +69,7 @@ TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
 
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
-    hooks.errorBeep = [] { MessageBeep(MB_ICONHAND); };
+    hooks.errorBeep = ErrorBeep;
     hooks.showFileError = [](HWND owner, const std::u16string& text) {
         const std::u16string caption = OwnModuleBaseName();
         MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);

@@ -40,7 +40,7 @@ struct HandOffHooks {
 // The five settings of target 6, as stored.
 TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key);
 
-// MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
+// ErrorBeep, a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
 HandOffHooks DefaultHandOffHooks();
 
 // Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open

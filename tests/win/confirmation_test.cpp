@@ -16,6 +16,8 @@
 #include "settings/settings_store.h"
 #include "settings/text.h"
 #include "tests/win/shift_held.h"
+#include "tests/win/beep_watch.h"
+#include "tests/win/dialog_search.h"
 #include "tests/win/standin.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/vorbel_process.h"
@@ -157,7 +159,8 @@ protected:
         const auto record = watch_.Record(timeoutMs);
         return record ? Arguments(record->commandLine) : Args{};
     }
-    bool NothingStarted() { return !watch_.Record(700).has_value() && !test::StandInWatch::WindowOpen(); }
+    // Checked once the link has ended, or after the refusal's beep: a start would have come first.
+    bool NothingStarted() { return watch_.NoneStarted() && !test::StandInWatch::WindowOpen(); }
 
     // Waits for the end of the link (the button back) and clears the imaging side for the next.
     void EndLink(const VorbelProcess& vorbel) {
@@ -255,11 +258,13 @@ TEST_F(ConfirmationTest, RefusedAutoConfirmShowsTheCaptureUntilAChartNumberIsTyp
     StoreSwitchTarget();
     Store(Setting::SkipConfirmation, L"1");
     Store(Setting::CommandLineConvention, L"310");
+    test::BeepWatch beeps;
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start(L"/p\"DUPONT, JEAN::98\""));
 
     const HWND dialog = WaitForConfirmation();
     ASSERT_NE(dialog, nullptr) << "a refused confirmation leaves the dialog open";
+    ASSERT_TRUE(beeps.WaitForBeep(10000)) << "the refusal beeps";
     EXPECT_TRUE(NothingStarted());
     EXPECT_EQ(ItemText(dialog, kChartEdit), L"");
     EXPECT_EQ(ItemText(dialog, kLastNameEdit), L"DUPONT");
@@ -320,21 +325,27 @@ TEST_F(ConfirmationTest, CancelHandsNothingOverAndWritesNothing) {
     }
 }
 
-// Disabled: Shift injected with SendInput under Wine on Xvfb reaches Vorbel.exe's GetAsyncKeyState
-// only some of the time. Run with --gtest_also_run_disabled_tests on a desktop that takes it.
-TEST_F(ConfirmationTest, DISABLED_ShiftShowsTheRawCommandLineBeforeCapturing) {
+TEST_F(ConfirmationTest, ShiftShowsTheRawCommandLineBeforeCapturing) {
     Store(Setting::CommandLineConvention, L"176");
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     const std::wstring commandLine = L"42 \"DUPONT\" \"JEAN\"";
+    // The key goes to the window with the focus: Vorbel's own button.
+    SetForegroundWindow(vorbel.Button());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == vorbel.Button(); }, 5000));
     ShiftHeld shift;
-    // Injected keys reach the shared key state only once the system has taken them in.
-    if (!WaitUntil([] { return GetAsyncKeyState(VK_SHIFT) != 0; }, 3000)) {
-        GTEST_SKIP() << "the injected Shift key never showed as held";
-    }
+    ASSERT_TRUE(shift.pressed()) << "xdotool runs on the test display";
+    ASSERT_TRUE(WaitUntil([] { return GetAsyncKeyState(VK_SHIFT) != 0; }, 5000)) << "Shift shows as held";
     EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    // The box, titled "Vorbel" like the button, is owned by the confirmation dialog, still hidden.
+    const DWORD thread = GetWindowThreadProcessId(vorbel.Button(), nullptr);
     HWND box = nullptr;
-    const bool shown = WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000);
+    const bool shown = WaitUntil(
+        [&] {
+            const HWND confirmation = FindWindowW(nullptr, kConfirmationTitle);
+            return confirmation && (box = test::FindDialog(thread, L"Vorbel", confirmation)) != nullptr;
+        },
+        10000);
     shift.Release();
     ASSERT_TRUE(shown) << "the raw command line is shown in a box titled Vorbel";
     EXPECT_EQ(FindVisibleWindow(kConfirmationTitle), nullptr) << "the box comes before the dialog shows";
@@ -361,6 +372,7 @@ TEST_F(ConfirmationTest, HungPracticeProgramLeavesEmptyFieldsWithoutFreezingTheL
     Store(Setting::SkipConfirmation, L"1");
     StandIn form(L"--pos=10,10 --class=WinDevObject --chart=5678 --last=MARTIN", temp_.File(L"practice.txt"));
     StoreLocatorsOf(form);
+    test::BeepWatch beeps;
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     form.Hang();
@@ -373,6 +385,7 @@ TEST_F(ConfirmationTest, HungPracticeProgramLeavesEmptyFieldsWithoutFreezingTheL
     EXPECT_EQ(ItemText(dialog, kChartEdit), L"");
     EXPECT_EQ(ItemText(dialog, kLastNameEdit), L"");
     EXPECT_EQ(ItemText(dialog, kFirstNameEdit), L"");
+    ASSERT_TRUE(beeps.WaitForBeep(10000)) << "the refusal beeps";
     EXPECT_TRUE(NothingStarted());
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EndLink(vorbel);

@@ -109,7 +109,7 @@ TEST_P(LaterInstanceBoxTest, RequestWaitsForTheBoxAndReachesTheButtonOnce) {
     HWND box = nullptr;
     {
         std::optional<ShiftHeld> shift;
-        if (c.holdShift) shift.emplace();
+        if (c.holdShift) shift.emplace(vorbel.Button());
         EXPECT_EQ(test::RunLaterInstance(L"1 PREMIER ANNE"), 0);
         if (c.confirmFirstLink) {
             HWND dialog = nullptr;

@@ -1,45 +1,39 @@
-// Shift held down by real input for as long as the object lives, for the tests of what Vorbel
-// does when Shift is held.
+// Shift held down for as long as the object lives, as a real keyboard holds it, for the tests of
+// what Vorbel does when Shift is held.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
+#include <string>
+
+#include "tests/win/win_test_support.h"
 
 namespace vorbel::test {
 
-// The key-down is sent again every few milliseconds: under Wine the system drops an injected
-// key state now and then when the focus moves.
+// xdotool presses the key at the X server through XTEST, and Wine takes it in like any key the
+// user presses. (Shift injected with SendInput reaches another process's GetAsyncKeyState only
+// some of the time.) The key goes to the window with the focus: give it `focus` first.
 class ShiftHeld {
 public:
-    ShiftHeld()
-        : thread_([this] {
-              while (!stop_) {
-                  Send(0);
-                  Sleep(5);
-              }
-              Send(KEYEVENTF_KEYUP);
-          }) {}
+    explicit ShiftHeld(HWND focus = nullptr) {
+        if (focus) SetForegroundWindow(focus);
+        held_ = XdoTool(L"keydown Shift_L");
+    }
     ~ShiftHeld() { Release(); }
     ShiftHeld(const ShiftHeld&) = delete;
     ShiftHeld& operator=(const ShiftHeld&) = delete;
 
+    bool pressed() const { return held_; }
     void Release() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
+        if (held_) XdoTool(L"keyup Shift_L");
+        held_ = false;
     }
 
 private:
-    static void Send(DWORD flags) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_SHIFT;
-        in.ki.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+    static bool XdoTool(const std::wstring& arguments) {
+        return RunProcess(L"start.exe /wait /unix /usr/bin/xdotool " + arguments, 10000) == 0;
     }
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    bool held_ = false;
 };
 
 }  // namespace vorbel::test

@@ -74,9 +74,9 @@ void StandInWatch::Reset() {
 
 bool StandInWatch::WindowOpen() { return FindWindowW(L"WVXMAIN", nullptr) != nullptr; }
 
-void StandInWatch::EndAll() {
+std::vector<UniqueHandle> StandInWatch::Running() const {
     // Found by image path, so that one started a moment ago, before its record or window, is
-    // ended too.
+    // found too.
     const std::wstring folder = path_.substr(0, path_.find_last_of(L'\\') + 1);
     const std::wstring exe = StandInExe();
     std::vector<DWORD> pids;
@@ -86,13 +86,23 @@ void StandInWatch::EndAll() {
     for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ProcessID != GetCurrentProcessId()) pids.push_back(entry.th32ProcessID);
     }
+    std::vector<UniqueHandle> running;
     for (DWORD pid : pids) {
         UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!process) continue;
+        if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
         const std::wstring image = ImagePath(process.get());
         if (image.empty() || !(StartsWith(image, folder) || CompareStringOrdinal(image.c_str(), -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL)) {
             continue;
         }
+        running.push_back(std::move(process));
+    }
+    return running;
+}
+
+bool StandInWatch::NoneStarted() { return Running().empty() && !Record().has_value(); }
+
+void StandInWatch::EndAll() {
+    for (const UniqueHandle& process : Running()) {
         TerminateProcess(process.get(), 1);
         WaitForSingleObject(process.get(), 5000);
     }

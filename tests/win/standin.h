@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "win/scoped.h"
+
 namespace vorbel::test {
 
 // build/win32/bin/imaging_standin.exe
@@ -40,10 +42,15 @@ public:
     void Reset();
     // A stand-in's window is open.
     static bool WindowOpen();
+    // No stand-in (nor copy in the record's folder) runs, and none left a record: true at once
+    // after a step that would have started one before it returned.
+    bool NoneStarted();
     // Terminates every running process of the stand-in or of a copy in the record's folder.
     void EndAll();
 
 private:
+    std::vector<UniqueHandle> Running() const;
+
     std::wstring path_;
 };
 

@@ -2,7 +2,10 @@
 // the stand-in practice programs record them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
+#include <thread>
 
 #include "capture/window_fields.h"
 #include "locator/field_locator.h"
@@ -91,12 +94,40 @@ TEST_F(WindowFieldsTest, PreparationAndClosingFollowTheClassesOfTheFirstAndLastL
         {"VisioDent last only", {o.chartNumber, o.lastName, v.firstName}, {u"9012", u"LEROY", u"L\u00e9a"}, {}, {}},
         {"nothing configured", {}, {}, {}, {}},
     };
+    using Clock = std::chrono::steady_clock;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         windev.ClearRecord();
         visiodent.ClearRecord();
-        EXPECT_EQ(CaptureFromSettings(c.locators), c.expected) << c.what;
-        EXPECT_EQ(windev.Recorded(), c.windevGets) << c.what;
-        EXPECT_EQ(visiodent.Recorded(), c.visiodentGets) << c.what;
+        // The capture runs beside a watch that notes when the first message of a preparation
+        // (Alt+E or the VisioDent command) has reached its program.
+        PatientRecord got;
+        std::atomic<bool> done{false};
+        const Clock::time_point start = Clock::now();
+        std::thread capture([&] {
+            got = CaptureFromSettings(c.locators);
+            done = true;
+        });
+        std::optional<Clock::time_point> prepared;
+        const bool preparing = (!c.windevGets.empty() && c.windevGets[0] == kAltE[0]) || !c.visiodentGets.empty();
+        while (!done) {
+            if (!prepared && preparing && (!windev.Recorded().empty() || !visiodent.Recorded().empty())) {
+                prepared = Clock::now();
+            }
+            Sleep(5);
+        }
+        capture.join();
+        const Clock::time_point end = Clock::now();
+        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(windev.Recorded(), c.windevGets);
+        EXPECT_EQ(visiodent.Recorded(), c.visiodentGets);
+        if (preparing) {
+            ASSERT_TRUE(prepared.has_value());
+            EXPECT_GE(end - start, std::chrono::milliseconds(1990)) << "a pause of two seconds";
+            EXPECT_GE(end - *prepared, std::chrono::milliseconds(1500)) << "after the preparation, not before";
+        } else {
+            EXPECT_LT(end - start, std::chrono::milliseconds(2000)) << "no pause without a preparation";
+        }
     }
 }
 
@@ -121,7 +152,9 @@ TEST_F(WindowFieldsTest, ClosedPracticeProgramLeavesTheFieldsEmpty) {
         StandIn windev(L"--pos=10,10 --class=WinDevObject");
         locators = LocatorsOf(windev);
     }
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000)) << "no pause";
 }
 
 TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
