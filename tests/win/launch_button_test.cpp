@@ -342,20 +342,31 @@ public:
         RegDeleteValueW(key, L"ApplicationWindowHandle");
         RegCloseKey(key);
     }
-    // The key stays, but no one may read it: only its security can still be changed.
+    // The key stays, but no one may read it: only its security can still be changed. In both
+    // registry views, since a 64-bit Vorbel also looks where a 32-bit CliniView writes.
     bool Lock() const {
         PublishHandle(0);
-        return SetAccess(L"D:P(A;;0x000E0000;;;WD)");
+        bool locked = true;
+        for (const REGSAM view : kViews) {
+            HKEY key = nullptr;
+            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS) {
+                RegCloseKey(key);
+            }
+            locked = SetAccess(L"D:P(A;;0x000E0000;;;WD)", view) && locked;
+        }
+        return locked;
     }
 
 private:
     static constexpr wchar_t kPath[] = L"SOFTWARE\\Instrumentarium Dental\\CliniView";
+    static constexpr REGSAM kViews[] = {0, KEY_WOW64_32KEY};
 
-    static bool SetAccess(const wchar_t* sddl) {
+    static bool SetAccess(const wchar_t* sddl, REGSAM view) {
         PSECURITY_DESCRIPTOR sd = nullptr;
         if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return false;
         HKEY key = nullptr;
-        LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, WRITE_DAC, &key);
+        LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, WRITE_DAC | view, &key);
         if (error == ERROR_SUCCESS) {
             error = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
             RegCloseKey(key);
@@ -364,8 +375,14 @@ private:
         return error == ERROR_SUCCESS;
     }
     static void Remove() {
-        SetAccess(L"D:(A;;KA;;;WD)");
-        test::DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental");
+        for (const REGSAM view : kViews) {
+            SetAccess(L"D:(A;;KA;;;WD)", view);
+            HKEY software = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
+                RegDeleteTreeW(software, L"Instrumentarium Dental");
+                RegCloseKey(software);
+            }
+        }
     }
 };
 
