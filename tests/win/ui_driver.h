@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/win/win_test_support.h"
+
 namespace vorbel::test {
 
 // Polls every 10 ms; true as soon as `done` holds, false after timeoutMs.
@@ -35,13 +37,6 @@ POINT Centre(const RECT& r);
 void PostClick(HWND dialog, int id);
 // The same, waiting until the dialog has handled it.
 void Click(HWND dialog, int id);
-
-// Real mouse input (SendInput), in screen coordinates.
-void MouseMove(POINT screen);
-void MouseDown(POINT screen);
-void MouseUp(POINT screen);
-// Moves in a few steps, as a hand does.
-void MouseGlide(POINT from, POINT to);
 
 struct TreeNode {
     HTREEITEM item;
