@@ -18,6 +18,10 @@ namespace {
 using test::VorbelProcess;
 using test::WaitUntil;
 
+// The button's sizes in the screen's own pixels: a program unaware of the scale would be told
+// sizes of 100 % by Windows.
+const bool kDpiAware = SetProcessDPIAware() != FALSE;
+
 struct Monitor {
     RECT bounds, work;
 };
