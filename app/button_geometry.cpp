@@ -61,4 +61,13 @@ int ExitModeIconSize(int w, int h, int dpi) {
     return m >= at(56) ? at(64) : m >= at(40) ? at(48) : m >= at(18) ? at(32) : at(16);
 }
 
+int SmallestSideAtLeast(std::span<const int> sides, int px) {
+    int best = 0, largest = 0;
+    for (int side : sides) {
+        largest = std::max(largest, side);
+        if (side >= px && (best == 0 || side < best)) best = side;
+    }
+    return best ? best : largest;
+}
+
 }  // namespace vorbel

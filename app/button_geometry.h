@@ -2,6 +2,7 @@
 // exit-mode drawing. Platform-free; the monitors it may stand on are in monitor_placement.h.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,9 @@ ButtonRect ClampButtonSize(ButtonRect r, ButtonSize smallest, ButtonSize largest
 // Icon size loaded in exit mode for a client area of w x h: 16, 32, 48 or 64 at 96 dpi, steps
 // and sizes scaled with the monitor's dpi, so that a large button never stretches a small image.
 int ExitModeIconSize(int w, int h, int dpi = 96);
+
+// The image of an icon to draw a side of px from: the smallest at least that large, so that it is
+// only ever drawn smaller; the largest when none is. 0 without images.
+int SmallestSideAtLeast(std::span<const int> sides, int px);
 
 }  // namespace vorbel

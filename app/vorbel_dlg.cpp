@@ -1,5 +1,7 @@
 #include "app/vorbel_dlg.h"
 
+#include <algorithm>
+
 #include "app/button_monitors.h"
 #include "app/imaging_window.h"
 #include "capture/dialog_extraction.h"
@@ -7,6 +9,7 @@
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
 #include "win/dpi.h"
+#include "win/icon_sides.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -164,14 +167,17 @@ void CVorbelDlg::Paint() {
     }
     const int w = client.right, h = client.bottom;
     const uint32_t key = GetMachineKey();
-    int iconId = IDI_VORBEL, cx = w, cy = h;
+    int iconId = IDI_VORBEL, side = std::max(w, h);
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
         const int target = ReadSettingInt(Setting::ImagingTarget, key);
         if (FindOpenImagingProgram(target).window) iconId = IDI_VORBEL_EXIT;
-        cx = cy = ExitModeIconSize(w, h, static_cast<int>(DpiOfWindow(hwnd())));
+        side = ExitModeIconSize(w, h, static_cast<int>(DpiOfWindow(hwnd())));
     }
-    UniqueIcon icon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
+    // An image of its own size, never one the system would blow up from a smaller one.
+    HMODULE self = GetModuleHandleW(nullptr);
+    const int load = SmallestSideAtLeast(IconImageSides(self, iconId), side);
+    UniqueIcon icon(
+        static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(iconId), IMAGE_ICON, load, load, LR_DEFAULTCOLOR)));
     if (icon) {
         SetStretchBltMode(dc, COLORONCOLOR);
         DrawIconEx(dc, 0, 0, icon.get(), w, h, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), DI_NORMAL);
