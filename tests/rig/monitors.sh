@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The launch button on two monitors and the dialogs and field picker at 150 % and 200 %, under
-# Wine on screens the plain test run does not have. After tools/build.sh win32:
+# The launch button on two monitors; the button, the dialogs, the field picker and the field
+# reading at 150 % and 200 %. Under Wine, on screens the plain test run does not have. After
+# tools/build.sh win32:
 #     tests/rig/monitors.sh
 # Its own prefix, each phase on a fresh wineserver, since Wine reads the monitors and the dpi
 # when its desktop starts. The prefix is 64-bit: Wine's desktop process reads the Xinerama heads,
@@ -49,7 +50,8 @@ phase "second monitor gone" 96 "$one" vorbel_monitor_tests.exe 'SecondMonitorGon
 for dpi in 144 192; do
   phase "scale $((dpi * 100 / 96)) %" "$dpi" "$one" \
     vorbel_monitor_tests.exe 'ButtonAtScale.*' \
-    vorbel_ui_tests.exe 'FieldPickerTest.*:WindowTree.*:DialogLayout.*'
+    vorbel_ui_tests.exe 'FieldPickerTest.*:WindowTree.*:DialogLayout.*:IconSizes.*' \
+    vorbel_win_tests.exe 'FieldLocatorTest.*:WindowFieldsTest.*'
 done
 # Back to 100 % for whoever uses the prefix next.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
