@@ -10,6 +10,8 @@
 #include "setup/setup_launcher.h"
 #include "win/dpi.h"
 #include "win/icon_sides.h"
+#include "win/foreign_message.h"
+#include "win/error_beep.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -22,12 +24,24 @@ void MoveTo(HWND w, const ButtonRect& r) {
     SetWindowPos(w, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The system dialog class under our own name, so the button behaves as any dialog.
+void RegisterButtonClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(nullptr, MAKEINTATOM(0x8002), &wc)) return;  // WC_DIALOG
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kButtonClass;
+    RegisterClassExW(&wc);
+}
+
 }  // namespace
 
 CVorbelDlg::CVorbelDlg()
     : Dialog(IDD_VORBEL),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORBEL), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {}
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {
+    RegisterButtonClass();
+}
 
 CVorbelDlg::~CVorbelDlg() {
     if (icon_) DestroyIcon(icon_);
@@ -42,8 +56,9 @@ bool CVorbelDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     RestoreRect();
     ShowWindow(hwnd(), SW_SHOW);
-    // A later instance finds the running one by this title.
-    SetWindowTextW(hwnd(), L"Vorbel");
+    // A later instance finds the running one by this title (and the class); practice programs
+    // by the title alone.
+    SetWindowTextW(hwnd(), kButtonTitle);
     if (!pendingCommandLine.empty()) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
     return true;
 }
@@ -72,10 +87,6 @@ void CVorbelDlg::StoreRect() {
     GetWindowRect(hwnd(), &r);
     WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
 }
-
-}  // namespace vorbel
-
-namespace vorbel {
 
 bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
@@ -170,7 +181,7 @@ void CVorbelDlg::Paint() {
     int iconId = IDI_VORBEL, side = std::max(w, h);
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
         const int target = ReadSettingInt(Setting::ImagingTarget, key);
-        if (FindOpenImagingProgram(target).window) iconId = IDI_VORBEL_EXIT;
+        if (FindOpenImagingProgram(target, key).window) iconId = IDI_VORBEL_EXIT;
         side = ExitModeIconSize(w, h, static_cast<int>(DpiOfWindow(hwnd())));
     }
     // An image of its own size, never one the system would blow up from a smaller one.
@@ -223,11 +234,11 @@ void CVorbelDlg::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
-        const ImagingWindowLookup open = FindOpenImagingProgram(target);
+        const ImagingWindowLookup open = FindOpenImagingProgram(target, key);
         if (target == 1 && open.keyError != ERROR_SUCCESS) {
             wchar_t* text = nullptr;
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -235,7 +246,8 @@ void CVorbelDlg::RunLinkAction() {
             MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
             LocalFree(text);
         } else if (open.window) {
-            SendMessageW(open.window, WM_CLOSE, 0, 0);
+            // Bounded: an imaging program that stopped answering must not freeze the button.
+            SendToForeignWindow(open.window, WM_CLOSE, 0, 0);
             InvalidateRect(hwnd(), nullptr, TRUE);
             return;
         }

@@ -24,6 +24,7 @@ enum ImagingTarget : int {
     TargetSwitchArguments = 3,
     TargetSidexis = 4,
     TargetWebExport = 5,
+    TargetTemplate = 6,  // "Autre programme": a command-line template and an optional bridge file
 };
 
 inline constexpr char16_t kDefaultVixWinProgram[] = u"C:\\vixwin\\vixwin.exe";
@@ -51,6 +52,10 @@ std::u16string ProgramFolder(std::u16string_view program);
 // the C runtime): embedded quotes escaped, backslashes before a quote doubled, the closing quote
 // never escaped. The value then reads back whole and can neither end early nor add arguments.
 std::u16string QuoteArgumentValue(std::u16string_view value);
+
+// A value for XML 1.0 text or attributes: markup characters as entities, tab and line ends as
+// character references (a parser would turn them into spaces), characters XML cannot carry as U+FFFD.
+std::u16string EscapeXmlValue(std::u16string_view v);
 
 // VixWin: spaces in the three fields become "_"; the patient folder is the images root, a
 // backslash and the chart number left-filled with zeros to six units.

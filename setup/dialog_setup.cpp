@@ -7,11 +7,13 @@
 #include "capture/command_line.h"
 #include "capture/handoff_formats.h"
 #include "capture/handoff_system.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "setup/startup_entry.h"
+#include "setup/template_target_dialog.h"
+#include "capture/handoff.h"
 #include "win/dpi.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -75,18 +77,18 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
 void CDialogSetup::Load() {
-    // Inside Setup, remembered controls are always looked up by structure first.
-    SetPointOnlyMode(false);
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator)));
+        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
     }
     FillConventionList();
 
     const uint32_t key = GetMachineKey();
-    SelectImagingProgram(ReadSettingInt(Setting::ImagingTarget, key) == 1 ? IDC_CLINIVIEW : IDC_VIXWIN);
+    const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    templates_ = ReadTemplateTargetSettings(key);
+    SelectImagingProgram(target == 1 ? IDC_CLINIVIEW : target == TargetTemplate ? IDC_OTHER_PROGRAM : IDC_VIXWIN);
     const std::u16string data = ReadSetting(Setting::DataLocation, key);
-    if (!data.empty()) SetItemText(IDC_DATA_LOCATION, data);
+    if (!data.empty() && target != TargetTemplate) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
     if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
     CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, StartupEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
@@ -113,8 +115,10 @@ void CDialogSetup::FillConventionList() {
 }
 
 void CDialogSetup::SelectImagingProgram(int button) {
-    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_CLINIVIEW, button);
-    if (button == IDC_CLINIVIEW) {
+    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_OTHER_PROGRAM, button);
+    if (button == IDC_OTHER_PROGRAM) {
+        ShowOtherProgram();
+    } else if (button == IDC_CLINIVIEW) {
         SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
         SetItemText(IDC_DATA_LOCATION, CliniViewIniDefaultPath());
         SetItemText(IDC_PROGRAM_LOCATION, kDefaultCliniViewProgram);
@@ -123,6 +127,35 @@ void CDialogSetup::SelectImagingProgram(int button) {
         SetItemText(IDC_DATA_LOCATION, kDefaultImagesRoot);
         SetItemText(IDC_PROGRAM_LOCATION, kDefaultVixWinProgram);
     }
+}
+
+bool CDialogSetup::OtherProgramChosen() const {
+    return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED;
+}
+
+// Another program has no default: the practice names it, and its templates stay as they were.
+void CDialogSetup::ShowOtherProgram() {
+    SetItemText(IDC_DATA_LOCATION_LABEL, u"Mod\u00e8les (ligne de commande, fichier d'\u00e9change)");
+    SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+    SetItemText(IDC_PROGRAM_LOCATION, u"");
+}
+
+void CDialogSetup::EditOtherProgramTemplates() {
+    CDialogTemplateTarget dialog(templates_, ItemText(IDC_PROGRAM_LOCATION));
+    if (dialog.DoModal(hwnd()) == IDOK) SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+}
+
+bool CDialogSetup::RefuseOtherProgram() {
+    std::optional<std::u16string> refusal;
+    if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
+        refusal = u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
+    } else {
+        refusal = TemplateTargetRefusal(templates_);
+    }
+    if (!refusal) return false;
+    MessageBoxW(hwnd(), W(*refusal), kTitle, MB_ICONEXCLAMATION | MB_OK);
+    SetFocus(Item(IDC_BROWSE_DATA));
+    return true;
 }
 
 bool CDialogSetup::RefuseUnstorable() {
@@ -143,6 +176,8 @@ bool CDialogSetup::RefuseUnstorable() {
     } paths[] = {{IDC_PROGRAM_LOCATION, 0, Setting::ProgramLocation},
                  {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
     for (const auto& path : paths) {
+        // The other program's row shows its templates, which are checked on their own.
+        if (path.setting == Setting::DataLocation && OtherProgramChosen()) continue;
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
         const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
         const std::u16string text = u"Le chemin « " + name +
@@ -152,7 +187,7 @@ bool CDialogSetup::RefuseUnstorable() {
         SetFocus(Item(path.edit));
         return true;
     }
-    return false;
+    return OtherProgramChosen() && RefuseOtherProgram();
 }
 
 bool CDialogSetup::Save() {
@@ -163,8 +198,13 @@ bool CDialogSetup::Save() {
     storedConvention_ = DecimalText(EncodeConventionIndex(index));
     WriteSetting(Setting::CommandLineConvention, key, storedConvention_);
     WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
-    WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
-    WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    if (OtherProgramChosen()) {
+        WriteSetting(Setting::ImagingTarget, key, DecimalText(TargetTemplate));
+        WriteTemplateTargetSettings(key, templates_);
+    } else {
+        WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
+        WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
         WriteSetting(kCheckBoxSettings[i], key, IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
@@ -187,11 +227,16 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 
 void CDialogSetup::BrowseProgram() {
     const bool vixWin = IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED;
-    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", vixWin ? L"Programme VIXWIN" : L"Programme CliniView");
+    const wchar_t* title = OtherProgramChosen() ? L"Programme d'imagerie"
+                           : vixWin             ? L"Programme VIXWIN"
+                                                : L"Programme CliniView";
+    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", title);
 }
 
 void CDialogSetup::BrowseData() {
-    if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
+    if (OtherProgramChosen()) {
+        EditOtherProgramTemplates();
+    } else if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
         if (!choosers.browseFolder) return;
         wchar_t displayName[MAX_PATH] = {};
         BROWSEINFOW info = {};
@@ -247,6 +292,7 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             switch (LOWORD(wp)) {
                 case IDC_VIXWIN:
                 case IDC_CLINIVIEW:
+                case IDC_OTHER_PROGRAM:
                     // Every click, even on the program already chosen, resets both locations.
                     SelectImagingProgram(LOWORD(wp));
                     return true;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "capture/template_target.h"
 #include "setup/field_picker.h"
 #include "setup/shell_choosers.h"
 #include "win/dialog.h"
@@ -35,10 +36,16 @@ private:
     void BrowseProgram();
     void BrowseData();
     bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);
+    // "Autre programme" (target 6): its templates are a working copy, edited in their own dialog.
+    bool OtherProgramChosen() const;
+    void ShowOtherProgram();
+    void EditOtherProgramTemplates();
+    bool RefuseOtherProgram();
     void UseTargetFont();
     void AppendVersionToTitle();
 
     FieldPicker::Locators locators_;
+    TemplateTargetSettings templates_;
     std::u16string storedConvention_;
     HFONT targetFont_ = nullptr;
     FieldPicker picker_;

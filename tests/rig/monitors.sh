@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # The launch button on two monitors; the button, the dialogs, the field picker and the field
-# reading at 150 % and 200 %. Under Wine, on screens the plain test run does not have. After
-# tools/build.sh win32:
-#     tests/rig/monitors.sh
-# Its own prefix, each phase on a fresh wineserver, since Wine reads the monitors and the dpi
-# when its desktop starts. The prefix is 64-bit: Wine's desktop process reads the Xinerama heads,
-# and only the 64-bit one can here (no 32-bit libXinerama); the 32-bit programs under test take
-# the monitors from it. Exit status 0 when every phase passed.
+# reading at 150 % and 200 %. Under Wine, on screens the plain test run does not have, with the
+# x64 build (test.sh runs it; tests/rig/monitors.sh SUMMARY_FILE by hand, after tools/build.sh
+# win64). Its own prefix, each phase on a fresh wineserver, since Wine reads the monitors and
+# the dpi when its desktop starts. The prefix is 64-bit: Wine's desktop process reads the
+# Xinerama heads, and only the 64-bit one can here (no 32-bit libXinerama). Exit status 0 when
+# every phase passed; the summary line counts phases.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
-bin=$root/build/win32/bin
+summary=${1:-/dev/null}
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
-export WINEPREFIX=${VORBEL_MONITORS_PREFIX:-$root/build/wineprefix-monitors64}
+export WINEPREFIX=${VORBEL_MONITORS_PREFIX:-$root/build/wineprefix-monitors}
 . tests/rig/wine-env.sh
 . tests/rig/xephyr.sh
-export WINEARCH=win64
+wine_arch_use x64
+bin=$WINE_ARCH_BIN
 trap 'wine_env_stop; xephyr_stop' EXIT
 
 results=()
@@ -35,7 +35,9 @@ phase() {
   xephyr_start $screens || rc=1
   wine_env_start display "$bin/keepalive.exe"
   while [ $# -gt 0 ] && [ $rc = 0 ]; do
-    (cd "$bin" && timeout 600 wine "$1" --gtest_filter="$2" </dev/null) || rc=1
+    # A filter that matches no test would pass: at least one must have run.
+    (cd "$bin" && timeout 600 wine "$1" --gtest_filter="$2" </dev/null) 2>&1 | tee "$root/build/monitors-phase.log"
+    [ "${PIPESTATUS[0]}" = 0 ] && grep -q '^\[  PASSED  \] [1-9]' "$root/build/monitors-phase.log" || rc=1
     shift 2
   done
   wine_env_stop
@@ -59,4 +61,6 @@ wineserver -w
 
 echo
 printf 'monitors: %s\n' "${results[@]}"
+bad=$(printf '%s\n' "${results[@]}" | grep -c FAILED)
+echo "monitors (x64, phases): $((${#results[@]} - bad)) passed, $bad failed" >> "$summary"
 exit $failed

@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
+#include "tests/win/mouse_input.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
 

@@ -15,23 +15,6 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 namespace {
 
-struct Search {
-    std::wstring_view prefix;
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    wchar_t cls[32] = {};
-    GetClassNameW(w, cls, 32);
-    if (std::wstring_view(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
-    if (s->owner && GetWindow(w, GW_OWNER) != s->owner) return TRUE;
-    if (Text(w).rfind(s->prefix, 0) != 0) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 BOOL CALLBACK CollectDialog(HWND w, LPARAM lp) {
     wchar_t cls[32] = {};
     GetClassNameW(w, cls, 32);
@@ -46,12 +29,6 @@ std::vector<HWND> OpenDialogs(DWORD thread) {
 }
 
 }  // namespace
-
-HWND FindDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner) {
-    Search s = {titlePrefix, owner, nullptr};
-    EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 HWND WaitForDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner, DWORD timeoutMs) {
     HWND found = nullptr;

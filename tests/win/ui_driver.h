@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/win/dialog_search.h"
+#include "tests/win/mouse_input.h"
 #include "tests/win/win_test_support.h"
 
 namespace vorbel::test {
@@ -17,9 +19,6 @@ namespace vorbel::test {
 // Polls every 10 ms; true as soon as `done` holds, false after timeoutMs.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 
-// A visible dialog of `thread` whose title starts with `titlePrefix`, owned by `owner` when
-// that is given; null when there is none (yet).
-HWND FindDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner = nullptr);
 HWND WaitForDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner = nullptr, DWORD timeoutMs = 15000);
 
 // Runs `runModal` on this thread while `script` drives the dialog titled `titlePrefix`. Dialogs

@@ -21,14 +21,6 @@ void WriteRawValue(HKEY root, const std::wstring& path, const std::wstring& name
                    const void* data, DWORD size);
 void DeleteTree(HKEY root, const std::wstring& path);
 
-// Real mouse input (SendInput), in screen coordinates anywhere on the virtual screen, every
-// monitor included.
-void MouseMove(POINT screen);
-void MouseDown(POINT screen);
-void MouseUp(POINT screen);
-// Moves in a few steps, as a hand does.
-void MouseGlide(POINT from, POINT to);
-
 // Folder of the running test executable, with a trailing backslash.
 std::wstring TestBinDir();
 
