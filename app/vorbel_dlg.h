@@ -34,7 +34,8 @@ protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
 private:
-    ButtonSize WindowSizeForClient(int cx, int cy) const;
+    // The window size for a square client side given at 96 dpi, at the window's own scale.
+    ButtonSize WindowSizeForClient(int clientAt96) const;
     void RestoreRect();
     void StoreRect();
     void Paint();
@@ -50,6 +51,7 @@ private:
     HICON icon_;
     int linksRunning_ = 0;         // confirmations open from a click or a request, nested included
     bool handOffWaiting_ = false;  // a request came while one was open
+    bool placing_ = false;         // restoring R, which is kept whatever scale its monitor has
 };
 
 }  // namespace vorbel

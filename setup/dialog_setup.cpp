@@ -14,6 +14,7 @@
 #include "setup/startup_entry.h"
 #include "setup/template_target_dialog.h"
 #include "capture/handoff.h"
+#include "win/dpi.h"
 #include "win/module_path.h"
 #include "win/wide.h"
 
@@ -254,6 +255,8 @@ void CDialogSetup::UseTargetFont() {
     if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font)) return;
     font.lfWeight = 600;
     font.lfHeight = font.lfHeight * 3 / 2;
+    // The stock font is sized for the system's scale; the dialog may open on a monitor of another.
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(DpiOfWindow(hwnd())), static_cast<int>(SystemDpi()));
     targetFont_ = CreateFontIndirectW(&font);
     if (!targetFont_) return;
     for (const SetupField& field : kSetupFields) {

@@ -162,6 +162,8 @@ int Later(int convention, const std::wstring& chart, const std::wstring& last, c
 }  // namespace
 
 int wmain() {
+    // Window rectangles in the screen's own pixels, as the screenshots take them, at any scale.
+    SetProcessDPIAware();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring verb = argc > 1 ? argv[1] : L"";

@@ -126,9 +126,12 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
     DeleteObject(info.hbmMask);
     if (info.hbmColor) DeleteObject(info.hbmColor);
     EXPECT_FALSE(info.fIcon);
-    EXPECT_EQ(mask.bmWidth, 32);
-    EXPECT_EQ(static_cast<int>(info.xHotspot), 15) << "the pixel in the middle of a 31-pixel drawing";
-    EXPECT_EQ(static_cast<int>(info.yHotspot), 15);
+    // Drawn for the system's cursor size (32 at 100 %, 48 at 150 %, 64 at 200 %), not stretched
+    // to it, so that the hotspot stays on the very pixel in the middle.
+    const int size = GetSystemMetrics(SM_CXCURSOR);
+    EXPECT_EQ(mask.bmWidth, size);
+    EXPECT_EQ(static_cast<int>(info.xHotspot), size / 2 - 1) << "the pixel in the middle of the drawing";
+    EXPECT_EQ(static_cast<int>(info.yHotspot), size / 2 - 1);
 
     test::PracticeStandIn practice;
     CDialogSetup setup;

@@ -326,6 +326,34 @@ TEST_F(LaunchButtonTest, RemoteContextMenuQuitterEndsTheProgram) {
 namespace vorbel {
 namespace {
 
+// The monitor it stood on was unplugged: the system announces the new layout and the button,
+// now off every monitor, comes back whole onto the nearest one's work area.
+TEST_F(LaunchButtonTest, DisplayChangeBringsAButtonOffEveryMonitorBack) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const RECT before = WindowRect(vorbel.Button());
+    const int w = before.right - before.left, h = before.bottom - before.top;
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    SetWindowPos(vorbel.Button(), nullptr, right + 200, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(WindowRect(vorbel.Button()).left, right + 200);
+    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    const RECT after = WindowRect(vorbel.Button());
+    HMONITOR nearest = MonitorFromRect(&after, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(nearest, &mi);
+    EXPECT_EQ(after.right, mi.rcWork.right) << "at the right edge it went out by";
+    EXPECT_EQ(after.top, 300) << "at the height it had";
+    EXPECT_EQ(after.right - after.left, w);
+    EXPECT_EQ(after.bottom - after.top, h);
+
+    // Still on a monitor: a display change leaves it where it is.
+    SetWindowPos(vorbel.Button(), nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_EQ(WindowRect(vorbel.Button()).left, 100);
+    EXPECT_EQ(WindowRect(vorbel.Button()).top, 120);
+}
+
 // CliniView's key under HKEY_LOCAL_MACHINE, where it publishes its main window's handle; gone
 // before and after each use.
 class CliniViewKey {

@@ -1,4 +1,5 @@
-// Real mouse input (SendInput), in screen coordinates, as a hand at the screen gives it.
+// Real mouse input (SendInput), in screen coordinates anywhere on the virtual screen, every
+// monitor included, as a hand at the screen gives it.
 #pragma once
 
 #include <windows.h>

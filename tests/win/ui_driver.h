@@ -12,6 +12,7 @@
 
 #include "tests/win/dialog_search.h"
 #include "tests/win/mouse_input.h"
+#include "tests/win/win_test_support.h"
 
 namespace vorbel::test {
 
