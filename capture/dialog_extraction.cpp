@@ -71,7 +71,7 @@ bool CDialogExtraction::HandOff() {
         further.birthDateText = extras_.birthDate;
         further.sex = extras_.sex;
     }
-    return HandOffPatient(hwnd(), edited, further) == HandOffOutcome::Accepted;
+    return HandOffPatient(hwnd(), edited, further) != HandOffOutcome::Refused;
 }
 
 }  // namespace vorbel

@@ -39,6 +39,7 @@
 #define IDC_SWAP_NAMES 1036
 #define IDC_VIXWIN 1037
 #define IDC_CLINIVIEW 1038
+#define IDC_TARGET_NOTE 1041
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

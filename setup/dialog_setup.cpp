@@ -11,6 +11,7 @@
 #include "settings/settings_store.h"
 #include "settings/text.h"
 #include "setup/field_locator.h"
+#include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -83,7 +84,12 @@ void CDialogSetup::Load() {
     FillConventionList();
 
     const uint32_t key = GetMachineKey();
-    SelectImagingProgram(ReadSettingInt(Setting::ImagingTarget, key) == 1 ? IDC_CLINIVIEW : IDC_VIXWIN);
+    const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    if (const OfferedTarget* offered = OfferedTargetFor(target)) {
+        SelectImagingProgram(offered->button);
+    } else {
+        ShowKeptTarget(target);
+    }
     const std::u16string data = ReadSetting(Setting::DataLocation, key);
     if (!data.empty()) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
@@ -112,16 +118,31 @@ void CDialogSetup::FillConventionList() {
 }
 
 void CDialogSetup::SelectImagingProgram(int button) {
-    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_CLINIVIEW, button);
-    if (button == IDC_CLINIVIEW) {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
-        SetItemText(IDC_DATA_LOCATION, CliniViewIniDefaultPath());
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultCliniViewProgram);
-    } else {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Emplacement des données");
-        SetItemText(IDC_DATA_LOCATION, kDefaultImagesRoot);
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultVixWinProgram);
+    const OfferedTarget* offered = OfferedTargetOfButton(button);
+    if (!offered) return;
+    targetKept_ = false;
+    for (const OfferedTarget& other : kOfferedTargets) {
+        CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
     }
+    SetItemText(IDC_TARGET_NOTE, u"");
+    SetItemText(IDC_DATA_LOCATION_LABEL, offered->dataLabel);
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(offered->target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(offered->target)));
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
+    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
+}
+
+void CDialogSetup::ShowKeptTarget(int target) {
+    targetKept_ = true;
+    for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
+    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target));
+    SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
+    // What the hand-off would use: the stored texts replace these when there are any.
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(target)));
+    // Both locations belong to the kept target: choosing others would not be stored.
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), FALSE);
+    EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
 }
 
 bool CDialogSetup::RefuseUnstorable() {
@@ -142,6 +163,7 @@ bool CDialogSetup::RefuseUnstorable() {
     } paths[] = {{IDC_PROGRAM_LOCATION, 0, Setting::ProgramLocation},
                  {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
     for (const auto& path : paths) {
+        if (targetKept_) break;  // neither is stored
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
         const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
         const std::u16string text = u"Le chemin « " + name +
@@ -161,9 +183,17 @@ bool CDialogSetup::Save() {
     const int index = static_cast<int>(SendMessageW(Item(IDC_CONVENTION), CB_GETCURSEL, 0, 0));
     storedConvention_ = DecimalText(EncodeConventionIndex(index));
     WriteSetting(Setting::CommandLineConvention, key, storedConvention_);
-    WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
-    WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
-    WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    // A target set by the installer stays with its program and data location, unless the user
+    // picked an offered one.
+    if (!targetKept_) {
+        const OfferedTarget* chosen = &kOfferedTargets[0];
+        for (const OfferedTarget& offered : kOfferedTargets) {
+            if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) chosen = &offered;
+        }
+        WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
+        WriteSetting(Setting::ImagingTarget, key, DecimalText(chosen->target));
+        WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
         WriteSetting(kCheckBoxSettings[i], key, IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
@@ -185,11 +215,17 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 }
 
 void CDialogSetup::BrowseProgram() {
-    const bool vixWin = IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED;
-    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", vixWin ? L"Programme VIXWIN" : L"Programme CliniView");
+    if (targetKept_) return;
+    // With no button checked, the last offered program's title, as before.
+    const OfferedTarget* chosen = &kOfferedTargets[std::size(kOfferedTargets) - 1];
+    for (const OfferedTarget& offered : kOfferedTargets) {
+        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) chosen = &offered;
+    }
+    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 
 void CDialogSetup::BrowseData() {
+    if (targetKept_) return;
     if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
         if (!choosers.browseFolder) return;
         wchar_t displayName[MAX_PATH] = {};
@@ -242,11 +278,6 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             if (HIWORD(wp) != BN_CLICKED) return false;
             result = 0;
             switch (LOWORD(wp)) {
-                case IDC_VIXWIN:
-                case IDC_CLINIVIEW:
-                    // Every click, even on the program already chosen, resets both locations.
-                    SelectImagingProgram(LOWORD(wp));
-                    return true;
                 case IDC_BROWSE_PROGRAM:
                     BrowseProgram();
                     return true;
@@ -254,6 +285,11 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                     BrowseData();
                     return true;
                 default:
+                    if (OfferedTargetOfButton(LOWORD(wp))) {
+                        // Every click, even on the program already chosen, resets both locations.
+                        SelectImagingProgram(LOWORD(wp));
+                        return true;
+                    }
                     for (int f = 0; f < kSetupFieldCount; ++f) {
                         if (LOWORD(wp) != kSetupFields[f].pick) continue;
                         picker_.OnPick(hwnd(), f);

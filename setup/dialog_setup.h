@@ -31,7 +31,10 @@ private:
     // A value the store cannot give back exactly is refused with a message naming its field.
     bool RefuseUnstorable();
     void FillConventionList();
+    // An offered target's button: checked, with its label and default locations.
     void SelectImagingProgram(int button);
+    // A target Setup does not offer: shown with its stored locations and kept by OK.
+    void ShowKeptTarget(int target);
     void BrowseProgram();
     void BrowseData();
     bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);
@@ -39,6 +42,7 @@ private:
     void AppendVersionToTitle();
 
     FieldPicker::Locators locators_;
+    bool targetKept_ = false;  // no offered target chosen: OK leaves Y, P and I as they are
     std::u16string storedConvention_;
     HFONT targetFont_ = nullptr;
     FieldPicker picker_;

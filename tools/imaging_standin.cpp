@@ -7,6 +7,9 @@
 //                            module= and last cmd= (the exact GetCommandLineW text, to the end)
 //   VORBEL_STANDIN_DELAY_MS  wait this long before the window exists and input is awaited
 //   VORBEL_STANDIN_HANG      when set, never wait for input: a hung program
+//   VORBEL_STANDIN_BROADCAST when set, first ask every top-level window "are you running?" with a
+//                            sent message, as some imaging programs do while they start, and
+//                            record how long the answers took (broadcastMs=, before cmd=)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -21,7 +24,7 @@ std::wstring Env(const wchar_t* name) {
 }
 
 // Written whole under a temporary name, then moved into place: a reader never sees half of it.
-void Record(const std::wstring& path) {
+void Record(const std::wstring& path, const std::wstring& extra) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
@@ -29,7 +32,7 @@ void Record(const std::wstring& path) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     const std::wstring text = L"pid=" + std::to_wstring(GetCurrentProcessId()) + L"\r\nshow=" +
                               std::to_wstring(startup.wShowWindow) + L"\r\nflags=" + std::to_wstring(startup.dwFlags) +
-                              L"\r\nmodule=" + module + L"\r\ncmd=" + GetCommandLineW();
+                              L"\r\nmodule=" + module + L"\r\n" + extra + L"cmd=" + GetCommandLineW();
     const std::wstring temp = path + L".part";
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -119,8 +122,16 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    std::wstring extra;
+    if (!Env(L"VORBEL_STANDIN_BROADCAST").empty()) {
+        const UINT question = RegisterWindowMessageW(L"VorbelStandInAreYouRunning");
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, question, 0, 0, SMTO_BLOCK, 60000, &answer);
+        extra = L"broadcastMs=" + std::to_wstring(GetTickCount64() - start) + L"\r\n";
+    }
     const std::wstring record = Env(L"VORBEL_STANDIN_RECORD");
-    if (!record.empty()) Record(record);
+    if (!record.empty()) Record(record, extra);
     if (!Env(L"VORBEL_STANDIN_HANG").empty()) {
         for (;;) Sleep(INFINITE);
     }

@@ -56,6 +56,8 @@ std::optional<StandInRecord> StandInWatch::Record(DWORD timeoutMs) {
     r.show = std::wcstol(Field(text, L"show").c_str(), nullptr, 10);
     r.flags = std::wcstoul(Field(text, L"flags").c_str(), nullptr, 10);
     r.module = Field(text, L"module");
+    const std::wstring broadcast = Field(text, L"broadcastMs");
+    if (!broadcast.empty()) r.broadcastMs = std::wcstol(broadcast.c_str(), nullptr, 10);
     r.commandLine = Field(text, L"cmd", true);
     return r;
 }

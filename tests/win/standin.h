@@ -18,6 +18,7 @@ struct StandInRecord {
     DWORD flags = 0;  // STARTUPINFO dwFlags
     std::wstring module;
     std::wstring commandLine;  // GetCommandLineW, exactly
+    long broadcastMs = -1;     // VORBEL_STANDIN_BROADCAST: how long the windows took to answer
 };
 
 // Points every stand-in started from now on at a record file (through the inherited
