@@ -299,7 +299,7 @@ TEST_F(HandOffTest, CliniViewNeverFindsAChartNumberBesideAnotherPatientsNames) {
     std::atomic<int> mixed{0}, reads{0};
     std::thread reader([&] {
         while (!stop) {
-            // Read as another program would, sharing the file; meanwhile our writes find it held.
+            // Read as another program would, sharing the file.
             UniqueFile file(CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, 0, nullptr));
             if (!file) continue;
