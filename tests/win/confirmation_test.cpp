@@ -306,8 +306,16 @@ TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses)
     ASSERT_NE(dialog, nullptr);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 
+    // The message box, titled like the launch button, which is a dialog too.
+    const auto messageBox = [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", L"Vorbel")) != nullptr) {
+            if (w != vorbel.Button() && IsWindowVisible(w)) return w;
+        }
+        return w;
+    };
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (box = messageBox()) != nullptr; }, 10000));
     std::wstring text;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t part[1024] = L"";
