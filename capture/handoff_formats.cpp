@@ -54,7 +54,9 @@ bool SameAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) {
            });
 }
 
-std::u16string SpacesToUnderscores(std::u16string s) {
+// Line breaks first become spaces, so that neither the folder name nor an argument holds one.
+std::u16string SpacesToUnderscores(std::u16string_view text) {
+    std::u16string s = LineBreaksToSpaces(text);
     std::replace(s.begin(), s.end(), u' ', u'_');
     return s;
 }

@@ -58,7 +58,7 @@ std::u16string QuoteArgumentValue(std::u16string_view value);
 // ":" or "..": such a number would lead out of the images root.
 bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber);
 
-// VixWin: spaces in the three fields become "_"; the patient folder is the images root, a
+// VixWin: spaces (and line breaks) in the three fields become "_"; the patient folder is the images root, a
 // backslash and the chart number left-filled with zeros to six units. programCommand is the
 // start of the command line (QuotedProgramPath).
 struct VixWinLaunch {

@@ -132,6 +132,13 @@ void CDialogSetup::SelectImagingProgram(int button) {
     EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
 }
 
+const OfferedTarget* CDialogSetup::CheckedTarget() const {
+    for (const OfferedTarget& offered : kOfferedTargets) {
+        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) return &offered;
+    }
+    return nullptr;
+}
+
 void CDialogSetup::ShowKeptTarget(int target) {
     targetKept_ = true;
     for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
@@ -186,10 +193,8 @@ bool CDialogSetup::Save() {
     // A target set by the installer stays with its program and data location, unless the user
     // picked an offered one.
     if (!targetKept_) {
-        const OfferedTarget* chosen = &kOfferedTargets[0];
-        for (const OfferedTarget& offered : kOfferedTargets) {
-            if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) chosen = &offered;
-        }
+        const OfferedTarget* checked = CheckedTarget();
+        const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[0];
         WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
         WriteSetting(Setting::ImagingTarget, key, DecimalText(chosen->target));
         WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
@@ -217,10 +222,8 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 void CDialogSetup::BrowseProgram() {
     if (targetKept_) return;
     // With no button checked, the last offered program's title, as before.
-    const OfferedTarget* chosen = &kOfferedTargets[std::size(kOfferedTargets) - 1];
-    for (const OfferedTarget& offered : kOfferedTargets) {
-        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) chosen = &offered;
-    }
+    const OfferedTarget* checked = CheckedTarget();
+    const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[std::size(kOfferedTargets) - 1];
     BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 

@@ -12,6 +12,8 @@
 
 namespace vorbel {
 
+struct OfferedTarget;
+
 class CDialogSetup : public Dialog {
 public:
     CDialogSetup();
@@ -35,6 +37,8 @@ private:
     void SelectImagingProgram(int button);
     // A target Setup does not offer: shown with its stored locations and kept by OK.
     void ShowKeptTarget(int target);
+    // The offered target whose button is checked; null when none is.
+    const OfferedTarget* CheckedTarget() const;
     void BrowseProgram();
     void BrowseData();
     bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);

@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(All, VixWinTest, ::testing::Values(
                u"C:\\v.exe -I 123456 -N A^B -P D:\\img\\123456"},
     VixWinCase{u"C:\\v.exe", u"D:\\img", {u"12 3", u"DE LA TOUR", u"\u00c9LISE"}, u"D:\\img\\0012_3",
                u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^\u00c9LISE -P D:\\img\\0012_3"},
+    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"1\r\n2", u"A\nB", u"C\rD"}, u"D:\\img\\001__2",
+               u"C:\\v.exe -I 1__2 -N A_B^C_D -P D:\\img\\001__2"},
     VixWinCase{u"C:\\v.exe", u"D:\\img", {u"A B", u"", u""}, u"D:\\img\\000A_B", u"C:\\v.exe -I A_B -N ^ -P D:\\img\\000A_B"},
     VixWinCase{u"\"C:\\Program Files\\VixWin\\vixwin.exe\"", u"C:\\Vximages", {u"7", u"X", u"Y"}, u"C:\\Vximages\\000007",
                u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"}));
