@@ -7,16 +7,18 @@ cd "$(dirname "$0")"
 root=$(pwd)
 
 if [ "${1:-}" = --demo ]; then
-  tools/install-deps.sh --demo
-  tools/build.sh win32
+  tools/install-deps.sh
   exec tools/demo.sh
 fi
 
 tools/install-deps.sh
-tools/build.sh win32
-
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-run}
 . tests/rig/wine-env.sh
+# The x86 build where this host runs it, else the x64 one (VORBEL_ARCHS can choose).
+arch=$(wine_arch_pick)
+tools/build.sh "$(wine_arch_build "$arch")"
+wine_arch_use "$arch"
+echo "Vorbel runs its $arch build."
 trap 'rc=$?; wine_env_stop; exit $rc' EXIT
 if [ -n "${DISPLAY:-}" ]; then
   echo "Vorbel runs on the display $DISPLAY."
@@ -25,4 +27,4 @@ else
   wine_env_start own
   echo "No DISPLAY: Vorbel runs on a virtual screen of its own ($DISPLAY)."
 fi
-wine "$root/build/win32/bin/Vorbel.exe" "$@"
+wine "$WINE_ARCH_BIN/Vorbel.exe" "$@"

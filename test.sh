@@ -1,64 +1,82 @@
 #!/usr/bin/env bash
-# Sets up, builds both targets and runs every test: the core natively under ASan/UBSan, a short
-# fuzzing smoke run, and the Win32 tests under Wine.
+# Sets up, builds both Windows targets and runs every test: the core natively under ASan/UBSan,
+# a short fuzzing smoke run, the Wine tests of each Windows build this host can run, and a short
+# demo. The last lines say what ran, what did not and why; the very last sums it up.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 
 tools/install-deps.sh
-jobs=$(nproc)
+. tests/rig/wine-env.sh
+. tests/rig/ctest-run.sh
 
-passed=0
-failed=0
-summary=()
-run_ctest() {  # dir, label
-  local log line total bad rc=0
-  log=$(mktemp)
-  (cd "$1" && ctest --timeout 120 --output-on-failure -j"$jobs") >"$log" 2>&1 || rc=1
-  cat "$log"
-  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-  rm -f "$log"
-  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-  bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
-  [ -n "$line" ] || { total=0; bad=1; }
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
-  summary+=("$2: $line")
-  return $rc
-}
+summary=$root/build/test-summary.txt
+mkdir -p build
+: > "$summary"
+status=0
+not_run() { echo "$1: not run, $2" >> "$summary"; }
 
 echo "== Native core (ASan, UBSan)"
 tools/build.sh native
-run_ctest build/native native
+ctest_run native "$root/build/native" "$summary" -j"$(nproc)" || status=1
 
 echo "== Fuzzing smoke run"
 tools/build.sh fuzz
-fuzz/run.sh build/fuzz 5
+fuzz_seconds=5
+if fuzz_out=$(fuzz/run.sh build/fuzz "$fuzz_seconds"); then fuzz_bad=0; else fuzz_bad=1; status=1; fi
+echo "$fuzz_out"
+fuzz_targets=$(sed -n 's/^fuzz \([^:]*\):.*/\1/p' <<<"$fuzz_out" | tr '\n' ' ')
+echo "fuzz: $(wc -w <<<"$fuzz_targets") targets, ${fuzz_seconds} s each: ${fuzz_targets% }$([ $fuzz_bad = 0 ] && echo ', no finding' || echo ', FINDING')" >> "$summary"
+[ -n "$fuzz_targets" ] || { echo "fuzz: no target ran" >> "$summary"; status=1; }
 
-echo "== Win32 under Wine"
-tools/build.sh win32
-
-export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
-. tests/rig/wine-env.sh
-. tests/rig/net-servers.sh
-trap 'rc=$?; net_servers_stop; wine_env_stop; exit $rc' EXIT
-wine_env_start own "$root/build/win32/bin/keepalive.exe"
-net_servers_start "$root/build/win32/bin/trust_test_ca.exe"
-# Tests share the registry profile and the Wine desktop: one at a time.
-jobs=1
-run_ctest build/win32 wine
-
-# A short run of ./run.sh --demo on this screen, in the demo's own prefix.
-if command -v import >/dev/null; then
-  echo "== Demo smoke run"
-  if VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" timeout 120 tools/demo.sh; then
-    passed=$((passed + 1)); summary+=("demo: passed")
-  else
-    failed=$((failed + 1)); summary+=("demo: FAILED")
+# Both Windows builds are made everywhere: cross-building runs no Windows code. A build that
+# is not run under Wine here (its Wine cannot start, or VORBEL_ARCHS leaves it out, as on a host
+# that cannot run it) still has its host-side checks run, and the summary says why.
+wanted=" $(wine_archs_wanted) "
+for arch in x86 x64; do
+  echo "== $arch build"
+  build=$root/build/$(wine_arch_build "$arch")
+  tools/build.sh "$(wine_arch_build "$arch")"
+  why=
+  if [[ $wanted != *" $arch "* ]]; then
+    why="VORBEL_ARCHS=$VORBEL_ARCHS"
+  elif ! wine_arch_runs "$arch"; then
+    why=$(wine_arch_why_not "$arch")
   fi
+  if [ -n "$why" ]; then
+    echo "== $arch host-side checks only: $why"
+    ctest_run "$arch host" "$build/tests/host" "$summary" || status=1
+    not_run "$arch wine" "$why"
+    continue
+  fi
+  echo "== $arch under Wine"
+  LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$arch" "$summary" || status=1
+done
+
+# A short run of ./run.sh --demo on its own screen and prefix, with the build it would use.
+if demo_arch=$(wine_arch_pick 2>/dev/null); then
+  echo "== Demo smoke run ($demo_arch)"
+  if VORBEL_ARCHS=$demo_arch VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" \
+       LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 timeout 180 tools/demo.sh; then
+    echo "demo ($demo_arch): 1 passed, 0 failed" >> "$summary"
+  else
+    echo "demo ($demo_arch): 0 passed, 1 failed" >> "$summary"
+    status=1
+  fi
+else
+  not_run demo "no Windows build runs here"
 fi
 
 echo
-printf '%s\n' "${summary[@]}"
-echo "total: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+echo "== Summary"
+cat "$summary"
+# The closing line sums the runners; disabled tests count with the skipped ones there.
+awk '/^[^:]+: [0-9]+ passed, [0-9]+ failed/ {
+       for (i = 1; i <= NF; i++) {
+         if ($(i+1) ~ /^passed/) p += $i
+         if ($(i+1) ~ /^failed/) f += $i
+         if ($(i+1) ~ /^(skipped|disabled)/) s += $i
+       }
+     }
+     END { printf "total: %d passed, %d failed, %d skipped\n", p, f, s }' "$summary"
+exit $status

@@ -1,27 +1,93 @@
 #include "app/imaging_window.h"
 
+#include <string>
+#include <vector>
+
+#include "capture/handoff_formats.h"
+#include "settings/settings.h"
+#include "settings/text.h"
 #include "win/scoped.h"
+#include "win/wide.h"
 
 namespace vorbel {
+namespace {
 
-ImagingWindowLookup FindOpenImagingProgram(int target) {
+constexpr int kCliniView = 1;
+
+// The full, long form of a path, for comparing two spellings of the same file.
+std::wstring Canonical(std::wstring path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    std::vector<wchar_t> full(32768);
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    std::vector<wchar_t> longer(32768);
+    const DWORD m = GetLongPathNameW(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (m == 0 || m >= longer.size()) return std::wstring(full.data(), n);
+    return std::wstring(longer.data(), m);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring x = Canonical(a), y = Canonical(b);
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// The window exists and its process runs that executable.
+bool WindowOfProgram(HWND window, const std::u16string& program) {
+    if (!window || !IsWindow(window) || program.empty()) return false;
+    DWORD pid = 0;
+    if (!GetWindowThreadProcessId(window, &pid) || pid == 0) return false;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return false;
+    std::vector<wchar_t> image(32768);
+    DWORD size = static_cast<DWORD>(image.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return false;
+    return SamePath(std::wstring(image.data(), size), ToWide(program));
+}
+
+}  // namespace
+
+ImagingWindowLookup ReadCliniViewWindowHandle() {
     ImagingWindowLookup found;
-    if (target != 1) {
+#ifdef _WIN64
+    const REGSAM views[] = {0, KEY_WOW64_32KEY};
+#else
+    const REGSAM views[] = {0};
+#endif
+    for (const REGSAM view : views) {
+        UniqueHKey key;
+        const LONG error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0,
+                                           nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | view, nullptr, key.put(),
+                                           nullptr);
+        if (error != ERROR_SUCCESS) {
+            key.release();
+            if (view == 0) found.keyError = error;
+            continue;
+        }
+        found.keyError = ERROR_SUCCESS;
+        DWORD handle = 0, size = sizeof(handle), type = 0;
+        if (RegQueryValueExW(key.get(), L"ApplicationWindowHandle", nullptr, &type, reinterpret_cast<BYTE*>(&handle),
+                             &size) == ERROR_SUCCESS) {
+            found.window = WindowFromStoredHandle(handle);
+            return found;
+        }
+    }
+    return found;
+}
+
+ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey) {
+    if (target != kCliniView) {
+        ImagingWindowLookup found;
         found.window = FindWindowW(L"WVXMAIN", nullptr);
         return found;
     }
-    UniqueHKey key;
-    found.keyError = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, key.put(), nullptr);
-    if (found.keyError != ERROR_SUCCESS) {
-        key.release();
-        return found;
-    }
-    DWORD handle = 0, size = sizeof(handle), type = 0;
-    if (RegQueryValueExW(key.get(), L"ApplicationWindowHandle", nullptr, &type, reinterpret_cast<BYTE*>(&handle),
-                         &size) == ERROR_SUCCESS) {
-        found.window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(handle));
-    }
+    ImagingWindowLookup found = ReadCliniViewWindowHandle();
+    const HWND window = found.window;
+    found.window = nullptr;
+    if (!window || !IsWindow(window)) return found;
+    const std::u16string program =
+        Trim(ReadSettingWithDefault(Setting::ProgramLocation, settingsKey, DefaultProgramPath(kCliniView)));
+    if (WindowOfProgram(window, program)) found.window = window;
     return found;
 }
 

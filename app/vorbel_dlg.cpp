@@ -5,6 +5,8 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
+#include "win/foreign_message.h"
+#include "win/error_beep.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -17,12 +19,24 @@ constexpr DWORD kPauseAfterLinkMs = 2000;
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
+// The system dialog class under our own name, so the button behaves as any dialog.
+void RegisterButtonClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(nullptr, MAKEINTATOM(0x8002), &wc)) return;  // WC_DIALOG
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kButtonClass;
+    RegisterClassExW(&wc);
+}
+
 }  // namespace
 
 CVorbelDlg::CVorbelDlg()
     : Dialog(IDD_VORBEL),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORBEL), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {}
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {
+    RegisterButtonClass();
+}
 
 CVorbelDlg::~CVorbelDlg() {
     if (icon_) DestroyIcon(icon_);
@@ -40,8 +54,9 @@ bool CVorbelDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     RestoreRect();
     ShowWindow(hwnd(), SW_SHOW);
-    // A later instance finds the running one by this title.
-    SetWindowTextW(hwnd(), L"Vorbel");
+    // A later instance finds the running one by this title (and the class); practice programs
+    // by the title alone.
+    SetWindowTextW(hwnd(), kButtonTitle);
     if (!pendingCommandLine.empty()) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
     return true;
 }
@@ -70,10 +85,6 @@ void CVorbelDlg::StoreRect() {
     GetWindowRect(hwnd(), &r);
     WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
 }
-
-}  // namespace vorbel
-
-namespace vorbel {
 
 bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
@@ -161,7 +172,7 @@ void CVorbelDlg::Paint() {
     int iconId = IDI_VORBEL, cx = w, cy = h;
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
         const int target = ReadSettingInt(Setting::ImagingTarget, key);
-        if (FindOpenImagingProgram(target).window) iconId = IDI_VORBEL_EXIT;
+        if (FindOpenImagingProgram(target, key).window) iconId = IDI_VORBEL_EXIT;
         cx = cy = ExitModeIconSize(w, h);
     }
     UniqueIcon icon(static_cast<HICON>(
@@ -211,11 +222,11 @@ void CVorbelDlg::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
-        const ImagingWindowLookup open = FindOpenImagingProgram(target);
+        const ImagingWindowLookup open = FindOpenImagingProgram(target, key);
         if (target == 1 && open.keyError != ERROR_SUCCESS) {
             wchar_t* text = nullptr;
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -223,7 +234,8 @@ void CVorbelDlg::RunLinkAction() {
             MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
             LocalFree(text);
         } else if (open.window) {
-            SendMessageW(open.window, WM_CLOSE, 0, 0);
+            // Bounded: an imaging program that stopped answering must not freeze the button.
+            SendToForeignWindow(open.window, WM_CLOSE, 0, 0);
             InvalidateRect(hwnd(), nullptr, TRUE);
             return;
         }

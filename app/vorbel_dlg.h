@@ -16,6 +16,11 @@ inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;         // lParam: WM_LBUTT
 inline constexpr int ID_VORBEL_SETUP = 66;
 inline constexpr int ID_VORBEL_QUIT = 67;
 
+// The button's own window class, named in its dialog template: our message boxes carry the
+// title "Vorbel" too, so a later instance finds the button by class and title together.
+inline constexpr wchar_t kButtonClass[] = L"VorbelLaunchButton";
+inline constexpr wchar_t kButtonTitle[] = L"Vorbel";
+
 class CVorbelDlg : public Dialog {
 public:
     CVorbelDlg();

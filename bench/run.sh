@@ -6,13 +6,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-tools/build.sh win32 >/dev/null
-bin=$root/build/win32/bin
-
+tools/install-deps.sh
 # Never the tests' prefix: a test run may go on at the same time.
 export WINEPREFIX=$root/build/wineprefix-bench
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 . tests/rig/wine-env.sh
+# The x86 build where this host runs it, else the x64 one (VORBEL_ARCHS can choose).
+arch=$(wine_arch_pick)
+tools/build.sh "$(wine_arch_build "$arch")" >/dev/null
+wine_arch_use "$arch"
+bin=$WINE_ARCH_BIN
+echo "Measuring the $arch build."
 started=()
 cleanup() {
   local p

@@ -20,6 +20,7 @@ std::u16string FileErrorMessage(const FileError& error, FileAction action) {
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
+        case ERROR_DIRECTORY:  // a temporary name asked for in a folder that does not exist
             if (action == FileAction::Create) {
                 return u"Impossible de cr\u00e9er le fichier " + Named(error.path) + u"\u00a0: son dossier est introuvable.";
             }

@@ -4,10 +4,12 @@
 #include "capture/handoff_files.h"
 #include "capture/handoff_system.h"
 #include "capture/program_start.h"
+#include "capture/template_target.h"
 #include "capture/web_export.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"
 #include "settings/text.h"
+#include "win/error_beep.h"
 #include "win/keys.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -16,7 +18,8 @@ namespace vorbel {
 namespace {
 
 bool CarriesBirthDate(int target) {
-    return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport;
+    return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport ||
+           target == TargetTemplate;
 }
 
 std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchangeFile, SidexisPatient p) {
@@ -28,11 +31,34 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
     return AppendExchangeRecords(exchangeFile, records);
 }
 
+// Target 6: the bridge file first, whole, then the command line that may name it.
+std::optional<std::u16string> PrepareTemplateTarget(const TemplateTarget& target, std::u16string_view program,
+                                                    const TemplateValues& values, std::u16string& commandLine) {
+    const TemplateHandOff filled = FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
+    if (target.hasBridgeFile) {
+        const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
+        if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
+        if (auto failure = WriteBridgeFile(filled.bridgePath, *bytes)) return failure;
+    }
+    commandLine = filled.commandLine;
+    return std::nullopt;
+}
+
 }  // namespace
+
+TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
+    TemplateTargetSettings s;
+    s.arguments = ReadSetting(Setting::ArgumentTemplate, key);
+    s.bridgePath = ReadSetting(Setting::BridgeFilePath, key);
+    s.bridgeContent = ReadSetting(Setting::BridgeFileContent, key);
+    s.encoding = ReadSettingInt(Setting::BridgeFileEncoding, key);
+    s.xmlEscape = ReadSettingInt(Setting::BridgeXmlEscape, key) != 0;
+    return s;
+}
 
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
-    hooks.errorBeep = [] { MessageBeep(MB_ICONHAND); };
+    hooks.errorBeep = ErrorBeep;
     hooks.showFileError = [](HWND owner, const std::u16string& text) {
         const std::u16string caption = OwnModuleBaseName();
         MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
@@ -77,6 +103,14 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         return refuseWith(ChartNumberNotAFolderMessage(patient.ChartNumber));
     }
 
+    // A template that does not parse is refused before anything is written or started.
+    std::optional<TemplateTarget> templates;
+    if (target == TargetTemplate) {
+        TemplateTargetParse parse = ParseTemplateTarget(ReadTemplateTargetSettings(key));
+        if (!parse.ok()) return refuseWith(parse.error);
+        templates = std::move(parse.value);
+    }
+
     if (target == TargetWebExport) {
         // The e-mail address goes as typed; the other fields trimmed.
         hooks.webExport(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
@@ -116,6 +150,9 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
             break;
         case TargetSidexis:
             failure = AppendSidexisRecords(dataLocation, {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
+            break;
+        case TargetTemplate:
+            failure = PrepareTemplateTarget(*templates, program, {patient, birthDate, further.sex, u""}, commandLine);
             break;
         default:
             break;

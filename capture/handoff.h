@@ -11,6 +11,7 @@
 
 #include "capture/handoff_formats.h"
 #include "capture/patient_record.h"
+#include "capture/template_target.h"
 #include "capture/web_link_format.h"
 
 namespace vorbel {
@@ -39,7 +40,10 @@ struct HandOffHooks {
     unsigned long idleWaitMs = 20000;
 };
 
-// MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
+// The five settings of target 6, as stored.
+TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key);
+
+// ErrorBeep, a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
 HandOffHooks DefaultHandOffHooks();
 
 // Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open

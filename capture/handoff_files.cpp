@@ -72,6 +72,26 @@ std::optional<std::u16string> WriteLinkageFile(std::u16string_view program, cons
     return std::nullopt;
 }
 
+std::optional<std::u16string> WriteBridgeFile(std::u16string_view path, const std::vector<uint8_t>& content) {
+    const std::u16string target(path);
+    const size_t slash = target.find_last_of(u"\\/");
+    const std::u16string folder = slash == std::u16string::npos ? u"." : target.substr(0, slash + 1);
+    wchar_t temp[MAX_PATH + 1] = L"";
+    // Creates the empty temporary file, so that no other writer can take the same name.
+    if (!GetTempFileNameW(W(folder), L"vrb", 0, temp)) return ErrorText(target, GetLastError(), FileAction::Create);
+    const auto failed = [&](DWORD code) {
+        DeleteFileW(temp);
+        return ErrorText(target, code, FileAction::Create);
+    };
+    {
+        UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return failed(GetLastError());
+        if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) return failed(GetLastError());
+    }
+    if (!MoveFileExW(temp, W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return failed(GetLastError());
+    return std::nullopt;
+}
+
 std::optional<std::u16string> AppendExchangeRecords(std::u16string_view path, const std::vector<uint8_t>& records) {
     const std::u16string name(path);
     UniqueFile file(CreateFileW(W(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -25,6 +25,11 @@ std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath,
 std::optional<std::u16string> WriteLinkageFile(std::u16string_view program, const std::vector<uint8_t>& content);
 std::u16string LinkageFilePath(std::u16string_view program);
 
+// The bridge file an imaging program reads at its start: written whole under a temporary name in
+// the same folder, then moved over the earlier file, so that the program never reads a stale or
+// half-written one. The folder must exist.
+std::optional<std::u16string> WriteBridgeFile(std::u16string_view path, const std::vector<uint8_t>& content);
+
 // Appends both records in one write to an existing exchange file held without sharing; a failed
 // write is cut back off, so the readers on other stations never see half a record.
 std::optional<std::u16string> AppendExchangeRecords(std::u16string_view path, const std::vector<uint8_t>& records);

@@ -16,36 +16,6 @@ std::u16string TwoDigits(int v) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
-// Attribute value for XML 1.0: markup characters as entities, a tab as a character reference (a
-// parser would turn it into a space), line ends as spaces, characters XML cannot carry as U+FFFD.
-std::u16string XmlAttribute(std::u16string_view v) {
-    std::u16string out;
-    out.reserve(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
-        const char16_t c = v[i];
-        switch (c) {
-            case u'&': out += u"&amp;"; continue;
-            case u'<': out += u"&lt;"; continue;
-            case u'>': out += u"&gt;"; continue;
-            case u'"': out += u"&quot;"; continue;
-            case u'\'': out += u"&apos;"; continue;
-            case u'\t': out += u"&#9;"; continue;
-            case u'\n':
-            case u'\r': out += u' '; continue;
-            default: break;
-        }
-        if (IsHighSurrogate(c) && i + 1 < v.size() && IsLowSurrogate(v[i + 1])) {
-            out += c;
-            out += v[++i];
-        } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            out += u'\uFFFD';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Ini keys compare without regard to case.
 bool SameAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) {
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
@@ -110,6 +80,34 @@ void PatientFields(RecordWriter& w, const SidexisPatient& p, const OemConverter&
 
 std::u16string_view DefaultProgramPath(int target) {
     return target == TargetCliniView ? kDefaultCliniViewProgram : kDefaultVixWinProgram;
+}
+
+std::u16string EscapeXmlValue(std::u16string_view v) {
+    std::u16string out;
+    out.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char16_t c = v[i];
+        switch (c) {
+            case u'&': out += u"&amp;"; continue;
+            case u'<': out += u"&lt;"; continue;
+            case u'>': out += u"&gt;"; continue;
+            case u'"': out += u"&quot;"; continue;
+            case u'\'': out += u"&apos;"; continue;
+            case u'\t': out += u"&#9;"; continue;
+            case u'\n':
+            case u'\r': out += u' '; continue;
+            default: break;
+        }
+        if (IsHighSurrogate(c) && i + 1 < v.size() && IsLowSurrogate(v[i + 1])) {
+            out += c;
+            out += v[++i];
+        } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+            out += u'\uFFFD';
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 std::u16string FormatDate(const CalendarDate& d, char16_t separator) {
@@ -185,8 +183,8 @@ std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional
                                const std::optional<int>& sex) {
     std::u16string xml = u"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n";
     xml += u"<LinkageParameter>\r\n";
-    xml += u"<Patient LastName=\"" + XmlAttribute(patient.LastName) + u"\" FirstName=\"" +
-           XmlAttribute(patient.FirstName) + u"\" ChartNumber=\"" + XmlAttribute(patient.ChartNumber) + u"\">\r\n";
+    xml += u"<Patient LastName=\"" + EscapeXmlValue(patient.LastName) + u"\" FirstName=\"" +
+           EscapeXmlValue(patient.FirstName) + u"\" ChartNumber=\"" + EscapeXmlValue(patient.ChartNumber) + u"\">\r\n";
     xml += u"<Birthday>" + (birthDate ? FormatDate(*birthDate, u'/') : u"") + u"</Birthday>\r\n";
     xml += u"<Gender>" + std::u16string(!sex ? u"" : *sex == 0 ? u"Male" : u"Female") + u"</Gender>\r\n";
     xml += u"</Patient>\r\n";

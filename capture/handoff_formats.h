@@ -24,6 +24,7 @@ enum ImagingTarget : int {
     TargetSwitchArguments = 3,
     TargetSidexis = 4,
     TargetWebExport = 5,
+    TargetTemplate = 6,  // "Autre programme": a command-line template and an optional bridge file
 };
 
 inline constexpr char16_t kDefaultVixWinProgram[] = u"C:\\vixwin\\vixwin.exe";
@@ -54,13 +55,18 @@ std::u16string ProgramFolder(std::u16string_view program);
 // never escaped. The value then reads back whole and can neither end early nor add arguments.
 std::u16string QuoteArgumentValue(std::u16string_view value);
 
+// A value for XML 1.0 text or attributes: markup characters as entities, a tab as a character
+// reference (a parser would turn it into a space), line ends as spaces, characters XML cannot
+// carry as U+FFFD.
+std::u16string EscapeXmlValue(std::u16string_view v);
+
 // VixWin: the patient folder is made of the chart number, which therefore must not hold "\", "/",
 // ":" or "..": such a number would lead out of the images root.
 bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber);
 
-// VixWin: spaces (and line breaks) in the three fields become "_"; the patient folder is the images root, a
-// backslash and the chart number left-filled with zeros to six units. programCommand is the
-// start of the command line (QuotedProgramPath).
+// VixWin: spaces (and line breaks) in the three fields become "_"; the patient folder is the
+// images root, a backslash and the chart number left-filled with zeros to six units.
+// programCommand is the start of the command line (QuotedProgramPath).
 struct VixWinLaunch {
     std::u16string patientFolder;
     std::u16string commandLine;

@@ -60,6 +60,34 @@ std::string ToOemBytes(std::u16string_view text) {
     return out;
 }
 
+namespace {
+
+std::string ToCodePage(std::u16string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const std::wstring wide = ToWide(text);
+    const int length = static_cast<int>(wide.size());
+    // No best fit: "Œ" must not turn into "O" silently. Pages that refuse these flags (UTF-8
+    // as the system page) hold every character anyway.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const char* fallback = "?";
+    int n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, fallback, nullptr);
+    if (n <= 0) {
+        flags = 0;
+        fallback = nullptr;
+        n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    }
+    if (n <= 0) return std::string(text.size(), '?');
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, fallback, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string ToAnsiBytes(std::u16string_view text) { return ToCodePage(text, CP_ACP); }
+
+std::string ToOemBytesOrQuestionMark(std::u16string_view text) { return ToCodePage(text, CP_OEMCP); }
+
 LocalDateTime LocalNow() {
     SYSTEMTIME st;
     GetLocalTime(&st);

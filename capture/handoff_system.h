@@ -27,6 +27,11 @@ std::u16string LocalComputerName();
 // The text in the system's OEM code page; characters it lacks become its default character.
 std::string ToOemBytes(std::u16string_view text);
 
+// The text in the system's ANSI or OEM code page, for bridge files: a character the page lacks
+// becomes "?", never a look-alike.
+std::string ToAnsiBytes(std::u16string_view text);
+std::string ToOemBytesOrQuestionMark(std::u16string_view text);
+
 LocalDateTime LocalNow();
 
 // The birth date typed by the user, read with the user's locale (VarDateFromStr) after trimming.

@@ -1,12 +1,5 @@
-# Cross build of the 32-bit Windows program with MinGW-w64. The posix thread model is needed
-# for std::thread and std::mutex (GoogleTest uses them).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the 32-bit Windows program (the release build) with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/wine)
+set(VORBEL_MINGW_TRIPLET i686-w64-mingw32)
+set(VORBEL_WINE /usr/bin/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -7,12 +7,14 @@
 #include "capture/command_line.h"
 #include "capture/handoff_formats.h"
 #include "capture/handoff_system.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
+#include "setup/template_target_dialog.h"
+#include "capture/handoff.h"
 #include "win/module_path.h"
 #include "win/wide.h"
 
@@ -75,23 +77,22 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
 void CDialogSetup::Load() {
-    // Inside Setup, remembered controls are always looked up by structure first.
-    SetPointOnlyMode(false);
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator)));
+        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
     }
     FillConventionList();
 
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    templates_ = ReadTemplateTargetSettings(key);
     if (const OfferedTarget* offered = OfferedTargetFor(target)) {
         SelectImagingProgram(offered->button);
     } else {
         ShowKeptTarget(target);
     }
     const std::u16string data = ReadSetting(Setting::DataLocation, key);
-    if (!data.empty()) SetItemText(IDC_DATA_LOCATION, data);
+    if (!data.empty() && target != TargetTemplate) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
     if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
     CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, StartupEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
@@ -125,11 +126,15 @@ void CDialogSetup::SelectImagingProgram(int button) {
         CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
     }
     SetItemText(IDC_TARGET_NOTE, u"");
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
+    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
+    if (offered->target == TargetTemplate) {
+        ShowOtherProgram();
+        return;
+    }
     SetItemText(IDC_DATA_LOCATION_LABEL, offered->dataLabel);
     SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(offered->target).value_or(u""));
     SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(offered->target)));
-    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
-    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
 }
 
 const OfferedTarget* CDialogSetup::CheckedTarget() const {
@@ -152,6 +157,35 @@ void CDialogSetup::ShowKeptTarget(int target) {
     EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
 }
 
+bool CDialogSetup::OtherProgramChosen() const {
+    return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED;
+}
+
+// Another program has no default: the practice names it, and its templates stay as they were.
+void CDialogSetup::ShowOtherProgram() {
+    SetItemText(IDC_DATA_LOCATION_LABEL, OfferedTargetFor(TargetTemplate)->dataLabel);
+    SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+    SetItemText(IDC_PROGRAM_LOCATION, u"");
+}
+
+void CDialogSetup::EditOtherProgramTemplates() {
+    CDialogTemplateTarget dialog(templates_, ItemText(IDC_PROGRAM_LOCATION));
+    if (dialog.DoModal(hwnd()) == IDOK) SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+}
+
+bool CDialogSetup::RefuseOtherProgram() {
+    std::optional<std::u16string> refusal;
+    if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
+        refusal = u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
+    } else {
+        refusal = TemplateTargetRefusal(templates_);
+    }
+    if (!refusal) return false;
+    MessageBoxW(hwnd(), W(*refusal), kTitle, MB_ICONEXCLAMATION | MB_OK);
+    SetFocus(Item(IDC_BROWSE_DATA));
+    return true;
+}
+
 bool CDialogSetup::RefuseUnstorable() {
     for (const SetupField& field : kSetupFields) {
         if (CanStoreExactly(field.setting, locators_[&field - kSetupFields])) continue;
@@ -171,6 +205,8 @@ bool CDialogSetup::RefuseUnstorable() {
                  {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
     for (const auto& path : paths) {
         if (targetKept_) break;  // neither is stored
+        // The other program's row shows its templates, which are checked on their own.
+        if (path.setting == Setting::DataLocation && OtherProgramChosen()) continue;
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
         const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
         const std::u16string text = u"Le chemin « " + name +
@@ -180,7 +216,7 @@ bool CDialogSetup::RefuseUnstorable() {
         SetFocus(Item(path.edit));
         return true;
     }
-    return false;
+    return OtherProgramChosen() && RefuseOtherProgram();
 }
 
 bool CDialogSetup::Save() {
@@ -197,7 +233,11 @@ bool CDialogSetup::Save() {
         const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[0];
         WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
         WriteSetting(Setting::ImagingTarget, key, DecimalText(chosen->target));
-        WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+        if (chosen->target == TargetTemplate) {
+            WriteTemplateTargetSettings(key, templates_);
+        } else {
+            WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+        }
     }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
@@ -221,15 +261,17 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 
 void CDialogSetup::BrowseProgram() {
     if (targetKept_) return;
-    // With no button checked, the last offered program's title, as before.
+    // With no button checked, CliniView's title, as before.
     const OfferedTarget* checked = CheckedTarget();
-    const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[std::size(kOfferedTargets) - 1];
+    const OfferedTarget* chosen = checked ? checked : OfferedTargetFor(TargetCliniView);
     BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 
 void CDialogSetup::BrowseData() {
     if (targetKept_) return;
-    if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
+    if (OtherProgramChosen()) {
+        EditOtherProgramTemplates();
+    } else if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
         if (!choosers.browseFolder) return;
         wchar_t displayName[MAX_PATH] = {};
         BROWSEINFOW info = {};

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "capture/template_target.h"
 #include "setup/field_picker.h"
 #include "setup/shell_choosers.h"
 #include "win/dialog.h"
@@ -42,11 +43,17 @@ private:
     void BrowseProgram();
     void BrowseData();
     bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);
+    // "Autre programme" (target 6): its templates are a working copy, edited in their own dialog.
+    bool OtherProgramChosen() const;
+    void ShowOtherProgram();
+    void EditOtherProgramTemplates();
+    bool RefuseOtherProgram();
     void UseTargetFont();
     void AppendVersionToTitle();
 
     FieldPicker::Locators locators_;
     bool targetKept_ = false;  // no offered target chosen: OK leaves Y, P and I as they are
+    TemplateTargetSettings templates_;
     std::u16string storedConvention_;
     HFONT targetFont_ = nullptr;
     FieldPicker picker_;

@@ -20,6 +20,8 @@ struct OfferedTarget {
 inline constexpr OfferedTarget kOfferedTargets[] = {
     {TargetVixWin, IDC_VIXWIN, u"Emplacement des données", L"Programme VIXWIN"},
     {TargetCliniView, IDC_CLINIVIEW, u"Fichier CliniView.ini", L"Programme CliniView"},
+    {TargetTemplate, IDC_OTHER_PROGRAM, u"Mod\u00e8les (ligne de commande, fichier d'\u00e9change)",
+     L"Programme d'imagerie"},
 };
 
 // The entry of an offered target, or of its button; null for any other.

@@ -7,15 +7,20 @@
 # a Wine prefix of its own (build/wineprefix-demo). The demo programs are never installed.
 #   VORBEL_DEMO_OUT   folder of the screenshots (default demo-out)
 #   VORBEL_DEMO_QUICK when set: round 1 and one convention only (the test suite's smoke run)
+# Plays the x86 build where this host runs it, else the x64 one (VORBEL_ARCHS can choose).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-bin=$root/build/win32/bin
 out=${VORBEL_DEMO_OUT:-$root/demo-out}
 
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 export WINEPREFIX=${VORBEL_DEMO_PREFIX:-$root/build/wineprefix-demo}
 . tests/rig/wine-env.sh
+arch=$(wine_arch_pick)
+tools/build.sh "$(wine_arch_build "$arch")" >/dev/null
+wine_arch_use "$arch"
+bin=$WINE_ARCH_BIN
+echo "The demo plays the $arch build."
 
 vorbel_pid=
 practice_pid=

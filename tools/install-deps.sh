@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Installs what building and testing Vorbel needs on Debian 12, only when something is missing.
-# --demo: also what ./run.sh --demo needs to take its screenshots.
+# Installs what building, testing and running Vorbel needs on Debian 12, only when something is
+# missing: quiet when nothing is.
 set -euo pipefail
 
 packages=(
   cmake g++ clang make googletest            # native core, its tests and the fuzz targets
-  g++-mingw-w64-i686-posix                   # the 32-bit Windows program
-  wine wine32:i386 xvfb xauth                # running it, and its tests, under Wine on Xvfb
-  nsis                                       # the installer
+  g++-mingw-w64-i686-posix                   # the x86 Windows program (the release build)
+  g++-mingw-w64-x86-64-posix                 # the x64 Windows program
+  wine wine64 xvfb xauth                     # running them, and their tests, under Wine on Xvfb
+  xdotool                                    # a key held at the X server, for the Shift test
+  nsis                                       # the installers
   locales                                    # Wine tests run with the practices' French locale
-  libgnutls30:i386                           # HTTPS inside Wine (only recommended by wine32)
   openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
+  imagemagick                                # the demo's screenshots
 )
-if [ "${1:-}" = --demo ]; then
-  packages+=(imagemagick)   # the screenshots
+# 32-bit Wine, unless this kernel is known to refuse 32-bit programs: where the loader is
+# present but cannot start, installing wine32 only brings maintainer-script errors.
+if [ ! -e /lib/ld-linux.so.2 ] || /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+  packages+=(wine32:i386 libgnutls30:i386)   # HTTPS inside 32-bit Wine (only recommended by wine32)
 fi
 
 missing=()
@@ -24,7 +28,9 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  if [[ " ${missing[*]}" == *:i386* ]]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  fi
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

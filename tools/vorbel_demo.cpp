@@ -18,11 +18,11 @@
 #include <cstdio>
 #include <string>
 
+#include "locator/field_locator.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tools/practice_standin_ids.h"
 #include "win/descendant.h"
 #include "win/wide.h"

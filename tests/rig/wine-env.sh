@@ -1,10 +1,13 @@
-# Sourced by test.sh and run.sh: a private Wine prefix, one Xvfb when there is no display of
-# our own, a persistent wineserver and a keep-alive window. wine_env_stop ends all of it.
+# Sourced by test.sh, run.sh, the demo and the bench: which Windows build runs here, a private
+# Wine prefix for it, one Xvfb when there is no display of our own, a persistent wineserver and
+# a keep-alive window. wine_env_stop ends all of it.
 # Never end wine processes by name: other prefixes may run on this machine.
 
 WINE_ENV_ROOT=${WINE_ENV_ROOT:-$(pwd)/build}
-export WINEPREFIX=${WINEPREFIX:-$WINE_ENV_ROOT/wineprefix}
-export WINEARCH=win32
+WINE_ENV_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The x64 build's prefix takes this name with "-x64": a prefix is made for one architecture.
+WINE_ENV_PREFIX_BASE=${WINEPREFIX:-$WINE_ENV_ROOT/wineprefix}
+WINE_ENV_PATH=$PATH
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # The machine key of the tests' settings: the volume serial of C:.
@@ -13,9 +16,55 @@ export VORBEL_TEST_SERIAL=${VORBEL_TEST_SERIAL:-1A2B3C4D}
 WINE_ENV_XVFB_PID=
 WINE_ENV_KEEPALIVE_PID=
 
+# The two Windows builds: x86 (build/win32), the release build that runs on every Windows, and
+# x64 (build/win64). VORBEL_ARCHS chooses among them, e.g. VORBEL_ARCHS=x64; both by default.
+wine_archs_wanted() { echo "${VORBEL_ARCHS:-x86 x64}"; }
+wine_arch_build() { case $1 in x86) echo win32 ;; x64) echo win64 ;; *) return 1 ;; esac; }
+
+# Whether this host runs the build's Wine, found by trying: some kernels refuse every 32-bit
+# Linux program, wine32 among them.
+wine_arch_runs() {
+  case $1 in
+    x86) /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
+    x64) /usr/lib/wine/wine64 --version >/dev/null 2>&1 ;;
+    *) return 1 ;;
+  esac
+}
+
+# Why wine_arch_runs said no, for the summary.
+wine_arch_why_not() {
+  if [ "$1" = x86 ] && ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+    echo "this kernel cannot start 32-bit programs"
+  else
+    echo "its Wine does not start here"
+  fi
+}
+
+# The one build that run.sh, the demo and the bench use: x86 where it runs, else x64.
+wine_arch_pick() {
+  local a
+  for a in $(wine_archs_wanted); do
+    if wine_arch_runs "$a"; then echo "$a"; return 0; fi
+  done
+  echo "none of the builds ($(wine_archs_wanted)) can run under Wine here" >&2
+  return 1
+}
+
+# Selects the build that the following Wine commands run: WINE_ARCH, WINE_ARCH_BIN (its
+# binaries), WINEARCH, WINEPREFIX and, for x64, the 64-bit wrappers first on PATH (Debian's
+# wine picks the 32-bit loader whenever its file exists, even where it cannot run).
+wine_arch_use() {
+  WINE_ARCH=$1
+  WINE_ARCH_BIN=$WINE_ENV_ROOT/$(wine_arch_build "$1")/bin
+  case $1 in
+    x86) export WINEARCH=win32 WINEPREFIX=$WINE_ENV_PREFIX_BASE PATH=$WINE_ENV_PATH ;;
+    x64) export WINEARCH=win64 WINEPREFIX=$WINE_ENV_PREFIX_BASE-x64 PATH=$WINE_ENV_HERE/wine64:$WINE_ENV_PATH ;;
+  esac
+}
+
 wine_env_prefix() {
   if [ ! -f "$WINEPREFIX/.vorbel-ready" ]; then
-    echo "Creating the Wine prefix $WINEPREFIX"
+    echo "Creating the Wine prefix $WINEPREFIX ($WINEARCH)"
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
@@ -41,10 +90,11 @@ wine_env_xvfb() {
 }
 
 # $1: "own" for a private Xvfb even when $DISPLAY is set. $2: keep-alive exe (optional).
+# Runs the build chosen by wine_arch_use.
 wine_env_start() {
   wine_env_prefix
   if [ "${1:-own}" = own ] || [ -z "${DISPLAY:-}" ]; then
-    wine_env_xvfb
+    [ -n "$WINE_ENV_XVFB_PID" ] || wine_env_xvfb
   fi
   wineserver -p
   wineboot >/dev/null 2>&1 </dev/null
@@ -54,16 +104,18 @@ wine_env_start() {
   fi
 }
 
+# Ends the wineserver of the current prefix; the X screen stays for the next build, unless $1 is
+# "all" (the default).
 wine_env_stop() {
   wineserver -k 2>/dev/null || true
   if [ -n "$WINE_ENV_KEEPALIVE_PID" ]; then
     wait "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null || true
   fi
-  if [ -n "$WINE_ENV_XVFB_PID" ]; then
+  WINE_ENV_KEEPALIVE_PID=
+  if [ "${1:-all}" = all ] && [ -n "$WINE_ENV_XVFB_PID" ]; then
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_XVFB_PID=
   fi
-  WINE_ENV_XVFB_PID=
-  WINE_ENV_KEEPALIVE_PID=
   return 0
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -331,11 +332,16 @@ TEST_F(HandOffTest, AHungProgramDoesNotHoldTheStepBeyondItsBound) {
     Set(Setting::ImagingTarget, u"3");
     Set(Setting::ProgramLocation, StandInExe());
     SetEnvironmentVariableW(L"VORBEL_STANDIN_HANG", L"1");
-    hooks_.idleWaitMs = 300;
+    hooks_.idleWaitMs = 1500;
 
+    const auto start = std::chrono::steady_clock::now();
     ExpectAcceptedQuietly(HandOff({u"42", u"A", u"B"}));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
 
     EXPECT_TRUE(watch_.Record(10000).has_value()) << "it was started, and is ended by the teardown";
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1500)) << "the step waited for the hung program";
+    // The start itself and the files before it take a moment of their own, even on a slow machine.
+    EXPECT_LT(elapsed, std::chrono::milliseconds(1500 + 5000)) << "and no longer than its bound";
 }
 
 }  // namespace

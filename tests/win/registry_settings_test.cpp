@@ -7,6 +7,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/registry_profile.h"
+#include "settings/scramble.h"
 #include "settings/settings.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
@@ -85,9 +86,14 @@ TEST_F(RegistrySettingsTest, EmptyWriteLeavesAnEmptyEntry) {
 
 TEST_F(RegistrySettingsTest, MalformedRegistryDataReadsSafely) {
     const std::wstring name = ToWide(ScrambledSettingName(Setting::ProgramLocation, kKey));
-    // Three bytes of REG_SZ: no terminating zero and an odd byte count.
+    // REG_SZ without its terminating zero and with an odd byte count: the whole units are read.
+    const std::u16string scrambled = ScrambleText(u"C:\\x");
+    std::string odd(reinterpret_cast<const char*>(scrambled.data()), scrambled.size() * 2);
+    odd.push_back('5');
+    WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, odd.data(), static_cast<DWORD>(odd.size()));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"C:\\x");
     WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, "OO5", 3);
-    EXPECT_NO_FATAL_FAILURE(ReadSetting(Setting::ProgramLocation, kKey));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"") << "one unit is no pair of symbols";
     // Wrong type.
     const DWORD number = 7;
     WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_DWORD, &number, sizeof(number));

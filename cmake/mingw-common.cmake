@@ -1,0 +1,11 @@
+# Shared by the two cross toolchains; VORBEL_MINGW_TRIPLET and VORBEL_WINE are set by the caller.
+# The posix thread model is needed for std::thread and std::mutex (GoogleTest uses them).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${VORBEL_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VORBEL_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${VORBEL_MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VORBEL_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VORBEL_WINE})
