@@ -146,7 +146,10 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             OnHandOff();
             return true;
         case WM_VORBEL_REMOTE:
-            if (lp == WM_LBUTTONUP) RunLinkAction();
+            // One link at a time: a click arriving during one (a double click in the practice
+            // program) would start the imaging program twice and append the records twice.
+            if (lp == WM_LBUTTONUP && linksRunning_ > 0) MessageBeep(MB_ICONHAND);
+            else if (lp == WM_LBUTTONUP) RunLinkAction();
             else if (lp == WM_RBUTTONUP) ShowContextMenu();
             return true;
         case WM_COMMAND:

@@ -104,7 +104,7 @@ FurtherPatientFields CDialogExtraction::FurtherFields() const {
 }
 
 bool CDialogExtraction::HandOff() {
-    return HandOffPatient(hwnd(), EditedPatient(), FurtherFields()) == HandOffOutcome::Accepted;
+    return HandOffPatient(hwnd(), EditedPatient(), FurtherFields()) != HandOffOutcome::Refused;
 }
 
 }  // namespace vorbel

@@ -17,17 +17,6 @@
 namespace vorbel {
 namespace {
 
-// The data location each target reads, with the default stored when none is; nullopt for the
-// targets that have none.
-std::optional<std::u16string> DataLocationDefault(int target) {
-    switch (target) {
-        case TargetVixWin: return std::u16string(kDefaultImagesRoot);
-        case TargetCliniView: return CliniViewIniDefaultPath();
-        case TargetSidexis: return std::u16string(kDefaultExchangeFile);
-        default: return std::nullopt;
-    }
-}
-
 bool CarriesBirthDate(int target) {
     return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport ||
            target == TargetTemplate;
@@ -45,7 +34,7 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
 // Target 6: the bridge file first, whole, then the command line that may name it.
 std::optional<std::u16string> PrepareTemplateTarget(const TemplateTarget& target, std::u16string_view program,
                                                     const TemplateValues& values, std::u16string& commandLine) {
-    const TemplateHandOff filled = FillTemplateTarget(target, program, values);
+    const TemplateHandOff filled = FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
     if (target.hasBridgeFile) {
         const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
         if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
@@ -102,7 +91,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     if (target == TargetNone) return refuse();
     const std::u16string program = ReadSettingWithDefault(Setting::ProgramLocation, key, DefaultProgramPath(target));
     std::u16string dataLocation;
-    if (const auto fallback = DataLocationDefault(target)) {
+    if (const auto fallback = DefaultDataLocation(target)) {
         dataLocation = ReadSettingWithDefault(Setting::DataLocation, key, *fallback);
     }
 
@@ -110,6 +99,9 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     const std::optional<CalendarDate> birthDate =
         CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
     if (patient.ChartNumber.empty()) return refuse();
+    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.ChartNumber)) {
+        return refuseWith(ChartNumberNotAFolderMessage(patient.ChartNumber));
+    }
 
     // A template that does not parse is refused before anything is written or started.
     std::optional<TemplateTarget> templates;
@@ -137,11 +129,12 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         if (const auto error = WriteLogFile()) return refuseWith(FileErrorMessage(*error, FileAction::Create));
     }
 
-    std::u16string commandLine = QuotedProgramPath(program);
+    const std::u16string programCommand = QuotedProgramPath(program, NamesExistingFile(program));
+    std::u16string commandLine = programCommand;
     std::optional<std::u16string> failure;
     switch (target) {
         case TargetVixWin: {
-            const VixWinLaunch launch = BuildVixWinLaunch(program, dataLocation, patient);
+            const VixWinLaunch launch = BuildVixWinLaunch(programCommand, dataLocation, patient);
             CreateVixWinFolders(dataLocation, launch.patientFolder);
             commandLine = launch.commandLine;
             break;
@@ -153,7 +146,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
             failure = WriteLinkageFile(program, Utf16LeWithBom(BuildLinkageXml(patient, birthDate, further.sex)));
             break;
         case TargetSwitchArguments:
-            commandLine = BuildSwitchCommandLine(program, patient);
+            commandLine = BuildSwitchCommandLine(programCommand, patient);
             break;
         case TargetSidexis:
             failure = AppendSidexisRecords(dataLocation, {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
@@ -166,7 +159,11 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     }
     if (failure) return refuseWith(*failure);
 
-    StartImagingProgram(commandLine, hooks.idleWaitMs);
+    // Started once, never again: what was written stays, being this patient's.
+    if (const unsigned long error = StartImagingProgram(commandLine, hooks.idleWaitMs)) {
+        hooks.showFileError(owner, ProgramNotStartedMessage(program, error));
+        return HandOffOutcome::NotStarted;
+    }
     return HandOffOutcome::Accepted;
 }
 

@@ -24,12 +24,15 @@ struct FurtherPatientFields {
     std::u16string email;          // web export
 };
 
-enum class HandOffOutcome { Accepted, Refused };
+// NotStarted: everything was handed over but the imaging program could not be started; the user
+// was told, and the dialog closes all the same, since what was written belongs to this patient.
+enum class HandOffOutcome { Accepted, Refused, NotStarted };
 
 // What the user sees and the moments the step samples, replaceable in tests.
 struct HandOffHooks {
     std::function<void()> errorBeep;                                // a refusal without text
-    std::function<void(HWND owner, const std::u16string& text)> showFileError;  // French, names the file
+    // A warning box in French naming the file or program at fault.
+    std::function<void(HWND owner, const std::u16string& text)> showFileError;
     std::function<bool()> dumpKeysHeld;                             // Shift or Ctrl held: dump the log
     std::function<LocalDateTime()> now;                             // local date and time for Sidexis
     std::function<void(HWND owner, uint32_t key, const WebExportPatient&)> webExport;  // target 5
@@ -44,7 +47,7 @@ TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key);
 HandOffHooks DefaultHandOffHooks();
 
 // Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open
-// and no program was started.
+// and no program was started. NotStarted: a shown message; the dialog closes.
 HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further);
 HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further,
                               const HandOffHooks& hooks);

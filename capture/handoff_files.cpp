@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "capture/file_error_message.h"
 #include "capture/handoff_formats.h"
 #include "win/scoped.h"
@@ -27,18 +29,20 @@ void CreateVixWinFolders(std::u16string_view imagesRoot, std::u16string_view pat
 }
 
 std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath, const PatientRecord& patient) {
+    constexpr wchar_t kSection[] = L"PracticeManagementInterface";
     const std::u16string path(iniPath);
-    const std::pair<const wchar_t*, std::u16string> entries[] = {
-        {L"USE_PRACTICE_MANAGEMENT", u"1"},
-        {L"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY", u"1"},
-        {L"PATID", patient.ChartNumber},
-        {L"PATLNAME", patient.LastName},
-        {L"PATFNAME", patient.FirstName},
-    };
-    for (const auto& [key, value] : entries) {
-        if (!WritePrivateProfileStringW(L"PracticeManagementInterface", key, W(value), W(path))) {
-            return ErrorText(path, GetLastError(), FileAction::Create);
-        }
+    // The section as it is, whole: the buffer grows until the text ends before its last two units.
+    std::vector<wchar_t> current(4096);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileSectionW(kSection, current.data(), static_cast<DWORD>(current.size()), W(path));
+        if (length + 2 < current.size() || current.size() >= (1u << 24)) break;
+        current.resize(current.size() * 2);
+    }
+    const std::u16string block =
+        BuildCliniViewSection(std::u16string_view(reinterpret_cast<const char16_t*>(current.data()), length), patient);
+    if (!WritePrivateProfileSectionW(kSection, W(block), W(path))) {
+        return ErrorText(path, GetLastError(), FileAction::Create);
     }
     return std::nullopt;
 }

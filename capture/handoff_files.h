@@ -15,8 +15,9 @@ namespace vorbel {
 // The images root and the patient folder, one level each; failures are left to VixWin.
 void CreateVixWinFolders(std::u16string_view imagesRoot, std::u16string_view patientFolder);
 
-// The five entries of section "PracticeManagementInterface", in their fixed order. A failed write
-// refuses: CliniView would otherwise open the patient still in the file.
+// The five entries of section "PracticeManagementInterface", written with the rest of the section
+// in one operation: CliniView never finds a new chart number beside the previous patient's
+// names. A failed write refuses and leaves the file as it was.
 std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath, const PatientRecord& patient);
 
 // Linkage.xml in the program's folder: written under a temporary name, then moved over any

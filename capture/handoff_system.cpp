@@ -28,6 +28,21 @@ std::u16string CliniViewIniDefaultPath() {
     return U(path);
 }
 
+std::optional<std::u16string> DefaultDataLocation(int target) {
+    switch (target) {
+        case TargetVixWin: return std::u16string(kDefaultImagesRoot);
+        case TargetCliniView: return CliniViewIniDefaultPath();
+        case TargetSidexis: return std::u16string(kDefaultExchangeFile);
+        default: return std::nullopt;
+    }
+}
+
+bool NamesExistingFile(std::u16string_view path) {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(W(std::u16string(path)));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::u16string LocalComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;

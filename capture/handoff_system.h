@@ -14,6 +14,13 @@ namespace vorbel {
 // folder + "CliniView.ini".
 std::u16string CliniViewIniDefaultPath();
 
+// The data location a target reads, with the default stored when none is: the images root for
+// VixWin, the ini file for CliniView, the exchange file for Sidexis; nothing for the others.
+std::optional<std::u16string> DefaultDataLocation(int target);
+
+// The whole text names an existing file (not a folder).
+bool NamesExistingFile(std::u16string_view path);
+
 // GetComputerNameW; empty when it fails.
 std::u16string LocalComputerName();
 

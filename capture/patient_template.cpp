@@ -214,6 +214,8 @@ std::u16string FillTemplate(const PatientTemplate& t, const TemplateValues& valu
     std::u16string out;
     for (const TemplatePart& part : t.parts) {
         std::u16string value = PartValue(part, values);
+        // A line break in a value would add a line to the file.
+        if (part.field) value = LineBreaksToSpaces(value);
         if (part.field && escape == ValueEscape::Xml) value = EscapeXmlValue(value);
         if (part.field && escape == ValueEscape::FileName) value = SafeFileNamePart(std::move(value));
         out += value;

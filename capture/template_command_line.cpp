@@ -128,9 +128,9 @@ std::u16string QuoteFilledArgument(const TemplateArgument& argument, const Templ
     return out;
 }
 
-std::u16string BuildTemplateCommandLine(std::u16string_view program, const PatientTemplate& arguments,
+std::u16string BuildTemplateCommandLine(std::u16string_view programCommand, const PatientTemplate& arguments,
                                         const TemplateValues& values) {
-    std::u16string commandLine = QuotedProgramPath(program);
+    std::u16string commandLine(programCommand);
     for (const TemplateArgument& argument : SplitTemplateArguments(arguments)) {
         commandLine += u' ';
         commandLine += QuoteFilledArgument(argument, values);

@@ -28,8 +28,9 @@ std::vector<TemplateArgument> SplitTemplateArguments(const PatientTemplate& t);
 // values holding a blank or a line end in quotes of their own, an empty argument as "".
 std::u16string QuoteFilledArgument(const TemplateArgument& argument, const TemplateValues& values);
 
-// The program (quoted when it holds a blank) followed by each filled argument.
-std::u16string BuildTemplateCommandLine(std::u16string_view program, const PatientTemplate& arguments,
+// The start of the command line (the program, as QuotedProgramPath gives it) followed by each
+// filled argument.
+std::u16string BuildTemplateCommandLine(std::u16string_view programCommand, const PatientTemplate& arguments,
                                         const TemplateValues& values);
 
 }  // namespace vorbel

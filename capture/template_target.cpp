@@ -48,7 +48,8 @@ TemplateTargetParse ParseTemplateTarget(const TemplateTargetSettings& settings) 
     return result;
 }
 
-TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view program, TemplateValues values) {
+TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view programCommand,
+                                   TemplateValues values) {
     TemplateHandOff out;
     if (target.hasBridgeFile) {
         out.bridgePath = FillTemplate(target.bridgePath, values, ValueEscape::FileName);
@@ -56,7 +57,7 @@ TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_
         out.bridgeContent =
             FillTemplate(target.bridgeContent, values, target.xmlEscape ? ValueEscape::Xml : ValueEscape::None);
     }
-    out.commandLine = BuildTemplateCommandLine(program, target.arguments, values);
+    out.commandLine = BuildTemplateCommandLine(programCommand, target.arguments, values);
     return out;
 }
 

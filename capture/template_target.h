@@ -50,7 +50,7 @@ struct TemplateHandOff {
 };
 
 // The bridge file's path takes values made safe for a file name; {FICHIER} then stands for it.
-TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view program,
+TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view programCommand,
                                    TemplateValues values);
 
 }  // namespace vorbel

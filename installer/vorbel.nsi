@@ -64,9 +64,10 @@ Section "Vorbel" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
 SectionEnd
 
-; The same value as Setup's "Ajouter au groupe démarrage": the exe's full path, unquoted.
+; The same value as Setup's "Ajouter au groupe démarrage": the exe's full path in double quotes,
+; so that a folder with spaces can never start another program at logon.
 Section "Démarrer Vorbel avec Windows" SecStartup
-  WriteRegStr HKCU "${RUN_KEY}" "Vorbel" "$INSTDIR\Vorbel.exe"
+  WriteRegStr HKCU "${RUN_KEY}" "Vorbel" '"$INSTDIR\Vorbel.exe"'
 SectionEnd
 
 Function .onInit

@@ -43,6 +43,7 @@
 #define IDC_SWAP_NAMES 1036
 #define IDC_VIXWIN 1037
 #define IDC_CLINIVIEW 1038
+#define IDC_TARGET_NOTE 1044
 #define IDC_OTHER_PROGRAM 1039
 
 // "Autre programme": the templates of imaging target 6.

@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
+#include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
 #include "setup/template_target_dialog.h"
 #include "capture/handoff.h"
@@ -86,7 +87,11 @@ void CDialogSetup::Load() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     templates_ = ReadTemplateTargetSettings(key);
-    SelectImagingProgram(target == 1 ? IDC_CLINIVIEW : target == TargetTemplate ? IDC_OTHER_PROGRAM : IDC_VIXWIN);
+    if (const OfferedTarget* offered = OfferedTargetFor(target)) {
+        SelectImagingProgram(offered->button);
+    } else {
+        ShowKeptTarget(target);
+    }
     const std::u16string data = ReadSetting(Setting::DataLocation, key);
     if (!data.empty() && target != TargetTemplate) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
@@ -115,18 +120,42 @@ void CDialogSetup::FillConventionList() {
 }
 
 void CDialogSetup::SelectImagingProgram(int button) {
-    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_OTHER_PROGRAM, button);
-    if (button == IDC_OTHER_PROGRAM) {
-        ShowOtherProgram();
-    } else if (button == IDC_CLINIVIEW) {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
-        SetItemText(IDC_DATA_LOCATION, CliniViewIniDefaultPath());
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultCliniViewProgram);
-    } else {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Emplacement des données");
-        SetItemText(IDC_DATA_LOCATION, kDefaultImagesRoot);
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultVixWinProgram);
+    const OfferedTarget* offered = OfferedTargetOfButton(button);
+    if (!offered) return;
+    targetKept_ = false;
+    for (const OfferedTarget& other : kOfferedTargets) {
+        CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
     }
+    SetItemText(IDC_TARGET_NOTE, u"");
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
+    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
+    if (offered->target == TargetTemplate) {
+        ShowOtherProgram();
+        return;
+    }
+    SetItemText(IDC_DATA_LOCATION_LABEL, offered->dataLabel);
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(offered->target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(offered->target)));
+}
+
+const OfferedTarget* CDialogSetup::CheckedTarget() const {
+    for (const OfferedTarget& offered : kOfferedTargets) {
+        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) return &offered;
+    }
+    return nullptr;
+}
+
+void CDialogSetup::ShowKeptTarget(int target) {
+    targetKept_ = true;
+    for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
+    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target));
+    SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
+    // What the hand-off would use: the stored texts replace these when there are any.
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(target)));
+    // Both locations belong to the kept target: choosing others would not be stored.
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), FALSE);
+    EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
 }
 
 bool CDialogSetup::OtherProgramChosen() const {
@@ -135,7 +164,7 @@ bool CDialogSetup::OtherProgramChosen() const {
 
 // Another program has no default: the practice names it, and its templates stay as they were.
 void CDialogSetup::ShowOtherProgram() {
-    SetItemText(IDC_DATA_LOCATION_LABEL, u"Mod\u00e8les (ligne de commande, fichier d'\u00e9change)");
+    SetItemText(IDC_DATA_LOCATION_LABEL, OfferedTargetFor(TargetTemplate)->dataLabel);
     SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
     SetItemText(IDC_PROGRAM_LOCATION, u"");
 }
@@ -176,6 +205,7 @@ bool CDialogSetup::RefuseUnstorable() {
     } paths[] = {{IDC_PROGRAM_LOCATION, 0, Setting::ProgramLocation},
                  {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
     for (const auto& path : paths) {
+        if (targetKept_) break;  // neither is stored
         // The other program's row shows its templates, which are checked on their own.
         if (path.setting == Setting::DataLocation && OtherProgramChosen()) continue;
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
@@ -197,13 +227,18 @@ bool CDialogSetup::Save() {
     const int index = static_cast<int>(SendMessageW(Item(IDC_CONVENTION), CB_GETCURSEL, 0, 0));
     storedConvention_ = DecimalText(EncodeConventionIndex(index));
     WriteSetting(Setting::CommandLineConvention, key, storedConvention_);
-    WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
-    if (OtherProgramChosen()) {
-        WriteSetting(Setting::ImagingTarget, key, DecimalText(TargetTemplate));
-        WriteTemplateTargetSettings(key, templates_);
-    } else {
-        WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
-        WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    // A target set by the installer stays with its program and data location, unless the user
+    // picked an offered one.
+    if (!targetKept_) {
+        const OfferedTarget* checked = CheckedTarget();
+        const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[0];
+        WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
+        WriteSetting(Setting::ImagingTarget, key, DecimalText(chosen->target));
+        if (chosen->target == TargetTemplate) {
+            WriteTemplateTargetSettings(key, templates_);
+        } else {
+            WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+        }
     }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
@@ -226,14 +261,15 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 }
 
 void CDialogSetup::BrowseProgram() {
-    const bool vixWin = IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED;
-    const wchar_t* title = OtherProgramChosen() ? L"Programme d'imagerie"
-                           : vixWin             ? L"Programme VIXWIN"
-                                                : L"Programme CliniView";
-    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", title);
+    if (targetKept_) return;
+    // With no button checked, CliniView's title, as before.
+    const OfferedTarget* checked = CheckedTarget();
+    const OfferedTarget* chosen = checked ? checked : OfferedTargetFor(TargetCliniView);
+    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 
 void CDialogSetup::BrowseData() {
+    if (targetKept_) return;
     if (OtherProgramChosen()) {
         EditOtherProgramTemplates();
     } else if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
@@ -290,12 +326,6 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             if (HIWORD(wp) != BN_CLICKED) return false;
             result = 0;
             switch (LOWORD(wp)) {
-                case IDC_VIXWIN:
-                case IDC_CLINIVIEW:
-                case IDC_OTHER_PROGRAM:
-                    // Every click, even on the program already chosen, resets both locations.
-                    SelectImagingProgram(LOWORD(wp));
-                    return true;
                 case IDC_BROWSE_PROGRAM:
                     BrowseProgram();
                     return true;
@@ -303,6 +333,11 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                     BrowseData();
                     return true;
                 default:
+                    if (OfferedTargetOfButton(LOWORD(wp))) {
+                        // Every click, even on the program already chosen, resets both locations.
+                        SelectImagingProgram(LOWORD(wp));
+                        return true;
+                    }
                     for (int f = 0; f < kSetupFieldCount; ++f) {
                         if (LOWORD(wp) != kSetupFields[f].pick) continue;
                         picker_.OnPick(hwnd(), f);

@@ -1,6 +1,8 @@
 #include "setup/template_target_dialog.h"
 
 #include "capture/handoff.h"
+#include "capture/handoff_formats.h"
+#include "capture/handoff_system.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -100,7 +102,8 @@ std::optional<std::u16string> TemplateTargetRefusal(const TemplateTargetSettings
 std::u16string TemplateTargetPreview(const TemplateTargetSettings& settings, std::u16string_view program) {
     if (const auto refusal = TemplateTargetRefusal(settings)) return *refusal;
     const TemplateTargetParse parse = ParseTemplateTarget(settings);
-    const TemplateHandOff out = FillTemplateTarget(parse.value, program, SamplePatientValues());
+    const TemplateHandOff out =
+        FillTemplateTarget(parse.value, QuotedProgramPath(program, NamesExistingFile(program)), SamplePatientValues());
     std::u16string text = u"Ligne de commande\u00a0:\r\n" + out.commandLine;
     if (parse.value.hasBridgeFile) {
         text += u"\r\n\r\nFichier d'\u00e9change " + out.bridgePath + u" (" +

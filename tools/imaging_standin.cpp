@@ -10,6 +10,9 @@
 //                            file named by the first argument "@path", as it was at the start
 //   VORBEL_STANDIN_DELAY_MS  wait this long before the window exists and input is awaited
 //   VORBEL_STANDIN_HANG      when set, never wait for input: a hung program
+//   VORBEL_STANDIN_BROADCAST when set, first ask every top-level window "are you running?" with a
+//                            sent message, as some imaging programs do while they start, and
+//                            record how long the answers took (broadcastMs=, before cmd=)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -59,7 +62,7 @@ void RecordArgumentsAndBridgeFile(const std::wstring& path) {
     WriteWhole(path + L".args", all.data(), static_cast<DWORD>(all.size() * sizeof(wchar_t)));
 }
 
-void Record(const std::wstring& path) {
+void Record(const std::wstring& path, const std::wstring& extra) {
     RecordArgumentsAndBridgeFile(path);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -68,7 +71,7 @@ void Record(const std::wstring& path) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     const std::wstring text = L"pid=" + std::to_wstring(GetCurrentProcessId()) + L"\r\nshow=" +
                               std::to_wstring(startup.wShowWindow) + L"\r\nflags=" + std::to_wstring(startup.dwFlags) +
-                              L"\r\nmodule=" + module + L"\r\ncmd=" + GetCommandLineW();
+                              L"\r\nmodule=" + module + L"\r\n" + extra + L"cmd=" + GetCommandLineW();
     WriteWhole(path, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
 }
 
@@ -152,8 +155,16 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    std::wstring extra;
+    if (!Env(L"VORBEL_STANDIN_BROADCAST").empty()) {
+        const UINT question = RegisterWindowMessageW(L"VorbelStandInAreYouRunning");
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, question, 0, 0, SMTO_BLOCK, 60000, &answer);
+        extra = L"broadcastMs=" + std::to_wstring(GetTickCount64() - start) + L"\r\n";
+    }
     const std::wstring record = Env(L"VORBEL_STANDIN_RECORD");
-    if (!record.empty()) Record(record);
+    if (!record.empty()) Record(record, extra);
     if (!Env(L"VORBEL_STANDIN_HANG").empty()) {
         for (;;) Sleep(INFINITE);
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture/bridge_encoding.h"
+#include "capture/handoff_formats.h"
 #include "capture/template_command_line.h"
 #include "capture/template_target.h"
 #include "settings/text.h"
@@ -78,6 +79,14 @@ TEST(TemplateFill, ValuesAreEscapedForXmlOrFileNamesButTheTemplateIsNot) {
     v.patient.LastName = u"..\\..\\Windows\\x:y*?|";
     EXPECT_EQ(ToUtf8(Fill(u"C:\\pont\\{NOM}-{DOSSIER}.txt", v, ValueEscape::FileName)),
               "C:\\pont\\.._.._Windows_x_y___-__.txt");
+}
+
+TEST(TemplateFill, LineBreaksInAValueBecomeSpacesNeverLinesOfTheFile) {
+    TemplateValues v = SamplePatientValues();
+    v.patient.LastName = u"MAR\r\nTIN\nX\rY";
+    for (const ValueEscape escape : {ValueEscape::None, ValueEscape::Xml}) {
+        EXPECT_EQ(ToUtf8(Fill(u"[P]\r\nNom={NOM}\r\n", v, escape)), "[P]\r\nNom=MAR  TIN X Y\r\n");
+    }
 }
 
 // --- Errors ---
@@ -167,7 +176,7 @@ TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
                              u"x\"y {NOM} z\"w{NOM} {NOM}{PRENOM} \"\" end",
                              BridgeFileField::Allowed)
             .value;
-    const std::u16string cmd = BuildTemplateCommandLine(program, t, v);
+    const std::u16string cmd = BuildTemplateCommandLine(QuotedProgramPath(program, true), t, v);
     const Args expected = {program, u"/ID:4217", n, u"/LN:" + n, u"/N:" + n, u"/Q:" + n, n + u"\\",
                            u"xy " + n + u" zw" + n, n + u"H\u00e9l\u00e8ne", u"", u"end"};
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
@@ -183,7 +192,7 @@ TEST(TemplateCommandLine, KeepsTheTemplatesQuotesAndQuotesOnlyWhatNeedsIt) {
     TemplateValues v = SamplePatientValues();
     v.patient.LastName = u"DE LA TOUR";
     const auto build = [&](std::u16string_view text) {
-        return ToUtf8(BuildTemplateCommandLine(u"C:\\img.exe", ParsePatientTemplate(text, BridgeFileField::Allowed).value, v));
+        return ToUtf8(BuildTemplateCommandLine(QuotedProgramPath(u"C:\\img.exe", true), ParsePatientTemplate(text, BridgeFileField::Allowed).value, v));
     };
     EXPECT_EQ(build(u""), "C:\\img.exe");
     EXPECT_EQ(build(u"  -i {DOSSIER}   -n {NOM}^{PRENOM} "), "C:\\img.exe -i 4217 -n \"DE LA TOUR\"^H\u00e9l\u00e8ne");

@@ -279,6 +279,43 @@ TEST_F(ConfirmationTest, RefusedAutoConfirmShowsTheCaptureUntilAChartNumberIsTyp
     EndLink(vorbel);
 }
 
+// A program that cannot start is never taken for a success: the user reads why, naming the
+// program, and the confirmation then closes, its patient handed over as far as it went.
+TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses) {
+    const std::wstring program = temp_.File(L"absent.exe");
+    Store(Setting::ImagingTarget, L"3");
+    Store(Setting::ProgramLocation, program);
+    Store(Setting::CommandLineConvention, L"109");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start(L"42 DUPONT JEAN"));
+    const HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+
+    // The message box, titled like the launch button, which is a dialog too.
+    const auto messageBox = [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", L"Vorbel")) != nullptr) {
+            if (w != vorbel.Button() && IsWindowVisible(w)) return w;
+        }
+        return w;
+    };
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = messageBox()) != nullptr; }, 10000));
+    std::wstring text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t part[1024] = L"";
+        GetWindowTextW(child, part, 1024);
+        text += part;
+    }
+    EXPECT_NE(text.find(L"\u00ab\u00a0" + program + L"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9"), std::wstring::npos)
+        << ToUtf8(std::u16string(text.begin(), text.end()));
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog waits for the message to be read";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000)) << "then closes";
+    EndLink(vorbel);
+}
+
 TEST_F(ConfirmationTest, CancelHandsNothingOverAndWritesNothing) {
     const std::wstring program = temp_.File(L"img.exe");
     ASSERT_TRUE(CopyFileW(StandInExe().c_str(), program.c_str(), FALSE));

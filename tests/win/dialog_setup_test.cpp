@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
 #include "setup/dialog_setup.h"
+#include "settings/text.h"
 #include "setup/setup_launcher.h"
 #include "tests/win/malloc_spy.h"
 #include "tests/win/setup_test_support.h"
@@ -97,21 +98,21 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
          {{Setting::CommandLineConvention, u"109"}, {Setting::ImagingTarget, u"1"},
           {Setting::ProgramLocation, u"C:\\Program Files\\CliniView\\CliniView.exe"},
           {Setting::DataLocation, std::u16string(ini.begin(), ini.end())}}},
-        {"another target shows VixWin with the stored locations",
+        {"a target Setup does not offer is kept with the stored locations",
          {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
           {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
           {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}},
-         {4, true, false, L"Emplacement des données", L"D:\\Clichés", L"D:\\Imagerie\\vx.exe", true, true, true, true},
-         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"0"},
+         {4, false, false, L"Emplacement des données", L"D:\\Clichés", L"D:\\Imagerie\\vx.exe", true, true, true, true},
+         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
           {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
           {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}}},
         {"convention outside the list, refused target, numbers other than 1",
          {{Setting::CommandLineConvention, u"999"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"7"},
           {Setting::ExitMode, u"x"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::FirstNameLocator, u"c"}},
-         {-1, true, false, L"Emplacement des données", L"C:\\Vximages", kVixWinProgram, true},
-         {{Setting::CommandLineConvention, u"-25"}, {Setting::ImagingTarget, u"0"}, {Setting::SkipConfirmation, u"1"},
+         {-1, false, false, L"Emplacement des données", L"", kVixWinProgram, true},
+         {{Setting::CommandLineConvention, u"-25"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"1"},
           {Setting::ExitMode, u"0"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::LastNameLocator, u""},
           {Setting::FirstNameLocator, u"c"}}},
         {"no selection stored",
@@ -144,6 +145,78 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
         EXPECT_EQ(shown.pointOnly, c.shown.pointOnly);
         for (const auto& [s, v] : c.expected)
             EXPECT_EQ(Stored(s), std::optional<std::u16string>(v)) << "setting " << static_cast<char>(s);
+    }
+}
+
+// A target set by the installer (linkage file, switch arguments, Sidexis, web export, refusal)
+// is shown for what it is and kept by OK, with its program and data location, exactly as stored;
+// picking VixWin or CliniView replaces it.
+TEST_F(SetupDialogTest, KeepsATargetItDoesNotOfferUnlessTheUserPicksOne) {
+    const struct Case {
+        std::u16string target;
+        std::optional<std::u16string> program, data;
+        std::wstring note, dataLabel;
+    } cases[] = {
+        {u"2", u"D:\\Lien\\lien.exe", std::nullopt, L"Cible : fichier de liaison, réglée par l'installation",
+         L"Emplacement des données"},
+        {u"3", u"C:\\Radio\\viewer.exe /NOSPLASH", u"D:\\Ancien", L"Cible : programme avec arguments, réglée par l'installation",
+         L"Emplacement des données"},
+        {u"4", u"C:\\Sidexis\\sidexis.exe", u"\\\\serveur\\PDATA\\siomin.sdx",
+         L"Cible : fichier d'échange Sidexis, réglée par l'installation", L"Fichier d'échange Sidexis"},
+        {u"5", std::nullopt, std::nullopt, L"Cible : export web, réglée par l'installation", L"Emplacement des données"},
+        {u"-1", u"C:\\x.exe", u"C:\\y", L"Cible : aucune (liaisons refusées), réglée par l'installation",
+         L"Emplacement des données"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.target));
+        for (const bool pick : {false, true}) {
+            SetUp();
+            Store(Setting::ImagingTarget, c.target);
+            if (c.program) Store(Setting::ProgramLocation, *c.program);
+            if (c.data) Store(Setting::DataLocation, *c.data);
+            CDialogSetup setup;
+            std::wstring note, label;
+            bool vixWin = true, cliniView = true, browseProgram = true, browseData = true;
+            RunSetup(setup, [&](HWND d) {
+                note = ItemText(d, IDC_TARGET_NOTE);
+                label = ItemText(d, IDC_DATA_LOCATION_LABEL);
+                vixWin = IsChecked(d, IDC_VIXWIN);
+                cliniView = IsChecked(d, IDC_CLINIVIEW);
+                browseProgram = IsWindowEnabled(GetDlgItem(d, IDC_BROWSE_PROGRAM));
+                browseData = IsWindowEnabled(GetDlgItem(d, IDC_BROWSE_DATA));
+                SendDlgItemMessageW(d, IDC_EXIT_MODE, BM_SETCHECK, BST_CHECKED, 0);
+                if (pick) test::Click(d, IDC_CLINIVIEW);
+                PressOk(d);
+            });
+            EXPECT_EQ(note, c.note);
+            EXPECT_EQ(label, c.dataLabel);
+            EXPECT_FALSE(vixWin);
+            EXPECT_FALSE(cliniView);
+            EXPECT_FALSE(browseProgram) << "the kept target's program is not chosen here";
+            EXPECT_FALSE(browseData);
+            EXPECT_EQ(Stored(Setting::ExitMode), u"1") << "the rest is stored";
+            if (pick) {
+                EXPECT_EQ(Stored(Setting::ImagingTarget), u"1");
+                EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Program Files\\CliniView\\CliniView.exe");
+                const std::wstring ini = CommonIniPath();
+                EXPECT_EQ(Stored(Setting::DataLocation), std::u16string(ini.begin(), ini.end()));
+            } else {
+                EXPECT_EQ(Stored(Setting::ImagingTarget), c.target);
+                EXPECT_EQ(Stored(Setting::ProgramLocation), c.program);
+                EXPECT_EQ(Stored(Setting::DataLocation), c.data);
+            }
+        }
+    }
+}
+
+TEST_F(SetupDialogTest, AnOfferedTargetShowsNoNote) {
+    for (const char16_t* target : {u"0", u"1", u""}) {
+        SetUp();
+        if (*target) Store(Setting::ImagingTarget, target);
+        CDialogSetup setup;
+        std::wstring note = L"?";
+        RunSetup(setup, [&](HWND d) { note = ItemText(d, IDC_TARGET_NOTE); });
+        EXPECT_EQ(note, L"");
     }
 }
 
@@ -274,6 +347,7 @@ TEST_F(SetupDialogTest, TitleCarriesTheVersionAndTargetsTheBoldFont) {
 
 TEST_F(SetupDialogTest, StartupEntryRules) {
     const std::wstring own = OwnExePath();
+    const std::wstring quoted = L"\"" + own + L"\"";
     const struct Case {
         const char* name;
         std::optional<std::wstring> before;
@@ -281,11 +355,14 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         std::optional<bool> tick;  // nothing: left as loaded
         std::optional<std::wstring> after;
     } cases[] = {
-        {"ticking writes the running executable", std::nullopt, false, true, own},
+        {"ticking writes the running executable, quoted", std::nullopt, false, true, quoted},
         {"another path stays while ticked", L"C:\\Autre\\Vorbel.exe", true, std::nullopt, L"C:\\Autre\\Vorbel.exe"},
-        {"unticking deletes", own, true, false, std::nullopt},
+        {"the quoted entry stays while ticked", quoted, true, std::nullopt, quoted},
+        {"the unquoted entry of earlier versions counts and is quoted", own, true, std::nullopt, quoted},
+        {"unticking deletes", quoted, true, false, std::nullopt},
+        {"unticking deletes the unquoted form", own, true, false, std::nullopt},
         {"absent and unticked stays absent", std::nullopt, false, std::nullopt, std::nullopt},
-        {"an empty entry counts as absent", L"", false, true, own},
+        {"an empty entry counts as absent", L"", false, true, quoted},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -304,9 +381,9 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         EXPECT_EQ(ticked, c.tickedOnLoad);
         EXPECT_EQ(RunEntry(), c.after);
         const test::RawValue raw = test::ReadRawValue(HKEY_CURRENT_USER, test::kRunKey, L"Vorbel");
-        if (c.after == own) {
+        if (c.after == quoted) {
             EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
-            EXPECT_EQ(raw.bytes.size(), (own.size() + 1) * 2);
+            EXPECT_EQ(raw.bytes.size(), (quoted.size() + 1) * 2);
         }
         EXPECT_TRUE(test::ReadRawValue(HKEY_CURRENT_USER, test::kRunKey, L"Autre").present) << "other entries stay";
     }

@@ -53,6 +53,7 @@ protected:
         watch_.EndAll();
         SetEnvironmentVariableW(L"VORBEL_STANDIN_DELAY_MS", nullptr);
         SetEnvironmentVariableW(L"VORBEL_STANDIN_HANG", nullptr);
+        SetEnvironmentVariableW(L"VORBEL_STANDIN_BROADCAST", nullptr);
         DeleteFileW(W(LogFilePath()));
         DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
     }

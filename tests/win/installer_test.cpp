@@ -65,7 +65,7 @@ TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings)
     const std::wstring exe = InstallDir() + L"\\Vorbel.exe";
     EXPECT_TRUE(test::FileExists(exe));
     EXPECT_TRUE(test::FileExists(StartMenuShortcut()));
-    EXPECT_EQ(RunEntry(), exe) << "the same startup entry as Setup's";
+    EXPECT_EQ(RunEntry(), L"\"" + exe + L"\"") << "the same startup entry as Setup's, quoted";
     EXPECT_EQ(Stored(Setting::ImagingTarget), u"3");
     EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Program Files\\Radio\\viewer.exe");
     EXPECT_EQ(Stored(Setting::CommandLineConvention), u"176");

@@ -195,6 +195,40 @@ TEST_F(LaunchButtonTest, ExitModeClosesTheOpenImagingProgramInsteadOfCapturing) 
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
+BOOL CALLBACK CountConfirmation(HWND w, LPARAM count) {
+    wchar_t title[64];
+    if (IsWindowVisible(w) && GetWindowTextW(w, title, 64) && lstrcmpW(title, kConfirmationTitle) == 0) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+int VisibleConfirmations() {
+    int count = 0;
+    EnumWindows(CountConfirmation, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// A double click in the practice program: the second remote click comes while the first link
+// runs. It is refused at once (with the error beep) instead of opening a second confirmation.
+TEST_F(LaunchButtonTest, RemoteClickDuringALinkIsIgnored) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000));
+    // Sent, so that its return proves the button handled it; a nested link would not return.
+    DWORD_PTR answer = 1;
+    EXPECT_NE(SendMessageTimeoutW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP, SMTO_NORMAL, 5000, &answer), 0)
+        << "the second click opened a link of its own";
+    EXPECT_EQ(answer, 0u);
+    EXPECT_EQ(VisibleConfirmations(), 1);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
+    EXPECT_EQ(VisibleConfirmations(), 0);
+    EXPECT_TRUE(vorbel.Quit());
+}
+
 TEST_F(LaunchButtonTest, RefusingTargetOnlyBeeps) {
     Store(Setting::ImagingTarget, u"-1");
     test::BeepWatch beeps;

@@ -1,7 +1,9 @@
 // The settings store against the real registry.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "settings/diagnostic_log.h"
 #include "settings/registry_profile.h"
@@ -115,6 +117,32 @@ TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
     EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine").present) << "the entry stays, empty";
     EXPECT_EQ(ReadHandedCommandLine(), u"");
     EXPECT_TRUE(TheDiagnosticLog().Text().empty()) << "plain entries are not logged";
+}
+
+// A later instance writes "CmdLine" while the running one reads it: every read gives one of the
+// texts written, never the empty text that would drop the patient.
+TEST_F(RegistrySettingsTest, HandedCommandLineReadsWholeWhileAnotherWriterMakesItLonger) {
+    const std::u16string shorter = u"1 A B";
+    const std::u16string longer = u"-I 4217 -N MARTIN^H\u00e9l\u00e8ne" + std::u16string(2000, u'x');
+    WriteHandedCommandLine(shorter);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        // Its own handle on the key, as another process would have.
+        while (!stop) {
+            WriteRawString(L"CmdLine", longer);
+            WriteRawString(L"CmdLine", shorter);
+        }
+    });
+    int empty = 0, other = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::u16string text = ReadHandedCommandLine();
+        if (text.empty()) ++empty;
+        else if (text != shorter && text != longer) ++other;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(empty, 0) << "reads that lost the command line";
+    EXPECT_EQ(other, 0);
 }
 
 TEST_F(RegistrySettingsTest, FtpTestModeIsReadAsADword) {

@@ -45,17 +45,25 @@ StandInWatch::~StandInWatch() {
 
 std::optional<StandInRecord> StandInWatch::Record(DWORD timeoutMs) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
-    while (!FileExists(path_)) {
+    std::wstring text;
+    // Right after the stand-in's rename its handle may still hold the file for a moment, and the
+    // read then finds nothing: read again until the record is whole.
+    while (text.find(L"cmd=") == std::wstring::npos) {
+        if (FileExists(path_)) {
+            const std::vector<uint8_t> bytes = ReadFileBytes(path_);
+            text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+            if (text.find(L"cmd=") != std::wstring::npos) break;
+        }
         if (GetTickCount64() >= until) return std::nullopt;
         Sleep(20);
     }
-    const std::vector<uint8_t> bytes = ReadFileBytes(path_);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     StandInRecord r;
     r.pid = std::wcstoul(Field(text, L"pid").c_str(), nullptr, 10);
     r.show = std::wcstol(Field(text, L"show").c_str(), nullptr, 10);
     r.flags = std::wcstoul(Field(text, L"flags").c_str(), nullptr, 10);
     r.module = Field(text, L"module");
+    const std::wstring broadcast = Field(text, L"broadcastMs");
+    if (!broadcast.empty()) r.broadcastMs = std::wcstol(broadcast.c_str(), nullptr, 10);
     r.commandLine = Field(text, L"cmd", true);
     const std::vector<uint8_t> args = ReadFileBytes(path_ + L".args");
     const std::wstring all(reinterpret_cast<const wchar_t*>(args.data()), args.size() / sizeof(wchar_t));
