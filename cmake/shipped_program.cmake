@@ -3,7 +3,9 @@
 
 # A DLL named here is delay-loaded: linked through a delay-import library made by dlltool from
 # MinGW's import library, it loads on the first call into it (from the system folder only, see
-# app/system_dlls.cpp), not when the process starts.
+# app/system_dlls.cpp), not when the process starts. On x64, dlltool's stub keeps the integer
+# argument registers only: a function taking a floating-point argument loads through
+# SystemDllFunction (win/system_dll.h) instead.
 function(vorbel_delay_load target)
   set(dir ${CMAKE_BINARY_DIR}/delay-import)
   file(MAKE_DIRECTORY ${dir})
@@ -11,10 +13,16 @@ function(vorbel_delay_load target)
   foreach(dll IN LISTS ARGN)
     set(lib ${dir}/lib${dll}_delay.a)
     if(NOT TARGET vorbel_delay_${dll})
+      # The compiler knows where its import libraries are, cross or on Windows.
+      execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a
+                      OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
+      if(NOT EXISTS "${implib}")
+        message(FATAL_ERROR "No import library lib${dll}.a for the delay-loading of ${dll}.dll")
+      endif()
       add_custom_command(OUTPUT ${lib}
-        COMMAND ${CMAKE_SOURCE_DIR}/cmake/delay_import.sh ${CMAKE_NM} ${CMAKE_DLLTOOL}
-                ${CMAKE_FIND_ROOT_PATH}/lib/lib${dll}.a ${dll}.dll ${dir}/${dll}.def ${lib}
-        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delay_import.sh
+        COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/delay_import.sh ${CMAKE_NM} ${CMAKE_DLLTOOL}
+                ${implib} ${dll}.dll ${dir}/${dll}.def ${lib}
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delay_import.sh ${implib}
         WORKING_DIRECTORY ${dir}
         VERBATIM)
       add_custom_target(vorbel_delay_${dll} DEPENDS ${lib})
