@@ -1,7 +1,6 @@
 #include "app/vorbel_app.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/vorbel_dlg.h"
 #include "settings/settings.h"
@@ -9,7 +8,6 @@
 namespace vorbel {
 
 bool CVorbelApp::InitInstance() {
-    InitCommonControls();
     if (HWND running = FindWindowW(kButtonClass, kButtonTitle)) {
         WriteHandedCommandLine(commandLine_);
         PostMessageW(running, WM_VORBEL_HANDOFF, 0, 0);

@@ -1,5 +1,7 @@
 #include "app/vorbel_dlg.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "app/button_monitors.h"
@@ -33,6 +35,10 @@ void RegisterButtonClass() {
     wc.lpszClassName = kButtonClass;
     RegisterClassExW(&wc);
 }
+
+// The common controls load with the first dialog that has controls: the button at rest, and a
+// later instance, do without them (bench/run.sh shows what each stage loads).
+void LoadCommonControls() { InitCommonControls(); }
 
 }  // namespace
 
@@ -201,6 +207,7 @@ void CVorbelDlg::Paint() {
 
 void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
     ShowWindow(hwnd(), SW_HIDE);
+    LoadCommonControls();
     CDialogExtraction(commandLine).DoModal(hwnd());
 }
 
@@ -262,6 +269,7 @@ void CVorbelDlg::RunLinkAction() {
 
 void CVorbelDlg::OpenSetup() {
     ShowWindow(hwnd(), SW_HIDE);
+    LoadCommonControls();
     RunSetupDialog(hwnd());
     ShowWindow(hwnd(), SW_SHOW);
 }

@@ -27,6 +27,15 @@ inline double Median(std::vector<double> v) {
     return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// "median (middle half low-high)": the spread shows how far one figure can be trusted.
+inline std::string Spread(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    char text[64];
+    const size_t n = v.size();
+    std::snprintf(text, sizeof(text), "%.2f (middle half %.2f-%.2f)", Median(v), n ? v[n / 4] : 0, n ? v[(3 * n - 1) / 4] : 0);
+    return text;
+}
+
 // The folder of this program, with its trailing backslash: the other programs sit beside it.
 inline std::wstring BinDir() {
     wchar_t path[MAX_PATH];

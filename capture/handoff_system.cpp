@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "settings/text.h"
+#include "win/system_dll.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -98,12 +99,18 @@ std::optional<CalendarDate> ParseBirthDate(std::u16string_view text) {
     const std::u16string trimmed = Trim(text);
     if (trimmed.empty()) return std::nullopt;
     std::wstring wide = ToWide(trimmed);
+    // oleaut32 loads with the first birth date. Not through a delay-load stub: on x64, MinGW's
+    // does not keep the floating-point argument of VariantTimeToSystemTime.
+    static const auto varDateFromStr = SystemDllFunction<decltype(&VarDateFromStr)>("oleaut32.dll", "VarDateFromStr");
+    static const auto variantTimeToSystemTime =
+        SystemDllFunction<decltype(&VariantTimeToSystemTime)>("oleaut32.dll", "VariantTimeToSystemTime");
+    if (!varDateFromStr || !variantTimeToSystemTime) return std::nullopt;
     DATE date = 0;
-    if (FAILED(VarDateFromStr(wide.data(), LANG_USER_DEFAULT, 0, &date))) return std::nullopt;
+    if (FAILED(varDateFromStr(wide.data(), LANG_USER_DEFAULT, 0, &date))) return std::nullopt;
     // A time alone lands on day 0 (30/12/1899): no birth date was typed.
     if (std::trunc(date) == 0) return std::nullopt;
     SYSTEMTIME st;
-    if (!VariantTimeToSystemTime(std::trunc(date), &st)) return std::nullopt;
+    if (!variantTimeToSystemTime(std::trunc(date), &st)) return std::nullopt;
     return CalendarDate{st.wDay, st.wMonth, st.wYear};
 }
 

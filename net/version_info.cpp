@@ -30,7 +30,8 @@ std::u16string GetOwnVersionString(std::u16string_view key) {
         return u"";
     }
     wchar_t sub[64];
-    std::swprintf(sub, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    // The C runtime's own formatter: std::swprintf would link MinGW's, floating point and all.
+    _snwprintf(sub, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
     const std::wstring query = sub + ToWide(key);
     const wchar_t* value = nullptr;
     if (!VerQueryValueW(block.data(), query.c_str(), (void**)&value, &length) || !value) return u"";

@@ -1,5 +1,9 @@
 #!/bin/sh
-# Vorbel.exe must run on a bare Windows: it may import system DLLs only.
+# Vorbel.exe must run on a bare Windows: it may import system DLLs only. It starts with those that
+# a later instance and the button at rest need; the others are delay-loaded on first use
+# (vorbel_delay_load in app/CMakeLists.txt), and each function called in them keeps the stub
+# that its first call goes through. Lists what the program imports at its start, then what it
+# delay-loads.
 # check_imports.sh EXE [OBJDUMP]: without OBJDUMP, the MinGW objdump of the EXE's machine (i386
 # or x86-64). Fails unless it read a non-empty import list and every entry is allowed.
 set -eu
@@ -9,6 +13,8 @@ fail() {
   exit 1
 }
 [ -f "$exe" ] || fail "no such file: $exe"
+system='kernel32|user32|gdi32|advapi32|shell32|shlwapi|comctl32|comdlg32|ole32|oleaut32|version|wininet|msvcrt|ws2_32|crypt32|uxtheme'
+at_start='kernel32|user32|gdi32|advapi32|msvcrt'
 
 if [ $# -ge 2 ]; then
   objdump=$2
@@ -31,6 +37,13 @@ headers=$(LC_ALL=C "$objdump" -p "$exe") || fail "$objdump could not read $exe"
 dlls=$(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 [ -n "$dlls" ] || fail "no import list read from $exe by $objdump"
 echo "$dlls"
-bad=$(printf '%s\n' "$dlls" | grep -Ev '^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|comctl32|comdlg32|ole32|oleaut32|version|wininet|msvcrt|ws2_32|crypt32|uxtheme)\.dll$' || true)
+delayed=$(/usr/bin/python3 "$(dirname "$0")/delay_imports.py" "$exe") || fail "the delay-load table of $exe could not be read"
+echo "delay-loaded:"
+echo "$delayed"
+bad=$(printf '%s\n%s\n' "$dlls" "$(echo "$delayed" | sed 's/:.*//')" | grep -v '^$' |
+      grep -Ev "^($system)\.dll$" || true)
 [ -z "$bad" ] || fail "non-system DLLs imported: $(echo $bad)"
-echo "only system DLLs: $(echo "$dlls" | wc -l) imported"
+early=$(echo "$dlls" | grep -Ev "^($at_start)\.dll$" || true)
+[ -z "$early" ] || fail "loaded at every start, though neither a later instance nor the button at rest needs them" \
+                        "(delay-load them with vorbel_delay_load): $(echo $early)"
+echo "only system DLLs: $(echo "$dlls" | wc -l) at start, $(echo "$delayed" | grep -c . || true) delay-loaded"

@@ -130,25 +130,46 @@ def lerp(c0, c1, t):
     return tuple(c0[i] + (c1[i] - c0[i]) * t for i in range(len(c0)))
 
 
-def write_bmp24(canvas, filename, matte=(255, 255, 255)):
+def write_bmp8(canvas, filename, matte=(255, 255, 255), passes=8):
+    """A 256-colour BMP: a third of the 24-bit file. The palette is a median cut refined by a few
+    k-means passes over the distinct colours, so gradients keep their steps within a unit or two."""
     w, h = canvas.w, canvas.h
-    row = (w * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(h - 1, -1, -1):
-        line = bytearray()
+    pixels = []
+    for y in range(h):
         for x in range(w):
             r, g, b, a = canvas.px[y][x]
             a /= 255.0
-            px = [round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte)]
-            line += bytes((px[2], px[1], px[0]))
-        line += b"\0" * (row - len(line))
-        data += line
-    header = b"BM" + (54 + len(data)).to_bytes(4, "little") + b"\0\0\0\0" + (54).to_bytes(4, "little")
+            pixels.append(tuple(round(c * a + m * (1 - a)) for c, m in zip((r, g, b), matte)))
+    counts = {}
+    for p in pixels:
+        counts[p] = counts.get(p, 0) + 1
+    palette = [list(c) for c in median_cut(pixels, 256)]
+
+    def nearest_all():
+        return {c: min(range(len(palette)), key=lambda i: sum((palette[i][k] - c[k]) ** 2 for k in range(3)))
+                for c in counts}
+    for _ in range(passes):
+        sums = [[0, 0, 0, 0] for _ in palette]
+        for c, i in nearest_all().items():
+            n = counts[c]
+            for k in range(3):
+                sums[i][k] += c[k] * n
+            sums[i][3] += n
+        palette = [[round(s[k] / s[3]) for k in range(3)] if s[3] else palette[i] for i, s in enumerate(sums)]
+    index = nearest_all()
+    row = (w + 3) & ~3
+    data = bytearray()
+    for y in range(h - 1, -1, -1):
+        data += bytes(index[pixels[y * w + x]] for x in range(w)) + b"\0" * (row - w)
+    palette += [[0, 0, 0]] * (256 - len(palette))
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 54 + len(table)
+    header = b"BM" + (offset + len(data)).to_bytes(4, "little") + b"\0\0\0\0" + offset.to_bytes(4, "little")
     info = (40).to_bytes(4, "little") + w.to_bytes(4, "little") + h.to_bytes(4, "little") + (1).to_bytes(2, "little")
-    info += (24).to_bytes(2, "little") + b"\0" * 4 + len(data).to_bytes(4, "little") + (2835).to_bytes(4, "little") * 2
-    info += b"\0" * 8
+    info += (8).to_bytes(2, "little") + b"\0" * 4 + len(data).to_bytes(4, "little") + (2835).to_bytes(4, "little") * 2
+    info += (256).to_bytes(4, "little") + b"\0" * 4
     with open(filename, "wb") as f:
-        f.write(header + info + data)
+        f.write(header + info + table + data)
 
 
 def write_png(canvas, filename, matte=(255, 255, 255)):

@@ -6,7 +6,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from draw import (Canvas, arc_band, circle, inset, lerp, path, rounded_rect, transform, write_bmp24, write_cur_mono,  # noqa: E402
+from draw import (Canvas, arc_band, circle, inset, lerp, path, rounded_rect, transform, write_bmp8, write_cur_mono,  # noqa: E402
                   write_ico)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -151,7 +151,7 @@ def target_cursor(size=32):
 
 
 def main():
-    write_bmp24(extraction_picture(), os.path.join(HERE, "extraction.bmp"))
+    write_bmp8(extraction_picture(), os.path.join(HERE, "extraction.bmp"))
     write_ico([program_icon(s) for s in ICON_SIZES], os.path.join(HERE, "vorbel.ico"))
     write_ico([program_icon(s, exit_sign=True) for s in ICON_SIZES], os.path.join(HERE, "vorbel_exit.ico"))
     write_cur_mono([(target_cursor(s), (cursor_centre(s), cursor_centre(s))) for s in CURSOR_SIZES],
