@@ -7,5 +7,6 @@ case "${1:-}" in
   native | fuzz | win32 | win64) ;;
   *) echo "usage: $0 native|fuzz|win32|win64" >&2; exit 2 ;;
 esac
-[ -f "build/$1/CMakeCache.txt" ] || cmake --preset "$1" >/dev/null
+# Configured again when the presets changed since.
+[ "build/$1/CMakeCache.txt" -nt CMakePresets.json ] || cmake --preset "$1" >/dev/null
 cmake --build --preset "$1" -j"$(nproc)"
