@@ -61,6 +61,16 @@ for arch in x86 x64; do
   LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$arch" "$summary" || status=1
 done
 
+# Two monitors, and display scales of 150 % and 200 %: screens of their own, 64-bit Wine only.
+if [[ $wanted != *" x64 "* ]]; then
+  not_run "monitors" "VORBEL_ARCHS=$VORBEL_ARCHS leaves out x64, whose Wine they need"
+elif ! wine_arch_runs x64; then
+  not_run "monitors" "64-bit Wine does not start here"
+else
+  echo "== Two monitors, 150 % and 200 % (x64)"
+  tests/rig/monitors.sh "$summary" || status=1
+fi
+
 # A short run of ./run.sh --demo on its own screen and prefix, with the build it would use.
 if demo_arch=$(wine_arch_pick 2>/dev/null); then
   echo "== Demo smoke run ($demo_arch)"

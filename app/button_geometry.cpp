@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/monitor_placement.h"
 #include "settings/text.h"
 
 namespace vorbel {
@@ -54,25 +55,19 @@ ButtonRect ClampButtonSize(ButtonRect r, ButtonSize smallest, ButtonSize largest
     return r;
 }
 
-bool LiesOnScreen(const ButtonRect& r, int screenWidth, int screenHeight) {
-    return !(r.right > screenWidth || r.bottom > screenHeight || r.left < 0 || r.top < 0);
-}
-
-ButtonRect KeepOnScreen(ButtonRect r, int screenWidth, int screenHeight) {
-    auto shift = [](int& a, int& b, int by) {
-        a += by;
-        b += by;
-    };
-    if (r.left < 0) shift(r.left, r.right, -r.left);
-    if (r.top < 0) shift(r.top, r.bottom, -r.top);
-    if (r.right > screenWidth) shift(r.left, r.right, screenWidth - r.right);
-    if (r.bottom > screenHeight) shift(r.top, r.bottom, screenHeight - r.bottom);
-    return r;
-}
-
-int ExitModeIconSize(int w, int h) {
+int ExitModeIconSize(int w, int h, int dpi) {
     const int m = std::min(w, h);
-    return m >= 56 ? 64 : m >= 40 ? 48 : m >= 18 ? 32 : 16;
+    auto at = [dpi](int px) { return ScaleForDpi(px, dpi); };
+    return m >= at(56) ? at(64) : m >= at(40) ? at(48) : m >= at(18) ? at(32) : at(16);
+}
+
+int SmallestSideAtLeast(std::span<const int> sides, int px) {
+    int best = 0, largest = 0;
+    for (int side : sides) {
+        largest = std::max(largest, side);
+        if (side >= px && (best == 0 || side < best)) best = side;
+    }
+    return best ? best : largest;
 }
 
 }  // namespace vorbel

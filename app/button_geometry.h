@@ -1,7 +1,8 @@
-// The launch button's rectangle rules: the stored text, the size limits, staying on the primary
-// screen, and the icon size of the exit-mode drawing. Platform-free.
+// The launch button's rectangle rules: the stored text, the size limits and the icon size of the
+// exit-mode drawing. Platform-free; the monitors it may stand on are in monitor_placement.h.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,13 +27,12 @@ std::u16string FormatButtonRect(const ButtonRect& r);
 // Widened to the smallest size, then narrowed to the largest, keeping left and top.
 ButtonRect ClampButtonSize(ButtonRect r, ButtonSize smallest, ButtonSize largest);
 
-// False when any edge lies off the primary screen of the given size.
-bool LiesOnScreen(const ButtonRect& r, int screenWidth, int screenHeight);
+// Icon size loaded in exit mode for a client area of w x h: 16, 32, 48 or 64 at 96 dpi, steps
+// and sizes scaled with the monitor's dpi, so that a large button never stretches a small image.
+int ExitModeIconSize(int w, int h, int dpi = 96);
 
-// A dragged rectangle shifted back onto the primary screen, keeping its size.
-ButtonRect KeepOnScreen(ButtonRect r, int screenWidth, int screenHeight);
-
-// Icon size loaded in exit mode for a client area of w x h: 16, 32, 48 or 64.
-int ExitModeIconSize(int w, int h);
+// The image of an icon to draw a side of px from: the smallest at least that large, so that it is
+// only ever drawn smaller; the largest when none is. 0 without images.
+int SmallestSideAtLeast(std::span<const int> sides, int px);
 
 }  // namespace vorbel

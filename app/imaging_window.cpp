@@ -1,8 +1,51 @@
 #include "app/imaging_window.h"
 
+#include <string>
+#include <vector>
+
+#include "capture/handoff_formats.h"
+#include "settings/settings.h"
+#include "settings/text.h"
 #include "win/scoped.h"
+#include "win/wide.h"
 
 namespace vorbel {
+namespace {
+
+constexpr int kCliniView = 1;
+
+// The full, long form of a path, for comparing two spellings of the same file.
+std::wstring Canonical(std::wstring path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    std::vector<wchar_t> full(32768);
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    std::vector<wchar_t> longer(32768);
+    const DWORD m = GetLongPathNameW(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (m == 0 || m >= longer.size()) return std::wstring(full.data(), n);
+    return std::wstring(longer.data(), m);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring x = Canonical(a), y = Canonical(b);
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// The window exists and its process runs that executable.
+bool WindowOfProgram(HWND window, const std::u16string& program) {
+    if (!window || !IsWindow(window) || program.empty()) return false;
+    DWORD pid = 0;
+    if (!GetWindowThreadProcessId(window, &pid) || pid == 0) return false;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return false;
+    std::vector<wchar_t> image(32768);
+    DWORD size = static_cast<DWORD>(image.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return false;
+    return SamePath(std::wstring(image.data(), size), ToWide(program));
+}
+
+}  // namespace
 
 ImagingWindowLookup ReadCliniViewWindowHandle() {
     ImagingWindowLookup found;
@@ -32,13 +75,20 @@ ImagingWindowLookup ReadCliniViewWindowHandle() {
     return found;
 }
 
-ImagingWindowLookup FindOpenImagingProgram(int target) {
-    if (target != 1) {
+ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey) {
+    if (target != kCliniView) {
         ImagingWindowLookup found;
         found.window = FindWindowW(L"WVXMAIN", nullptr);
         return found;
     }
-    return ReadCliniViewWindowHandle();
+    ImagingWindowLookup found = ReadCliniViewWindowHandle();
+    const HWND window = found.window;
+    found.window = nullptr;
+    if (!window || !IsWindow(window)) return found;
+    const std::u16string program =
+        Trim(ReadSettingWithDefault(Setting::ProgramLocation, settingsKey, DefaultProgramPath(kCliniView)));
+    if (WindowOfProgram(window, program)) found.window = window;
+    return found;
 }
 
 }  // namespace vorbel

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace vorbel {
 
 struct ImagingWindowLookup {
@@ -10,9 +12,10 @@ struct ImagingWindowLookup {
     LONG keyError = ERROR_SUCCESS;  // CliniView's registry key could not be opened
 };
 
-// Target 1: the handle CliniView stores under HKLM, used as stored. Others: a window of class
-// "WVXMAIN".
-ImagingWindowLookup FindOpenImagingProgram(int target);
+// Target 1: the handle CliniView stored under HKLM, only while it names a window of a process
+// running the configured CliniView program (setting P, else its default); a stale handle may
+// have been reused by any other program. Others: a window of class "WVXMAIN".
+ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey);
 
 // CliniView's stored window handle: its machine key in this process's registry view and, in a
 // 64-bit process, in the 32-bit view where a 32-bit CliniView writes it.

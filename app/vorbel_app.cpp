@@ -10,7 +10,7 @@ namespace vorbel {
 
 bool CVorbelApp::InitInstance() {
     InitCommonControls();
-    if (HWND running = FindWindowW(nullptr, L"Vorbel")) {
+    if (HWND running = FindWindowW(kButtonClass, kButtonTitle)) {
         WriteHandedCommandLine(commandLine_);
         PostMessageW(running, WM_VORBEL_HANDOFF, 0, 0);
         return false;

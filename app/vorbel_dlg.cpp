@@ -1,38 +1,54 @@
 #include "app/vorbel_dlg.h"
 
+#include <algorithm>
+
+#include "app/button_monitors.h"
 #include "app/imaging_window.h"
 #include "capture/dialog_extraction.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
+#include "win/dpi.h"
+#include "win/icon_sides.h"
+#include "win/foreign_message.h"
+#include "win/error_beep.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
 
-constexpr int kSmallestClient = 32, kLargestClient = 96, kDefaultClient = 64;
 constexpr DWORD kPauseAfterLinkMs = 2000;
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+void MoveTo(HWND w, const ButtonRect& r) {
+    SetWindowPos(w, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system dialog class under our own name, so the button behaves as any dialog.
+void RegisterButtonClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(nullptr, MAKEINTATOM(0x8002), &wc)) return;  // WC_DIALOG
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kButtonClass;
+    RegisterClassExW(&wc);
+}
 
 }  // namespace
 
 CVorbelDlg::CVorbelDlg()
     : Dialog(IDD_VORBEL),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORBEL), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {}
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {
+    RegisterButtonClass();
+}
 
 CVorbelDlg::~CVorbelDlg() {
     if (icon_) DestroyIcon(icon_);
 }
 
-ButtonSize CVorbelDlg::WindowSizeForClient(int cx, int cy) const {
-    RECT r = {0, 0, cx, cy};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_EXSTYLE)));
-    return {r.right - r.left, r.bottom - r.top};
+ButtonSize CVorbelDlg::WindowSizeForClient(int clientAt96) const {
+    return ButtonWindowSize(hwnd(), clientAt96, DpiOfWindow(hwnd()));
 }
 
 bool CVorbelDlg::OnInitDialog() {
@@ -40,8 +56,9 @@ bool CVorbelDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     RestoreRect();
     ShowWindow(hwnd(), SW_SHOW);
-    // A later instance finds the running one by this title.
-    SetWindowTextW(hwnd(), L"Vorbel");
+    // A later instance finds the running one by this title (and the class); practice programs
+    // by the title alone.
+    SetWindowTextW(hwnd(), kButtonTitle);
     if (!pendingCommandLine.empty()) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
     return true;
 }
@@ -49,19 +66,19 @@ bool CVorbelDlg::OnInitDialog() {
 void CVorbelDlg::RestoreRect() {
     const uint32_t key = GetMachineKey();
     const std::optional<std::u16string> stored = ReadStoredSetting(Setting::WindowRect, key);
+    // R holds screen pixels on its own monitor: a scale change on the way there must not resize it.
+    placing_ = true;
     if (!stored) {
-        const ButtonSize size = WindowSizeForClient(kDefaultClient, kDefaultClient);
+        // Created on the primary monitor, so sized at its scale.
+        const ButtonSize size = WindowSizeForClient(kDefaultClient);
         MoveWindow(hwnd(), 0, 0, size.cx, size.cy, TRUE);
         CenterOnWorkArea();
-        return;
-    }
-    const ButtonRect r = ClampButtonSize(ParseButtonRect(*stored), WindowSizeForClient(kSmallestClient, kSmallestClient),
-                                         WindowSizeForClient(kLargestClient, kLargestClient));
-    if (!LiesOnScreen(r, ScreenWidth(), ScreenHeight())) {
-        CenterOnWorkArea();
+    } else if (const auto r = PlaceStoredRect(ParseButtonRect(*stored), PresentMonitors(hwnd()))) {
+        MoveTo(hwnd(), *r);
     } else {
-        MoveWindow(hwnd(), r.left, r.top, r.Width(), r.Height(), TRUE);
+        CenterOnWorkArea();
     }
+    placing_ = false;
 }
 
 void CVorbelDlg::StoreRect() {
@@ -70,10 +87,6 @@ void CVorbelDlg::StoreRect() {
     GetWindowRect(hwnd(), &r);
     WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
 }
-
-}  // namespace vorbel
-
-namespace vorbel {
 
 bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
@@ -95,8 +108,8 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             return false;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-            const ButtonSize smallest = WindowSizeForClient(kSmallestClient, kSmallestClient);
-            const ButtonSize largest = WindowSizeForClient(kLargestClient, kLargestClient);
+            const ButtonSize smallest = WindowSizeForClient(kSmallestClient);
+            const ButtonSize largest = WindowSizeForClient(kLargestClient);
             info->ptMinTrackSize = {smallest.cx, smallest.cy};
             info->ptMaxTrackSize = {largest.cx, largest.cy};
             info->ptMaxSize = {largest.cx, largest.cy};
@@ -108,10 +121,20 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             return false;
         case WM_MOVING: {
             auto* r = reinterpret_cast<RECT*>(lp);
-            const ButtonRect kept = KeepOnScreen({r->left, r->top, r->right, r->bottom}, ScreenWidth(), ScreenHeight());
-            *r = {kept.left, kept.top, kept.right, kept.bottom};
+            *r = ToRect(KeepOnItsMonitor(FromRect(*r), PresentMonitors(hwnd())));
             result = TRUE;
             return true;
+        }
+        case WM_DPICHANGED:
+            if (!placing_) MoveTo(hwnd(), FromRect(*reinterpret_cast<const RECT*>(lp)));
+            InvalidateRect(hwnd(), nullptr, TRUE);
+            result = 0;
+            return true;
+        case WM_DISPLAYCHANGE: {
+            RECT now;
+            GetWindowRect(hwnd(), &now);
+            if (const auto back = BringBackOnScreen(FromRect(now), PresentMonitors(hwnd()))) MoveTo(hwnd(), *back);
+            return false;
         }
         case WM_DESTROY:
             StoreRect();
@@ -123,7 +146,10 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             OnHandOff();
             return true;
         case WM_VORBEL_REMOTE:
-            if (lp == WM_LBUTTONUP) RunLinkAction();
+            // One link at a time: a click arriving during one (a double click in the practice
+            // program) would start the imaging program twice and append the records twice.
+            if (lp == WM_LBUTTONUP && linksRunning_ > 0) MessageBeep(MB_ICONHAND);
+            else if (lp == WM_LBUTTONUP) RunLinkAction();
             else if (lp == WM_RBUTTONUP) ShowContextMenu();
             return true;
         case WM_COMMAND:
@@ -155,14 +181,17 @@ void CVorbelDlg::Paint() {
     }
     const int w = client.right, h = client.bottom;
     const uint32_t key = GetMachineKey();
-    int iconId = IDI_VORBEL, cx = w, cy = h;
+    int iconId = IDI_VORBEL, side = std::max(w, h);
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
         const int target = ReadSettingInt(Setting::ImagingTarget, key);
-        if (FindOpenImagingProgram(target).window) iconId = IDI_VORBEL_EXIT;
-        cx = cy = ExitModeIconSize(w, h);
+        if (FindOpenImagingProgram(target, key).window) iconId = IDI_VORBEL_EXIT;
+        side = ExitModeIconSize(w, h, static_cast<int>(DpiOfWindow(hwnd())));
     }
-    UniqueIcon icon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
+    // An image of its own size, never one the system would blow up from a smaller one.
+    HMODULE self = GetModuleHandleW(nullptr);
+    const int load = SmallestSideAtLeast(IconImageSides(self, iconId), side);
+    UniqueIcon icon(
+        static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(iconId), IMAGE_ICON, load, load, LR_DEFAULTCOLOR)));
     if (icon) {
         SetStretchBltMode(dc, COLORONCOLOR);
         DrawIconEx(dc, 0, 0, icon.get(), w, h, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), DI_NORMAL);
@@ -208,11 +237,11 @@ void CVorbelDlg::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
-        const ImagingWindowLookup open = FindOpenImagingProgram(target);
+        const ImagingWindowLookup open = FindOpenImagingProgram(target, key);
         if (target == 1 && open.keyError != ERROR_SUCCESS) {
             wchar_t* text = nullptr;
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -220,7 +249,8 @@ void CVorbelDlg::RunLinkAction() {
             MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
             LocalFree(text);
         } else if (open.window) {
-            SendMessageW(open.window, WM_CLOSE, 0, 0);
+            // Bounded: an imaging program that stopped answering must not freeze the button.
+            SendToForeignWindow(open.window, WM_CLOSE, 0, 0);
             InvalidateRect(hwnd(), nullptr, TRUE);
             return;
         }

@@ -16,6 +16,11 @@ inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;         // lParam: WM_LBUTT
 inline constexpr int ID_VORBEL_SETUP = 66;
 inline constexpr int ID_VORBEL_QUIT = 67;
 
+// The button's own window class, named in its dialog template: our message boxes carry the
+// title "Vorbel" too, so a later instance finds the button by class and title together.
+inline constexpr wchar_t kButtonClass[] = L"VorbelLaunchButton";
+inline constexpr wchar_t kButtonTitle[] = L"Vorbel";
+
 class CVorbelDlg : public Dialog {
 public:
     CVorbelDlg();
@@ -29,7 +34,8 @@ protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
 private:
-    ButtonSize WindowSizeForClient(int cx, int cy) const;
+    // The window size for a square client side given at 96 dpi, at the window's own scale.
+    ButtonSize WindowSizeForClient(int clientAt96) const;
     void RestoreRect();
     void StoreRect();
     void Paint();
@@ -45,6 +51,7 @@ private:
     HICON icon_;
     int linksRunning_ = 0;         // confirmations open from a click or a request, nested included
     bool handOffWaiting_ = false;  // a request came while one was open
+    bool placing_ = false;         // restoring R, which is kept whatever scale its monitor has
 };
 
 }  // namespace vorbel

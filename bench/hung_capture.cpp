@@ -6,7 +6,7 @@
 
 #include "bench/bench_support.h"
 #include "capture/window_fields.h"
-#include "setup/field_locator.h"
+#include "locator/field_locator.h"
 #include "setup/window_text.h"
 #include "win/descendant.h"
 #include "win/foreign_message.h"
@@ -30,7 +30,7 @@ int wmain() {
     const FieldLocators locators = {BuildFieldLocator(FindDescendantById(top, standin::kChartNumber)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kLastName)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kFirstName))};
-    if (ReadWindowFields(locators).ChartNumber != u"1234") bench::Fail("the answering program was not read");
+    if (ReadWindowFields(locators, LocatorLookup::StructureFirst).ChartNumber != u"1234") bench::Fail("the answering program was not read");
 
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(top, standin::kHangNowMessage, 0, 0, SMTO_NORMAL, 5000, &ignored);
@@ -39,7 +39,7 @@ int wmain() {
     for (int i = 0; i < 2; ++i) {
         if (i == 1) Sleep(6000);
         const double t0 = bench::NowMs();
-        const PatientRecord read = ReadWindowFields(locators);
+        const PatientRecord read = ReadWindowFields(locators, LocatorLookup::StructureFirst);
         const double perField = (bench::NowMs() - t0) / 3;
         if (!read.ChartNumber.empty()) bench::Fail("a hung program cannot have answered");
         if (perField > worst) worst = perField;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "capture/command_line.h"
+#include "capture/handoff.h"
 #include "capture/patient_record.h"
 #include "win/dialog.h"
 
@@ -21,12 +22,17 @@ private:
     void LoadPatient();
     bool HandOff();
     PatientRecord EditedPatient() const;
+    // Target 6 shows the birth date and sex its templates use, for the user to check.
+    void ShowFurtherFieldsUsed(uint32_t key);
+    FurtherPatientFields FurtherFields() const;
 
     std::u16string commandLine_;
     // Birth date and sex from the command line belong to the captured patient only; kept to be
     // handed over while the three fields still name that patient.
     PatientRecord captured_;
     CommandLineExtras extras_;
+    bool showsBirthDate_ = false;
+    bool showsSex_ = false;
 };
 
 }  // namespace vorbel

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "settings/text.h"
+
 namespace vorbel {
 namespace {
 
@@ -18,6 +20,7 @@ std::u16string FileErrorMessage(const FileError& error, FileAction action) {
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
+        case ERROR_DIRECTORY:  // a temporary name asked for in a folder that does not exist
             if (action == FileAction::Create) {
                 return u"Impossible de cr\u00e9er le fichier " + Named(error.path) + u"\u00a0: son dossier est introuvable.";
             }
@@ -34,6 +37,39 @@ std::u16string FileErrorMessage(const FileError& error, FileAction action) {
 std::u16string LinkageNotReplacedMessage(std::u16string_view path) {
     return u"Le fichier " + Named(path) + u" n'a pas pu \u00eatre remplac\u00e9. Le programme d'imagerie "
            u"n'est pas lanc\u00e9, pour qu'il n'ouvre pas le patient pr\u00e9c\u00e9dent.";
+}
+
+std::u16string ProgramNotStartedMessage(std::u16string_view program, unsigned long error) {
+    std::u16string why;
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            why = u"il est introuvable";
+            break;
+        case ERROR_ACCESS_DENIED:
+            why = u"l'acc\u00e8s est refus\u00e9";
+            break;
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+            why = u"ce n'est pas un programme que Windows sait lancer";
+            break;
+        default:
+            why = u"Windows a refus\u00e9 de le lancer (erreur " + DecimalText(error) + u")";
+            break;
+    }
+    return u"Le programme d'imagerie " + Named(program) + u" n'a pas pu \u00eatre lanc\u00e9\u00a0: " + why +
+           u".\n\nV\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel.";
+}
+
+std::u16string ChartNumberNotAFolderMessage(std::u16string_view chartNumber) {
+    return u"Le num\u00e9ro de dossier " + Named(chartNumber) +
+           u" ne peut pas servir de nom de dossier d'images\u00a0: il contient \\, /, : ou \u00ab\u00a0..\u00a0\u00bb."
+           u"\n\nCorrigez le num\u00e9ro de dossier.";
 }
 
 std::u16string RecordTooLongMessage(std::u16string_view path) {

@@ -21,4 +21,10 @@ std::u16string LinkageNotReplacedMessage(std::u16string_view path);
 // The patient's data do not fit in an exchange-file record.
 std::u16string RecordTooLongMessage(std::u16string_view path);
 
+// The imaging program could not be started; names the program as stored and says why.
+std::u16string ProgramNotStartedMessage(std::u16string_view program, unsigned long error);
+
+// VixWin's patient folder would be built outside the images root from this chart number.
+std::u16string ChartNumberNotAFolderMessage(std::u16string_view chartNumber);
+
 }  // namespace vorbel

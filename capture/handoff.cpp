@@ -4,10 +4,12 @@
 #include "capture/handoff_files.h"
 #include "capture/handoff_system.h"
 #include "capture/program_start.h"
+#include "capture/template_target.h"
 #include "capture/web_export.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"
 #include "settings/text.h"
+#include "win/error_beep.h"
 #include "win/keys.h"
 #include "win/module_path.h"
 #include "win/wide.h"
@@ -15,19 +17,9 @@
 namespace vorbel {
 namespace {
 
-// The data location each target reads, with the default stored when none is; nullopt for the
-// targets that have none.
-std::optional<std::u16string> DataLocationDefault(int target) {
-    switch (target) {
-        case TargetVixWin: return std::u16string(kDefaultImagesRoot);
-        case TargetCliniView: return CliniViewIniDefaultPath();
-        case TargetSidexis: return std::u16string(kDefaultExchangeFile);
-        default: return std::nullopt;
-    }
-}
-
 bool CarriesBirthDate(int target) {
-    return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport;
+    return target == TargetLinkageFile || target == TargetSidexis || target == TargetWebExport ||
+           target == TargetTemplate;
 }
 
 std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchangeFile, SidexisPatient p) {
@@ -39,11 +31,34 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
     return AppendExchangeRecords(exchangeFile, records);
 }
 
+// Target 6: the bridge file first, whole, then the command line that may name it.
+std::optional<std::u16string> PrepareTemplateTarget(const TemplateTarget& target, std::u16string_view program,
+                                                    const TemplateValues& values, std::u16string& commandLine) {
+    const TemplateHandOff filled = FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
+    if (target.hasBridgeFile) {
+        const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
+        if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
+        if (auto failure = WriteBridgeFile(filled.bridgePath, *bytes)) return failure;
+    }
+    commandLine = filled.commandLine;
+    return std::nullopt;
+}
+
 }  // namespace
+
+TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
+    TemplateTargetSettings s;
+    s.arguments = ReadSetting(Setting::ArgumentTemplate, key);
+    s.bridgePath = ReadSetting(Setting::BridgeFilePath, key);
+    s.bridgeContent = ReadSetting(Setting::BridgeFileContent, key);
+    s.encoding = ReadSettingInt(Setting::BridgeFileEncoding, key);
+    s.xmlEscape = ReadSettingInt(Setting::BridgeXmlEscape, key) != 0;
+    return s;
+}
 
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
-    hooks.errorBeep = [] { MessageBeep(MB_ICONHAND); };
+    hooks.errorBeep = ErrorBeep;
     hooks.showFileError = [](HWND owner, const std::u16string& text) {
         const std::u16string caption = OwnModuleBaseName();
         MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
@@ -76,7 +91,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     if (target == TargetNone) return refuse();
     const std::u16string program = ReadSettingWithDefault(Setting::ProgramLocation, key, DefaultProgramPath(target));
     std::u16string dataLocation;
-    if (const auto fallback = DataLocationDefault(target)) {
+    if (const auto fallback = DefaultDataLocation(target)) {
         dataLocation = ReadSettingWithDefault(Setting::DataLocation, key, *fallback);
     }
 
@@ -84,6 +99,17 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     const std::optional<CalendarDate> birthDate =
         CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
     if (patient.ChartNumber.empty()) return refuse();
+    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.ChartNumber)) {
+        return refuseWith(ChartNumberNotAFolderMessage(patient.ChartNumber));
+    }
+
+    // A template that does not parse is refused before anything is written or started.
+    std::optional<TemplateTarget> templates;
+    if (target == TargetTemplate) {
+        TemplateTargetParse parse = ParseTemplateTarget(ReadTemplateTargetSettings(key));
+        if (!parse.ok()) return refuseWith(parse.error);
+        templates = std::move(parse.value);
+    }
 
     if (target == TargetWebExport) {
         // The e-mail address goes as typed; the other fields trimmed.
@@ -103,11 +129,12 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         if (const auto error = WriteLogFile()) return refuseWith(FileErrorMessage(*error, FileAction::Create));
     }
 
-    std::u16string commandLine = QuotedProgramPath(program);
+    const std::u16string programCommand = QuotedProgramPath(program, NamesExistingFile(program));
+    std::u16string commandLine = programCommand;
     std::optional<std::u16string> failure;
     switch (target) {
         case TargetVixWin: {
-            const VixWinLaunch launch = BuildVixWinLaunch(program, dataLocation, patient);
+            const VixWinLaunch launch = BuildVixWinLaunch(programCommand, dataLocation, patient);
             CreateVixWinFolders(dataLocation, launch.patientFolder);
             commandLine = launch.commandLine;
             break;
@@ -119,17 +146,24 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
             failure = WriteLinkageFile(program, Utf16LeWithBom(BuildLinkageXml(patient, birthDate, further.sex)));
             break;
         case TargetSwitchArguments:
-            commandLine = BuildSwitchCommandLine(program, patient);
+            commandLine = BuildSwitchCommandLine(programCommand, patient);
             break;
         case TargetSidexis:
             failure = AppendSidexisRecords(dataLocation, {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
+            break;
+        case TargetTemplate:
+            failure = PrepareTemplateTarget(*templates, program, {patient, birthDate, further.sex, u""}, commandLine);
             break;
         default:
             break;
     }
     if (failure) return refuseWith(*failure);
 
-    StartImagingProgram(commandLine, hooks.idleWaitMs);
+    // Started once, never again: what was written stays, being this patient's.
+    if (const unsigned long error = StartImagingProgram(commandLine, hooks.idleWaitMs)) {
+        hooks.showFileError(owner, ProgramNotStartedMessage(program, error));
+        return HandOffOutcome::NotStarted;
+    }
     return HandOffOutcome::Accepted;
 }
 

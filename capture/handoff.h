@@ -11,6 +11,7 @@
 
 #include "capture/handoff_formats.h"
 #include "capture/patient_record.h"
+#include "capture/template_target.h"
 #include "capture/web_link_format.h"
 
 namespace vorbel {
@@ -23,12 +24,15 @@ struct FurtherPatientFields {
     std::u16string email;          // web export
 };
 
-enum class HandOffOutcome { Accepted, Refused };
+// NotStarted: everything was handed over but the imaging program could not be started; the user
+// was told, and the dialog closes all the same, since what was written belongs to this patient.
+enum class HandOffOutcome { Accepted, Refused, NotStarted };
 
 // What the user sees and the moments the step samples, replaceable in tests.
 struct HandOffHooks {
     std::function<void()> errorBeep;                                // a refusal without text
-    std::function<void(HWND owner, const std::u16string& text)> showFileError;  // French, names the file
+    // A warning box in French naming the file or program at fault.
+    std::function<void(HWND owner, const std::u16string& text)> showFileError;
     std::function<bool()> dumpKeysHeld;                             // Shift or Ctrl held: dump the log
     std::function<LocalDateTime()> now;                             // local date and time for Sidexis
     std::function<void(HWND owner, uint32_t key, const WebExportPatient&)> webExport;  // target 5
@@ -36,11 +40,14 @@ struct HandOffHooks {
     unsigned long idleWaitMs = 20000;
 };
 
-// MessageBeep(MB_ICONHAND), a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
+// The five settings of target 6, as stored.
+TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key);
+
+// ErrorBeep, a warning message box, the GetAsyncKeyState sampling, GetLocalTime.
 HandOffHooks DefaultHandOffHooks();
 
 // Accepted: the dialog closes. Refused: an error beep or a shown file error; the dialog stays open
-// and no program was started.
+// and no program was started. NotStarted: a shown message; the dialog closes.
 HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further);
 HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const FurtherPatientFields& further,
                               const HandOffHooks& hooks);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "capture/file_error_message.h"
 #include "capture/handoff_formats.h"
 #include "win/scoped.h"
@@ -27,18 +29,20 @@ void CreateVixWinFolders(std::u16string_view imagesRoot, std::u16string_view pat
 }
 
 std::optional<std::u16string> WriteCliniViewEntries(std::u16string_view iniPath, const PatientRecord& patient) {
+    constexpr wchar_t kSection[] = L"PracticeManagementInterface";
     const std::u16string path(iniPath);
-    const std::pair<const wchar_t*, std::u16string> entries[] = {
-        {L"USE_PRACTICE_MANAGEMENT", u"1"},
-        {L"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY", u"1"},
-        {L"PATID", patient.ChartNumber},
-        {L"PATLNAME", patient.LastName},
-        {L"PATFNAME", patient.FirstName},
-    };
-    for (const auto& [key, value] : entries) {
-        if (!WritePrivateProfileStringW(L"PracticeManagementInterface", key, W(value), W(path))) {
-            return ErrorText(path, GetLastError(), FileAction::Create);
-        }
+    // The section as it is, whole: the buffer grows until the text ends before its last two units.
+    std::vector<wchar_t> current(4096);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileSectionW(kSection, current.data(), static_cast<DWORD>(current.size()), W(path));
+        if (length + 2 < current.size() || current.size() >= (1u << 24)) break;
+        current.resize(current.size() * 2);
+    }
+    const std::u16string block =
+        BuildCliniViewSection(std::u16string_view(reinterpret_cast<const char16_t*>(current.data()), length), patient);
+    if (!WritePrivateProfileSectionW(kSection, W(block), W(path))) {
+        return ErrorText(path, GetLastError(), FileAction::Create);
     }
     return std::nullopt;
 }
@@ -65,6 +69,26 @@ std::optional<std::u16string> WriteLinkageFile(std::u16string_view program, cons
         if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) return LinkageNotReplacedMessage(target);
         return ErrorText(target, code, FileAction::Create);
     }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> WriteBridgeFile(std::u16string_view path, const std::vector<uint8_t>& content) {
+    const std::u16string target(path);
+    const size_t slash = target.find_last_of(u"\\/");
+    const std::u16string folder = slash == std::u16string::npos ? u"." : target.substr(0, slash + 1);
+    wchar_t temp[MAX_PATH + 1] = L"";
+    // Creates the empty temporary file, so that no other writer can take the same name.
+    if (!GetTempFileNameW(W(folder), L"vrb", 0, temp)) return ErrorText(target, GetLastError(), FileAction::Create);
+    const auto failed = [&](DWORD code) {
+        DeleteFileW(temp);
+        return ErrorText(target, code, FileAction::Create);
+    };
+    {
+        UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return failed(GetLastError());
+        if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) return failed(GetLastError());
+    }
+    if (!MoveFileExW(temp, W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return failed(GetLastError());
     return std::nullopt;
 }
 

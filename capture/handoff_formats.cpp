@@ -16,37 +16,17 @@ std::u16string TwoDigits(int v) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
-// Attribute value for XML 1.0: markup characters as entities, tab and line ends as character
-// references (a parser would turn them into spaces), characters XML cannot carry as U+FFFD.
-std::u16string XmlAttribute(std::u16string_view v) {
-    std::u16string out;
-    out.reserve(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
-        const char16_t c = v[i];
-        switch (c) {
-            case u'&': out += u"&amp;"; continue;
-            case u'<': out += u"&lt;"; continue;
-            case u'>': out += u"&gt;"; continue;
-            case u'"': out += u"&quot;"; continue;
-            case u'\'': out += u"&apos;"; continue;
-            case u'\t': out += u"&#9;"; continue;
-            case u'\n': out += u"&#10;"; continue;
-            case u'\r': out += u"&#13;"; continue;
-            default: break;
-        }
-        if (IsHighSurrogate(c) && i + 1 < v.size() && IsLowSurrogate(v[i + 1])) {
-            out += c;
-            out += v[++i];
-        } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            out += u'\uFFFD';
-        } else {
-            out += c;
-        }
-    }
-    return out;
+// Ini keys compare without regard to case.
+bool SameAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
+               return lower(x) == lower(y);
+           });
 }
 
-std::u16string SpacesToUnderscores(std::u16string s) {
+// Line breaks first become spaces, so that neither the folder name nor an argument holds one.
+std::u16string SpacesToUnderscores(std::u16string_view text) {
+    std::u16string s = LineBreaksToSpaces(text);
     std::replace(s.begin(), s.end(), u' ', u'_');
     return s;
 }
@@ -60,11 +40,11 @@ public:
     // One byte per unit. A unit the byte cannot hold, and a zero that would end the field early,
     // become "?" rather than their low 8 bits, which could read as another chart number.
     void Field(std::u16string_view text) {
-        for (char16_t c : text) bytes_.push_back(c == 0 || c > 0xFF ? '?' : static_cast<uint8_t>(c));
+        for (char16_t c : LineBreaksToSpaces(text)) bytes_.push_back(c == 0 || c > 0xFF ? '?' : static_cast<uint8_t>(c));
         bytes_.push_back(0);
     }
     void NameField(std::u16string_view name, const OemConverter& toOem) {
-        std::string oem = toOem(name);
+        std::string oem = toOem(LineBreaksToSpaces(name));
         oem = oem.substr(0, std::min(oem.find('\0'), kSidexisNameLimit));
         bytes_.insert(bytes_.end(), oem.begin(), oem.end());
         bytes_.push_back(0);
@@ -102,6 +82,34 @@ std::u16string_view DefaultProgramPath(int target) {
     return target == TargetCliniView ? kDefaultCliniViewProgram : kDefaultVixWinProgram;
 }
 
+std::u16string EscapeXmlValue(std::u16string_view v) {
+    std::u16string out;
+    out.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char16_t c = v[i];
+        switch (c) {
+            case u'&': out += u"&amp;"; continue;
+            case u'<': out += u"&lt;"; continue;
+            case u'>': out += u"&gt;"; continue;
+            case u'"': out += u"&quot;"; continue;
+            case u'\'': out += u"&apos;"; continue;
+            case u'\t': out += u"&#9;"; continue;
+            case u'\n':
+            case u'\r': out += u' '; continue;
+            default: break;
+        }
+        if (IsHighSurrogate(c) && i + 1 < v.size() && IsLowSurrogate(v[i + 1])) {
+            out += c;
+            out += v[++i];
+        } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+            out += u'\uFFFD';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::u16string FormatDate(const CalendarDate& d, char16_t separator) {
     return TwoDigits(d.day) + separator + TwoDigits(d.month) + separator + DecimalText(d.year);
 }
@@ -110,9 +118,11 @@ std::u16string FormatTime(const LocalDateTime& t) {
     return TwoDigits(t.hour) + u':' + TwoDigits(t.minute) + u':' + TwoDigits(t.second);
 }
 
-std::u16string QuotedProgramPath(std::u16string_view program) {
+std::u16string QuotedProgramPath(std::u16string_view program, bool namesExistingFile) {
     const bool quoted = !program.empty() && program.front() == u'"';
-    if (quoted || program.find_first_of(u" \t") == std::u16string_view::npos) return std::u16string(program);
+    if (quoted || !namesExistingFile || program.find_first_of(u" \t") == std::u16string_view::npos) {
+        return std::u16string(program);
+    }
     std::u16string out;
     out.reserve(program.size() + 2);
     out.append(1, u'"').append(program).append(1, u'"');
@@ -146,20 +156,26 @@ std::u16string QuoteArgumentValue(std::u16string_view value) {
     return out;
 }
 
-VixWinLaunch BuildVixWinLaunch(std::u16string_view program, std::u16string_view imagesRoot, const PatientRecord& patient) {
+bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber) {
+    return chartNumber.find_first_of(u"\\/:") != std::u16string_view::npos ||
+           chartNumber.find(u"..") != std::u16string_view::npos;
+}
+
+VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot,
+                               const PatientRecord& patient) {
     const std::u16string chart = SpacesToUnderscores(patient.ChartNumber);
     const std::u16string last = SpacesToUnderscores(patient.LastName);
     const std::u16string first = SpacesToUnderscores(patient.FirstName);
     VixWinLaunch launch;
     // "%06s": a string left-filled with zeros, never cut.
     launch.patientFolder = std::u16string(imagesRoot) + u'\\' + std::u16string(chart.size() < 6 ? 6 - chart.size() : 0, u'0') + chart;
-    launch.commandLine = QuotedProgramPath(program) + u" -I " + chart + u" -N " + last + u'^' + first + u" -P " +
+    launch.commandLine = std::u16string(programCommand) + u" -I " + chart + u" -N " + last + u'^' + first + u" -P " +
                          launch.patientFolder;
     return launch;
 }
 
-std::u16string BuildSwitchCommandLine(std::u16string_view program, const PatientRecord& patient) {
-    return QuotedProgramPath(program) + u" /ID:" + QuoteArgumentValue(patient.ChartNumber) + u" /LN:" +
+std::u16string BuildSwitchCommandLine(std::u16string_view programCommand, const PatientRecord& patient) {
+    return std::u16string(programCommand) + u" /ID:" + QuoteArgumentValue(patient.ChartNumber) + u" /LN:" +
            QuoteArgumentValue(patient.LastName) + u" /N:" + QuoteArgumentValue(patient.FirstName);
 }
 
@@ -167,13 +183,46 @@ std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional
                                const std::optional<int>& sex) {
     std::u16string xml = u"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n";
     xml += u"<LinkageParameter>\r\n";
-    xml += u"<Patient LastName=\"" + XmlAttribute(patient.LastName) + u"\" FirstName=\"" +
-           XmlAttribute(patient.FirstName) + u"\" ChartNumber=\"" + XmlAttribute(patient.ChartNumber) + u"\">\r\n";
+    xml += u"<Patient LastName=\"" + EscapeXmlValue(patient.LastName) + u"\" FirstName=\"" +
+           EscapeXmlValue(patient.FirstName) + u"\" ChartNumber=\"" + EscapeXmlValue(patient.ChartNumber) + u"\">\r\n";
     xml += u"<Birthday>" + (birthDate ? FormatDate(*birthDate, u'/') : u"") + u"</Birthday>\r\n";
     xml += u"<Gender>" + std::u16string(!sex ? u"" : *sex == 0 ? u"Male" : u"Female") + u"</Gender>\r\n";
     xml += u"</Patient>\r\n";
     xml += u"</LinkageParameter>\r\n";
     return xml;
+}
+
+std::u16string BuildCliniViewSection(std::u16string_view current, const PatientRecord& patient) {
+    const std::pair<std::u16string_view, std::u16string> entries[] = {
+        {u"USE_PRACTICE_MANAGEMENT", u"1"},
+        {u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY", u"1"},
+        {u"PATID", LineBreaksToSpaces(patient.ChartNumber)},
+        {u"PATLNAME", LineBreaksToSpaces(patient.LastName)},
+        {u"PATFNAME", LineBreaksToSpaces(patient.FirstName)},
+    };
+    bool written[std::size(entries)] = {};
+    std::u16string block;
+    for (size_t start = 0; start < current.size();) {
+        size_t end = current.find(u'\0', start);
+        if (end == std::u16string_view::npos) end = current.size();
+        const std::u16string_view line = current.substr(start, end - start);
+        start = end + 1;
+        if (line.empty()) break;  // the section's end
+        const std::u16string key = Trim(line.substr(0, line.find(u'=')));
+        size_t i = 0;
+        while (i < std::size(entries) && !SameAsciiIgnoringCase(key, entries[i].first)) ++i;
+        if (i == std::size(entries) || line.find(u'=') == std::u16string_view::npos) {
+            block.append(line).push_back(u'\0');
+        } else if (!written[i]) {
+            written[i] = true;
+            block.append(entries[i].first).append(1, u'=').append(entries[i].second).push_back(u'\0');
+        }
+    }
+    for (size_t i = 0; i < std::size(entries); ++i) {
+        if (!written[i]) block.append(entries[i].first).append(1, u'=').append(entries[i].second).push_back(u'\0');
+    }
+    block.push_back(u'\0');
+    return block;
 }
 
 std::vector<uint8_t> Utf16LeWithBom(std::u16string_view text) {

@@ -24,6 +24,7 @@ enum ImagingTarget : int {
     TargetSwitchArguments = 3,
     TargetSidexis = 4,
     TargetWebExport = 5,
+    TargetTemplate = 6,  // "Autre programme": a command-line template and an optional bridge file
 };
 
 inline constexpr char16_t kDefaultVixWinProgram[] = u"C:\\vixwin\\vixwin.exe";
@@ -39,9 +40,11 @@ std::u16string FormatDate(const CalendarDate& d, char16_t separator);
 // "09:05:07"
 std::u16string FormatTime(const LocalDateTime& t);
 
-// The program path as the start of a command line: put in double quotes when it holds a space or
-// a tab and is not quoted already, so that "C:\Program Files\x.exe" can never start C:\Program.exe.
-std::u16string QuotedProgramPath(std::u16string_view program);
+// The program path as the start of a command line. A path holding a space or a tab that names
+// an existing file as a whole is put in double quotes, so that "C:\Program Files\x.exe" can never
+// start C:\Program.exe; anything else (quoted already, or a program followed by arguments of its
+// own such as "C:\Sidexis\sidexis.exe /NOSPLASH") goes as written.
+std::u16string QuotedProgramPath(std::u16string_view program, bool namesExistingFile);
 
 // Folder of the program with its final backslash ("C:\img\" for C:\img\x.exe); empty when the path
 // has no backslash. Surrounding quotes are not part of the folder.
@@ -52,21 +55,39 @@ std::u16string ProgramFolder(std::u16string_view program);
 // never escaped. The value then reads back whole and can neither end early nor add arguments.
 std::u16string QuoteArgumentValue(std::u16string_view value);
 
-// VixWin: spaces in the three fields become "_"; the patient folder is the images root, a
-// backslash and the chart number left-filled with zeros to six units.
+// A value for XML 1.0 text or attributes: markup characters as entities, a tab as a character
+// reference (a parser would turn it into a space), line ends as spaces, characters XML cannot
+// carry as U+FFFD.
+std::u16string EscapeXmlValue(std::u16string_view v);
+
+// VixWin: the patient folder is made of the chart number, which therefore must not hold "\", "/",
+// ":" or "..": such a number would lead out of the images root.
+bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber);
+
+// VixWin: spaces (and line breaks) in the three fields become "_"; the patient folder is the
+// images root, a backslash and the chart number left-filled with zeros to six units.
+// programCommand is the start of the command line (QuotedProgramPath).
 struct VixWinLaunch {
     std::u16string patientFolder;
     std::u16string commandLine;
 };
-VixWinLaunch BuildVixWinLaunch(std::u16string_view program, std::u16string_view imagesRoot, const PatientRecord& patient);
+VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot, const PatientRecord& patient);
 
-// Program + " /ID:"..." /LN:"..." /N:"..."" with each value quoted by QuoteArgumentValue.
-std::u16string BuildSwitchCommandLine(std::u16string_view program, const PatientRecord& patient);
+// programCommand + " /ID:"..." /LN:"..." /N:"..."" with each value quoted by QuoteArgumentValue.
+std::u16string BuildSwitchCommandLine(std::u16string_view programCommand, const PatientRecord& patient);
 
-// The XML text of Linkage.xml, CR LF after every line. Values are escaped for XML; an unknown
-// birth date or sex leaves its element empty. sex: 0 male, any other value female.
+// The XML text of Linkage.xml, CR LF after every line. Values are escaped for XML, a CR or LF in
+// them written as a space; an unknown birth date or sex leaves its element empty. sex: 0 male,
+// any other value female.
 std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CalendarDate>& birthDate,
                                const std::optional<int>& sex);
+
+// CliniView's section "PracticeManagementInterface" as one block for WritePrivateProfileSectionW
+// ("key=value" lines, each ended by a zero, a zero at the end), from the section as it is
+// (the same form; empty when absent): the five entries replaced where present, in their place,
+// and added in their fixed order where not; every other line kept. A CR or LF in a value is
+// written as a space.
+std::u16string BuildCliniViewSection(std::u16string_view current, const PatientRecord& patient);
 
 // The file content: byte-order mark FF FE, then the text as UTF-16LE without a terminating zero.
 std::vector<uint8_t> Utf16LeWithBom(std::u16string_view text);
@@ -90,6 +111,7 @@ inline constexpr size_t kSidexisRecordLimit = 65535;  // what the 2-byte length 
 // zero byte, each field followed by a zero byte, then CR LF. Names are converted to OEM bytes, cut
 // at their first zero byte and at kSidexisNameLimit bytes; every other field gives one byte per
 // unit (units above 0xFF and 0 give "?", so no field can split or pose as another character).
+// A CR or LF in a value is written as a space, so that only the record's end is a line end.
 // nullopt when a record would not fit its length.
 std::optional<std::vector<uint8_t>> BuildSidexisNRecord(const SidexisPatient& p, const OemConverter& toOem);
 std::optional<std::vector<uint8_t>> BuildSidexisARecord(const SidexisPatient& p, const OemConverter& toOem);

@@ -28,6 +28,21 @@ std::u16string CliniViewIniDefaultPath() {
     return U(path);
 }
 
+std::optional<std::u16string> DefaultDataLocation(int target) {
+    switch (target) {
+        case TargetVixWin: return std::u16string(kDefaultImagesRoot);
+        case TargetCliniView: return CliniViewIniDefaultPath();
+        case TargetSidexis: return std::u16string(kDefaultExchangeFile);
+        default: return std::nullopt;
+    }
+}
+
+bool NamesExistingFile(std::u16string_view path) {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(W(std::u16string(path)));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::u16string LocalComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
@@ -44,6 +59,34 @@ std::string ToOemBytes(std::u16string_view text) {
     WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
+
+namespace {
+
+std::string ToCodePage(std::u16string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const std::wstring wide = ToWide(text);
+    const int length = static_cast<int>(wide.size());
+    // No best fit: "Œ" must not turn into "O" silently. Pages that refuse these flags (UTF-8
+    // as the system page) hold every character anyway.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const char* fallback = "?";
+    int n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, fallback, nullptr);
+    if (n <= 0) {
+        flags = 0;
+        fallback = nullptr;
+        n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    }
+    if (n <= 0) return std::string(text.size(), '?');
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, fallback, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string ToAnsiBytes(std::u16string_view text) { return ToCodePage(text, CP_ACP); }
+
+std::string ToOemBytesOrQuestionMark(std::u16string_view text) { return ToCodePage(text, CP_OEMCP); }
 
 LocalDateTime LocalNow() {
     SYSTEMTIME st;

@@ -14,11 +14,23 @@ namespace vorbel {
 // folder + "CliniView.ini".
 std::u16string CliniViewIniDefaultPath();
 
+// The data location a target reads, with the default stored when none is: the images root for
+// VixWin, the ini file for CliniView, the exchange file for Sidexis; nothing for the others.
+std::optional<std::u16string> DefaultDataLocation(int target);
+
+// The whole text names an existing file (not a folder).
+bool NamesExistingFile(std::u16string_view path);
+
 // GetComputerNameW; empty when it fails.
 std::u16string LocalComputerName();
 
 // The text in the system's OEM code page; characters it lacks become its default character.
 std::string ToOemBytes(std::u16string_view text);
+
+// The text in the system's ANSI or OEM code page, for bridge files: a character the page lacks
+// becomes "?", never a look-alike.
+std::string ToAnsiBytes(std::u16string_view text);
+std::string ToOemBytesOrQuestionMark(std::u16string_view text);
 
 LocalDateTime LocalNow();
 

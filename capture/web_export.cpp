@@ -7,6 +7,7 @@
 #include "capture/info_server.h"
 #include "net/internet.h"
 #include "net/server_url.h"
+#include "net/upload_url.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "win/scoped.h"
@@ -128,14 +129,25 @@ bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_vie
 
     const std::optional<std::u16string> fresh = LookUpEncodedAddress(session.get(), testMode);
     const std::u16string address = RememberedAddress(fresh, testMode, hooks);
-    std::u16string url = DecodeServerUrl(address);  // holds the FTP password: scrubbed below
+    std::u16string url = DecodeServerUrl(address);  // holds the account's password: scrubbed below
+    // An https:// address takes the file by PUT, encrypted; any other goes by FTP as always.
+    const bool https = IsHttpsUrl(url);
+    std::u16string object = https ? HttpsUploadObject(url, fileName) : std::u16string();
     UniqueInternet connection = ConnectToUrl(session.get(), url);
     Scrub(url);
     if (!connection) {
+        Scrub(object);
         Tell(hooks, owner, kCannotContact);
         return false;
     }
-    if (!FtpPutBuffer(connection.get(), fileName, bytes)) {
+    if (https) {
+        const PutOutcome put = HttpsPutBuffer(connection.get(), object, bytes);
+        Scrub(object);
+        if (put != PutOutcome::Stored) {
+            Tell(hooks, owner, put == PutOutcome::NotReached ? kCannotContact : kCannotStore);
+            return false;
+        }
+    } else if (!FtpPutBuffer(connection.get(), fileName, bytes)) {
         Tell(hooks, owner, kCannotStore);
         return false;
     }

@@ -1,5 +1,6 @@
-// Imaging target 5: the confirmed patient as a one-line CSV file, uploaded by FTP to the
-// address that the information server publishes (or, failing that, the one remembered).
+// Imaging target 5: the confirmed patient as a one-line CSV file, uploaded to the address that
+// the information server publishes (or, failing that, the one remembered): by FTP, or by an
+// HTTPS PUT into the address's folder when it is an https:// address.
 #pragma once
 
 #include <windows.h>
@@ -39,7 +40,9 @@ void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient,
                         const WebExportHooks& hooks);
 
-// True when the file was stored on the FTP server. Shows its own "Internet" messages and beeps.
+// True when the file was stored (FTP, or a 2xx answer to the PUT). Shows its own "Internet"
+// messages and beeps: an HTTPS server that cannot be reached "Impossible de contacter le site
+// Web.", one that refuses the file "Impossible d'obtenir les informations.".
 bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
                        const WebExportHooks& hooks = {});
 

@@ -27,7 +27,8 @@ std::u16string WebLinkCsvText(const WebExportPatient& p) {
         date = Padded(p.birthDate->day, 2) + u'/' + Padded(p.birthDate->month, 2) + u'/' + Padded(p.birthDate->year, 4);
     }
     std::u16string t = kCsvHeader;
-    t += u';' + p.lastName + u';' + p.firstName + u';' + date + u';' + p.email + u";;;;;;\r\n";
+    t += u';' + LineBreaksToSpaces(p.lastName) + u';' + LineBreaksToSpaces(p.firstName) + u';' + date + u';' +
+         LineBreaksToSpaces(p.email) + u";;;;;;\r\n";
     return t;
 }
 

@@ -19,7 +19,8 @@ struct WebExportPatient {  // trimmed by the caller, except the e-mail
 // The upload buffer is 10,240 bytes with its terminating zero.
 inline constexpr size_t kMaxWebLinkBytes = 10239;
 
-// Header line and data line, each ending with CR LF; values as they are, without quoting.
+// Header line and data line, each ending with CR LF; values without quoting, a CR or LF in them
+// written as a space so that the file keeps its two lines.
 std::u16string WebLinkCsvText(const WebExportPatient& patient);
 
 // ISO 8859-1, one byte per character. A character beyond U+00FF (a surrogate pair counting as

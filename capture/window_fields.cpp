@@ -4,9 +4,8 @@
 
 #include <optional>
 
+#include "locator/locator_text.h"
 #include "settings/settings.h"
-#include "setup/field_locator.h"
-#include "setup/locator_text.h"
 #include "win/foreign_message.h"
 #include "win/wide.h"
 
@@ -68,20 +67,20 @@ void FinishReading(const std::u16string& firstNameLocator) {
 
 }  // namespace
 
-PatientRecord ReadWindowFields(uint32_t key) {
+PatientRecord ReadWindowFields(uint32_t key, LocatorLookup lookup) {
     FieldLocators locators;
     locators.chartNumber = ReadSetting(Setting::ChartNumberLocator, key);
     locators.lastName = ReadSetting(Setting::LastNameLocator, key);
     locators.firstName = ReadSetting(Setting::FirstNameLocator, key);
-    return ReadWindowFields(locators);
+    return ReadWindowFields(locators, lookup);
 }
 
-PatientRecord ReadWindowFields(const FieldLocators& locators) {
+PatientRecord ReadWindowFields(const FieldLocators& locators, LocatorLookup lookup) {
     PrepareReading(locators.chartNumber);
     PatientRecord record;
-    record.ChartNumber = ReadControlValue(FindLocatedControl(locators.chartNumber));
-    record.LastName = ReadControlValue(FindLocatedControl(locators.lastName));
-    record.FirstName = ReadControlValue(FindLocatedControl(locators.firstName));
+    record.ChartNumber = ReadControlValue(FindLocatedControl(locators.chartNumber, lookup));
+    record.LastName = ReadControlValue(FindLocatedControl(locators.lastName, lookup));
+    record.FirstName = ReadControlValue(FindLocatedControl(locators.firstName, lookup));
     FinishReading(locators.firstName);
     return record;
 }

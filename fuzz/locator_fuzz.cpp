@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "setup/locator_text.h"
+#include "locator/locator_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text;

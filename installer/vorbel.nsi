@@ -2,7 +2,11 @@
 ;   makensis -DVERSION=x.y.z -DEXE=... -DPRESET=... -DICON=... -DOUTFILE=... [-DX64] vorbel.nsi
 ; Silent deployment: Vorbel-Setup-x.y.z.exe /S [/STARTUP=0|1] [/TARGET=N] [/PROGRAM=path]
 ;   [/CONVENTION=N] [/INFOSERVER="url"] [/D=install folder, last and unquoted]
-; Values holding spaces or slashes go in double quotes: /PROGRAM="C:\Program Files\X\x.exe".
+;   "Autre programme" (/TARGET=6): [/ARGUMENTS='template'] [/BRIDGEPATH='template']
+;   [/BRIDGECONTENT='template' or /BRIDGECONTENTFILE="file, UTF-8 or UTF-16"] [/ENCODING=0..4]
+;   [/XMLESCAPE=0|1]
+; Values holding spaces or slashes go in double quotes: /PROGRAM="C:\Program Files\X\x.exe";
+; templates, which hold double quotes, in single quotes.
 ; -DX64 makes the installer of the x64 build: a 64-bit installer that installs into the 64-bit
 ; Program Files.
 !ifdef X64
@@ -60,9 +64,10 @@ Section "Vorbel" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
 SectionEnd
 
-; The same value as Setup's "Ajouter au groupe démarrage": the exe's full path, unquoted.
+; The same value as Setup's "Ajouter au groupe démarrage": the exe's full path in double quotes,
+; so that a folder with spaces can never start another program at logon.
 Section "Démarrer Vorbel avec Windows" SecStartup
-  WriteRegStr HKCU "${RUN_KEY}" "Vorbel" "$INSTDIR\Vorbel.exe"
+  WriteRegStr HKCU "${RUN_KEY}" "Vorbel" '"$INSTDIR\Vorbel.exe"'
 SectionEnd
 
 Function .onInit
@@ -75,9 +80,30 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; A template as given, in a UTF-16 file for the preset writer: quotes and braces pass unchanged.
+; $R1: the value; $R3: the file's name in the plug-ins folder; $R4: the preset's option.
+Function AddTemplateFile
+  FileOpen $R5 "$PLUGINSDIR\$R3" w
+  FileWriteWord $R5 0xFEFF
+  FileWriteUTF16LE $R5 $R1
+  FileClose $R5
+  StrCpy $R9 '$R9 $R4 "$PLUGINSDIR\$R3"'
+FunctionEnd
+
+!macro TemplateOption OPTION FILE PRESET
+  ClearErrors
+  ${GetOptions} $R0 "${OPTION}" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R3 "${FILE}"
+    StrCpy $R4 "${PRESET}"
+    Call AddTemplateFile
+  ${EndIf}
+!macroend
+
 ; Writes the settings given on the command line with Vorbel's own settings code.
 Function PresetSettings
   ${GetParameters} $R0
+  InitPluginsDir
   StrCpy $R9 ""
   ClearErrors
   ${GetOptions} $R0 "/TARGET=" $R1
@@ -99,10 +125,27 @@ Function PresetSettings
   ${IfNot} ${Errors}
     StrCpy $R9 '$R9 --info-server "$R1"'
   ${EndIf}
+  !insertmacro TemplateOption "/ARGUMENTS=" "arguments.txt" "--arguments-file"
+  !insertmacro TemplateOption "/BRIDGEPATH=" "bridge-path.txt" "--bridge-path-file"
+  !insertmacro TemplateOption "/BRIDGECONTENT=" "bridge-content.txt" "--bridge-content-file"
+  ClearErrors
+  ${GetOptions} $R0 "/BRIDGECONTENTFILE=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --bridge-content-file "$R1"'
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/ENCODING=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --encoding "$R1"'
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/XMLESCAPE=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $R9 '$R9 --xml-escape "$R1"'
+  ${EndIf}
   ${If} $R9 == ""
     Return
   ${EndIf}
-  InitPluginsDir
   File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
   ExecWait '"$PLUGINSDIR\vorbel_preset.exe"$R9' $R2
   ${If} $R2 != 0

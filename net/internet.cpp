@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "net/upload_url.h"
 #include "net/user_agent.h"
 #include "net/version_info.h"
 #include "win/wide.h"
@@ -10,6 +11,18 @@ namespace vorbel {
 namespace {
 
 constexpr DWORD kTimeoutMs = 10000;
+
+// Fresh, uncached, no redirect, cookie or dialog; never an INTERNET_FLAG_IGNORE_CERT_* flag.
+// Authentication stays allowed: the address may carry the account of the upload folder.
+constexpr DWORD kUploadFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
+                               INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                               INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+
+bool IsHttpConnection(HINTERNET connection) {
+    DWORD type = 0, size = sizeof(type);
+    return InternetQueryOptionW(connection, INTERNET_OPTION_HANDLE_TYPE, &type, &size) &&
+           type == INTERNET_HANDLE_TYPE_CONNECT_HTTP;
+}
 
 // The extended version record; its size is part of how GetVersionExW is asked.
 static_assert(sizeof(OSVERSIONINFOEXW) == 284);
@@ -79,7 +92,7 @@ UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url) {
     SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
     for (UrlPart* p : {&scheme, &host, &user, &password, &path, &extra}) p->text.back() = L'\0';
 
-    if (parts.nPort == INTERNET_DEFAULT_FTP_PORT) {
+    if (parts.nPort == INTERNET_DEFAULT_FTP_PORT && !IsHttpsUrl(url)) {
         return UniqueInternet(InternetConnectW(session, host.text.data(), INTERNET_DEFAULT_FTP_PORT, user.OrNull(),
                                                password.OrNull(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0));
     }
@@ -119,6 +132,25 @@ bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::str
     // The server file is complete only once the handle is closed.
     const bool closed = InternetCloseHandle(file.release());
     return wrote && closed;
+}
+
+PutOutcome HttpsPutBuffer(HINTERNET connection, std::u16string_view object, std::string_view bytes) {
+    if (!IsHttpConnection(connection)) return PutOutcome::NotReached;
+    const std::u16string name(object);
+    UniqueInternet request(
+        HttpOpenRequestW(connection, L"PUT", W(name), nullptr, nullptr, nullptr, kUploadFlags, 0));
+    if (!request) return PutOutcome::NotReached;
+    SetInternetTimeouts(request.get());  // Wine bounds sending and receiving only here
+    static constexpr wchar_t kHeaders[] = L"Content-Type: text/csv; charset=ISO-8859-1\r\n";
+    if (!HttpSendRequestW(request.get(), kHeaders, static_cast<DWORD>(std::size(kHeaders) - 1),
+                          const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size()))) {
+        return PutOutcome::NotReached;
+    }
+    DWORD status = 0, size = sizeof(status);
+    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        return PutOutcome::Refused;
+    }
+    return status >= 200 && status < 300 ? PutOutcome::Stored : PutOutcome::Refused;
 }
 
 }  // namespace vorbel

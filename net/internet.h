@@ -27,9 +27,9 @@ UniqueInternet OpenInternetSession();
 // and send bounds only on a request handle, so callers set them on theirs too.
 void SetInternetTimeouts(HINTERNET handle);
 
-// Port 21 gives an FTP connection in passive mode (which logs in at once); any other port an
-// HTTP connection (which contacts nobody yet). The scheme is not looked at. User name and
-// password are passed only when the URL has them; its path is not used.
+// An https:// URL, or any other URL on a port other than 21, gives an HTTP connection (which
+// contacts nobody yet); port 21 otherwise an FTP connection in passive mode (which logs in at
+// once). User name and password are passed only when the URL has them; its path is not used.
 UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url);
 
 // Everything the request or file handle delivers, up to a bound in size and time so that a
@@ -41,5 +41,15 @@ std::string ReadAllAvailable(HINTERNET handle);
 // Stores the bytes as a file in the FTP account's login folder. False without contacting the
 // server when the connection is not an FTP one.
 bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::string_view bytes);
+
+enum class PutOutcome {
+    Stored,      // a 2xx status
+    Refused,     // the server answered with any other status
+    NotReached,  // no answer: connection, certificate, time-out, or not an HTTP connection
+};
+
+// PUT of the bytes to the object (path and query) over TLS, the certificate validated as always,
+// with the time-outs of SetInternetTimeouts.
+PutOutcome HttpsPutBuffer(HINTERNET connection, std::u16string_view object, std::string_view bytes);
 
 }  // namespace vorbel

@@ -11,6 +11,10 @@
 #define IDC_CHART_NUMBER 1003
 #define IDC_LAST_NAME 1004
 #define IDC_FIRST_NAME 1006
+#define IDC_BIRTH_DATE 1040
+#define IDC_BIRTH_DATE_LABEL 1041
+#define IDC_SEX 1042
+#define IDC_SEX_LABEL 1043
 
 // Setup, its window-tree picker and the field picker's cursor.
 #define IDC_TARGET_CURSOR 131
@@ -39,6 +43,17 @@
 #define IDC_SWAP_NAMES 1036
 #define IDC_VIXWIN 1037
 #define IDC_CLINIVIEW 1038
+#define IDC_TARGET_NOTE 1044
+#define IDC_OTHER_PROGRAM 1039
+
+// "Autre programme": the templates of imaging target 6.
+#define IDD_TEMPLATE_TARGET 134
+#define IDC_TPL_ARGUMENTS 1050
+#define IDC_TPL_BRIDGE_PATH 1051
+#define IDC_TPL_BRIDGE_CONTENT 1052
+#define IDC_TPL_ENCODING 1053
+#define IDC_TPL_XML 1054
+#define IDC_TPL_PREVIEW 1055
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

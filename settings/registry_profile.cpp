@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win/module_path.h"
+#include "win/registry_value.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -41,20 +42,10 @@ std::u16string RegistryProfile::GetString(std::u16string_view entry) {
     UniqueHKey key = OpenSection(keyPath_);
     if (!key) return u"";
     const std::u16string name(entry);
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key.get(), W(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
-        return u"";
-    }
-    // One unit more than the data, so that a value stored without its zero is still terminated.
-    std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD bytes = size;
-    if (RegQueryValueExW(key.get(), W(name), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return u"";
-    }
-    buf[std::min<size_t>(bytes / sizeof(wchar_t), buf.size() - 1)] = L'\0';
-    return U(buf.data());
+    // A later instance may write a longer "CmdLine" meanwhile: the read follows it, never giving "".
+    const std::optional<RegistryData> value = QueryRegistryValue(key.get(), W(name));
+    if (!value || value->type != REG_SZ) return u"";
+    return RegistryText(*value);
 }
 
 void RegistryProfile::WriteString(std::u16string_view entry, std::u16string_view value) {

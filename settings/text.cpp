@@ -15,6 +15,14 @@ std::u16string Trim(std::u16string_view t) {
     return std::u16string(t.substr(b, e - b));
 }
 
+std::u16string LineBreaksToSpaces(std::u16string_view t) {
+    std::u16string out(t);
+    for (char16_t& c : out) {
+        if (c == u'\r' || c == u'\n') c = u' ';
+    }
+    return out;
+}
+
 int32_t ParseDecimalInt(std::u16string_view t) {
     size_t i = 0;
     while (i < t.size() && IsWideSpace(t[i])) ++i;

@@ -13,6 +13,9 @@ bool IsWideSpace(char16_t c);
 // Text without the white space at both ends.
 std::u16string Trim(std::u16string_view t);
 
+// Each CR and LF as a space: a value written into a line-based file never adds a line.
+std::u16string LineBreaksToSpaces(std::u16string_view t);
+
 // Decimal integer at the start of t as wcstol reads it in base 10: leading white space,
 // optional sign, digits up to the first other character, 0 without digits, clamped to
 // the signed 32-bit range.

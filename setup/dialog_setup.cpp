@@ -7,11 +7,15 @@
 #include "capture/command_line.h"
 #include "capture/handoff_formats.h"
 #include "capture/handoff_system.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
+#include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
+#include "setup/template_target_dialog.h"
+#include "capture/handoff.h"
+#include "win/dpi.h"
 #include "win/module_path.h"
 #include "win/wide.h"
 
@@ -74,18 +78,22 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
 void CDialogSetup::Load() {
-    // Inside Setup, remembered controls are always looked up by structure first.
-    SetPointOnlyMode(false);
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator)));
+        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
     }
     FillConventionList();
 
     const uint32_t key = GetMachineKey();
-    SelectImagingProgram(ReadSettingInt(Setting::ImagingTarget, key) == 1 ? IDC_CLINIVIEW : IDC_VIXWIN);
+    const int target = ReadSettingInt(Setting::ImagingTarget, key);
+    templates_ = ReadTemplateTargetSettings(key);
+    if (const OfferedTarget* offered = OfferedTargetFor(target)) {
+        SelectImagingProgram(offered->button);
+    } else {
+        ShowKeptTarget(target);
+    }
     const std::u16string data = ReadSetting(Setting::DataLocation, key);
-    if (!data.empty()) SetItemText(IDC_DATA_LOCATION, data);
+    if (!data.empty() && target != TargetTemplate) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
     if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
     CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, StartupEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
@@ -112,16 +120,71 @@ void CDialogSetup::FillConventionList() {
 }
 
 void CDialogSetup::SelectImagingProgram(int button) {
-    CheckRadioButton(hwnd(), IDC_VIXWIN, IDC_CLINIVIEW, button);
-    if (button == IDC_CLINIVIEW) {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Fichier CliniView.ini");
-        SetItemText(IDC_DATA_LOCATION, CliniViewIniDefaultPath());
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultCliniViewProgram);
-    } else {
-        SetItemText(IDC_DATA_LOCATION_LABEL, u"Emplacement des données");
-        SetItemText(IDC_DATA_LOCATION, kDefaultImagesRoot);
-        SetItemText(IDC_PROGRAM_LOCATION, kDefaultVixWinProgram);
+    const OfferedTarget* offered = OfferedTargetOfButton(button);
+    if (!offered) return;
+    targetKept_ = false;
+    for (const OfferedTarget& other : kOfferedTargets) {
+        CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
     }
+    SetItemText(IDC_TARGET_NOTE, u"");
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
+    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
+    if (offered->target == TargetTemplate) {
+        ShowOtherProgram();
+        return;
+    }
+    SetItemText(IDC_DATA_LOCATION_LABEL, offered->dataLabel);
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(offered->target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(offered->target)));
+}
+
+const OfferedTarget* CDialogSetup::CheckedTarget() const {
+    for (const OfferedTarget& offered : kOfferedTargets) {
+        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) return &offered;
+    }
+    return nullptr;
+}
+
+void CDialogSetup::ShowKeptTarget(int target) {
+    targetKept_ = true;
+    for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
+    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target));
+    SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
+    // What the hand-off would use: the stored texts replace these when there are any.
+    SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));
+    SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(target)));
+    // Both locations belong to the kept target: choosing others would not be stored.
+    EnableWindow(Item(IDC_BROWSE_PROGRAM), FALSE);
+    EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
+}
+
+bool CDialogSetup::OtherProgramChosen() const {
+    return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED;
+}
+
+// Another program has no default: the practice names it, and its templates stay as they were.
+void CDialogSetup::ShowOtherProgram() {
+    SetItemText(IDC_DATA_LOCATION_LABEL, OfferedTargetFor(TargetTemplate)->dataLabel);
+    SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+    SetItemText(IDC_PROGRAM_LOCATION, u"");
+}
+
+void CDialogSetup::EditOtherProgramTemplates() {
+    CDialogTemplateTarget dialog(templates_, ItemText(IDC_PROGRAM_LOCATION));
+    if (dialog.DoModal(hwnd()) == IDOK) SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
+}
+
+bool CDialogSetup::RefuseOtherProgram() {
+    std::optional<std::u16string> refusal;
+    if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
+        refusal = u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
+    } else {
+        refusal = TemplateTargetRefusal(templates_);
+    }
+    if (!refusal) return false;
+    MessageBoxW(hwnd(), W(*refusal), kTitle, MB_ICONEXCLAMATION | MB_OK);
+    SetFocus(Item(IDC_BROWSE_DATA));
+    return true;
 }
 
 bool CDialogSetup::RefuseUnstorable() {
@@ -142,6 +205,9 @@ bool CDialogSetup::RefuseUnstorable() {
     } paths[] = {{IDC_PROGRAM_LOCATION, 0, Setting::ProgramLocation},
                  {IDC_DATA_LOCATION, IDC_DATA_LOCATION_LABEL, Setting::DataLocation}};
     for (const auto& path : paths) {
+        if (targetKept_) break;  // neither is stored
+        // The other program's row shows its templates, which are checked on their own.
+        if (path.setting == Setting::DataLocation && OtherProgramChosen()) continue;
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
         const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
         const std::u16string text = u"Le chemin « " + name +
@@ -151,7 +217,7 @@ bool CDialogSetup::RefuseUnstorable() {
         SetFocus(Item(path.edit));
         return true;
     }
-    return false;
+    return OtherProgramChosen() && RefuseOtherProgram();
 }
 
 bool CDialogSetup::Save() {
@@ -161,9 +227,19 @@ bool CDialogSetup::Save() {
     const int index = static_cast<int>(SendMessageW(Item(IDC_CONVENTION), CB_GETCURSEL, 0, 0));
     storedConvention_ = DecimalText(EncodeConventionIndex(index));
     WriteSetting(Setting::CommandLineConvention, key, storedConvention_);
-    WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
-    WriteSetting(Setting::ImagingTarget, key, IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED ? u"1" : u"0");
-    WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+    // A target set by the installer stays with its program and data location, unless the user
+    // picked an offered one.
+    if (!targetKept_) {
+        const OfferedTarget* checked = CheckedTarget();
+        const OfferedTarget* chosen = checked ? checked : &kOfferedTargets[0];
+        WriteSetting(Setting::ProgramLocation, key, ItemText(IDC_PROGRAM_LOCATION));
+        WriteSetting(Setting::ImagingTarget, key, DecimalText(chosen->target));
+        if (chosen->target == TargetTemplate) {
+            WriteTemplateTargetSettings(key, templates_);
+        } else {
+            WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
+        }
+    }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
         WriteSetting(kCheckBoxSettings[i], key, IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
@@ -185,12 +261,18 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
 }
 
 void CDialogSetup::BrowseProgram() {
-    const bool vixWin = IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED;
-    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", vixWin ? L"Programme VIXWIN" : L"Programme CliniView");
+    if (targetKept_) return;
+    // With no button checked, CliniView's title, as before.
+    const OfferedTarget* checked = CheckedTarget();
+    const OfferedTarget* chosen = checked ? checked : OfferedTargetFor(TargetCliniView);
+    BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 
 void CDialogSetup::BrowseData() {
-    if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
+    if (targetKept_) return;
+    if (OtherProgramChosen()) {
+        EditOtherProgramTemplates();
+    } else if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
         if (!choosers.browseFolder) return;
         wchar_t displayName[MAX_PATH] = {};
         BROWSEINFOW info = {};
@@ -209,6 +291,8 @@ void CDialogSetup::UseTargetFont() {
     if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font)) return;
     font.lfWeight = 600;
     font.lfHeight = font.lfHeight * 3 / 2;
+    // The stock font is sized for the system's scale; the dialog may open on a monitor of another.
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(DpiOfWindow(hwnd())), static_cast<int>(SystemDpi()));
     targetFont_ = CreateFontIndirectW(&font);
     if (!targetFont_) return;
     for (const SetupField& field : kSetupFields) {
@@ -242,11 +326,6 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             if (HIWORD(wp) != BN_CLICKED) return false;
             result = 0;
             switch (LOWORD(wp)) {
-                case IDC_VIXWIN:
-                case IDC_CLINIVIEW:
-                    // Every click, even on the program already chosen, resets both locations.
-                    SelectImagingProgram(LOWORD(wp));
-                    return true;
                 case IDC_BROWSE_PROGRAM:
                     BrowseProgram();
                     return true;
@@ -254,6 +333,11 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                     BrowseData();
                     return true;
                 default:
+                    if (OfferedTargetOfButton(LOWORD(wp))) {
+                        // Every click, even on the program already chosen, resets both locations.
+                        SelectImagingProgram(LOWORD(wp));
+                        return true;
+                    }
                     for (int f = 0; f < kSetupFieldCount; ++f) {
                         if (LOWORD(wp) != kSetupFields[f].pick) continue;
                         picker_.OnPick(hwnd(), f);

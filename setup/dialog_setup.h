@@ -6,11 +6,14 @@
 
 #include <string>
 
+#include "capture/template_target.h"
 #include "setup/field_picker.h"
 #include "setup/shell_choosers.h"
 #include "win/dialog.h"
 
 namespace vorbel {
+
+struct OfferedTarget;
 
 class CDialogSetup : public Dialog {
 public:
@@ -31,14 +34,26 @@ private:
     // A value the store cannot give back exactly is refused with a message naming its field.
     bool RefuseUnstorable();
     void FillConventionList();
+    // An offered target's button: checked, with its label and default locations.
     void SelectImagingProgram(int button);
+    // A target Setup does not offer: shown with its stored locations and kept by OK.
+    void ShowKeptTarget(int target);
+    // The offered target whose button is checked; null when none is.
+    const OfferedTarget* CheckedTarget() const;
     void BrowseProgram();
     void BrowseData();
     bool BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title);
+    // "Autre programme" (target 6): its templates are a working copy, edited in their own dialog.
+    bool OtherProgramChosen() const;
+    void ShowOtherProgram();
+    void EditOtherProgramTemplates();
+    bool RefuseOtherProgram();
     void UseTargetFont();
     void AppendVersionToTitle();
 
     FieldPicker::Locators locators_;
+    bool targetKept_ = false;  // no offered target chosen: OK leaves Y, P and I as they are
+    TemplateTargetSettings templates_;
     std::u16string storedConvention_;
     HFONT targetFont_ = nullptr;
     FieldPicker picker_;

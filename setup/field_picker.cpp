@@ -1,7 +1,7 @@
 #include "setup/field_picker.h"
 
+#include "locator/field_locator.h"
 #include "setup/dialog_list_control.h"
-#include "setup/field_locator.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -123,7 +123,7 @@ void FieldPicker::Designate(HWND dialog, int field, HWND window) {
 void FieldPicker::OnPick(HWND dialog, int field) {
     std::u16string& locator = locators_[field];
     CDialogListControl tree;
-    tree.window = locator.empty() ? nullptr : FindLocatedControl(locator);
+    tree.window = locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst);
     if (tree.DoModal(dialog) != IDOK) return;
     if (tree.window && !IsWindow(tree.window)) {
         // Closed since the tree was filled: nothing to remember.

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "win/module_path.h"
+#include "win/registry_value.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -26,16 +27,29 @@ UniqueHKey OpenRunKey() {
 
 // The entry read as text, however long it is; a missing entry reads as empty.
 std::u16string ReadEntry(HKEY key) {
-    DWORD size = 0;
-    if (RegQueryValueExW(key, kEntryName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return u"";
-    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key, kEntryName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) !=
-        ERROR_SUCCESS)
-        return u"";
-    return U(data.data());  // up to the first zero; data ends with one
+    const std::optional<RegistryData> value = QueryRegistryValue(key, kEntryName);
+    return value ? RegistryText(*value) : u"";
+}
+
+void WriteEntry(HKEY key) {
+    const std::u16string text = StartupEntryText();
+    RegSetValueExW(key, kEntryName, 0, REG_SZ, reinterpret_cast<const BYTE*>(W(text)),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+bool IsOwnPathUnquoted(const std::u16string& entry) {
+    const std::u16string own = OwnModulePath();
+    return CompareStringOrdinal(W(entry), -1, W(own), -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
+
+std::u16string StartupEntryText() {
+    std::u16string text(1, u'"');
+    text += OwnModulePath();
+    text += u'"';
+    return text;
+}
 
 bool StartupEntryPresent() {
     UniqueHKey key = OpenRunKey();
@@ -45,12 +59,10 @@ bool StartupEntryPresent() {
 void UpdateStartupEntry(bool wanted) {
     UniqueHKey key = OpenRunKey();
     if (!key) return;
-    const bool present = !ReadEntry(key.get()).empty();
-    if (wanted && !present) {
-        const std::u16string path = OwnModulePath();
-        RegSetValueExW(key.get(), kEntryName, 0, REG_SZ, reinterpret_cast<const BYTE*>(W(path)),
-                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    } else if (!wanted && present) {
+    const std::u16string entry = ReadEntry(key.get());
+    if (wanted && (entry.empty() || IsOwnPathUnquoted(entry))) {
+        WriteEntry(key.get());
+    } else if (!wanted && !entry.empty()) {
         RegDeleteValueW(key.get(), kEntryName);
     }
 }

@@ -3,6 +3,7 @@
 # Round 1: the stand-in practice program shows a patient, its three fields are designated as
 # Setup would, the button is clicked, the patient is confirmed and the stand-in imaging program
 # shows what it received. Round 2: another patient given on a command line, in each convention.
+# Round 3: round 1 again at a display scale of 150 %, its screenshots named *-150.png.
 # Runs on $DISPLAY when there is one, else on a virtual screen of its own; its settings live in
 # a Wine prefix of its own (build/wineprefix-demo). The demo programs are never installed.
 #   VORBEL_DEMO_OUT   folder of the screenshots (default demo-out)
@@ -33,6 +34,7 @@ finish() {
     for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   done
   wine_env_stop
+  set_scale 96
   [ $rc = 0 ] || echo "demo: failed; the screenshots taken so far are in $out/" >&2
   exit $rc
 }
@@ -78,47 +80,71 @@ confirm() {
   await Vorbel >/dev/null
 }
 
+# The display scale of the prefix, in dots per inch (96 is 100 %); Wine reads it when its
+# wineserver starts.
+set_scale() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+}
+
+own_screen=
+[ -n "${DISPLAY:-}" ] || own_screen=1
+start_wine() {
+  if [ -z "$own_screen" ]; then
+    wine_env_start shared "$bin/keepalive.exe"
+  else
+    wine_env_start own "$bin/keepalive.exe"
+  fi
+}
+
 mkdir -p "$out"
 rm -f "$out"/*.png
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "$own_screen" ]; then
   echo "The demo plays on the display $DISPLAY."
-  wine_env_start shared "$bin/keepalive.exe"
 else
-  wine_env_start own "$bin/keepalive.exe"
-  echo "No DISPLAY: the demo plays on a virtual screen of its own ($DISPLAY)."
+  echo "No DISPLAY: the demo plays on a virtual screen of its own."
 fi
+wine_env_prefix
+set_scale 96
+start_wine
 
 # A clean profile, and the stand-in imaging program where a practice would keep its program.
 wine reg delete 'HKCU\Software\ZEMO\Vorbel' /f >/dev/null 2>&1 || true
 mkdir -p "$WINEPREFIX/drive_c/Imagerie"
 cp "$bin/imaging_standin.exe" "$WINEPREFIX/drive_c/Imagerie/imaging_standin.exe"
 
+# round1 SUFFIX: the practice program, Setup, the window-tree picker and a link from a click.
+round1() {
+  local practice button setup tree
+  wine "$bin/practice_standin.exe" --title="Dossier patient — Cabinet du Dr Lemoine" --chart=$chart --last=$last \
+    --first="$first" --birth=$birth --civility=2 --pos=40,40 >/dev/null 2>&1 </dev/null &
+  practice_pid=$!
+  practice=$(await class:PmsPatientForm)
+  step designate 'C:\Imagerie\imaging_standin.exe' 'C:\Vximages'
+
+  wine "$bin/Vorbel.exe" >/dev/null 2>&1 </dev/null &
+  vorbel_pid=$!
+  button=$(await Vorbel)
+  shot "01-bouton$1" "$practice" "$button"
+
+  step command Vorbel 66   # the context menu's "Setup"
+  setup=$(await "Paramétrage")
+  shot "02-parametrage$1" "$setup"
+  step command "Paramétrage" 1007   # "+" beside "Dossier": the window-tree picker
+  tree=$(await "Liste des fenêtres")
+  shot "03-liste-des-fenetres$1" "$tree"
+  step command "Liste des fenêtres" 2
+  step gone "Liste des fenêtres" >/dev/null
+  step command "Paramétrage" 2
+  await Vorbel >/dev/null
+
+  step post Vorbel 32769 514   # WM_APP + 1, a click on the button
+  confirm "04-fenetre$1"
+}
+
 chart=4217 last=MARTIN first='Hélène' birth=12/09/1984
 echo "Round 1: patient $chart $last $first read from the practice program's window"
-wine "$bin/practice_standin.exe" --title="Dossier patient — Cabinet du Dr Lemoine" --chart=$chart --last=$last \
-  --first="$first" --birth=$birth --civility=2 --pos=40,40 >/dev/null 2>&1 </dev/null &
-practice_pid=$!
-practice=$(await class:PmsPatientForm)
-step designate 'C:\Imagerie\imaging_standin.exe' 'C:\Vximages'
-
-wine "$bin/Vorbel.exe" >/dev/null 2>&1 </dev/null &
-vorbel_pid=$!
-button=$(await Vorbel)
-shot 01-bouton "$practice" "$button"
-
-step command Vorbel 66   # the context menu's "Setup"
-setup=$(await "Paramétrage")
-shot 02-parametrage "$setup"
-step command "Paramétrage" 1007   # "+" beside "Dossier": the window-tree picker
-tree=$(await "Liste des fenêtres")
-shot 03-liste-des-fenetres "$tree"
-step command "Liste des fenêtres" 2
-step gone "Liste des fenêtres" >/dev/null
-step command "Paramétrage" 2
-await Vorbel >/dev/null
-
-step post Vorbel 32769 514   # WM_APP + 1, a click on the button
-confirm 04-fenetre
+round1 ""
 
 # Another patient than the one on screen, so that each shot shows where the patient came from.
 chart=5310 last=BERNARD first='Loïc' birth=03/02/1961
@@ -131,5 +157,19 @@ for n in $conventions; do
   echo "  convention $n"
   confirm "05-convention-$n"
 done
+
+if [ -z "${VORBEL_DEMO_QUICK:-}" ]; then
+  echo "Round 3: round 1 at 150 %"
+  step command Vorbel 67
+  step post class:PmsPatientForm 16 0
+  for pid in $vorbel_pid $practice_pid; do wait "$pid" 2>/dev/null || true; done
+  vorbel_pid= practice_pid=
+  wine_env_stop
+  set_scale 144
+  start_wine
+  wine reg delete 'HKCU\Software\ZEMO\Vorbel' /f >/dev/null 2>&1 || true
+  chart=4217 last=MARTIN first='Hélène' birth=12/09/1984
+  round1 -150
+fi
 
 echo "The screenshots are in $out/"

@@ -4,9 +4,15 @@
 //
 // Environment, inherited from the test that caused the start:
 //   VORBEL_STANDIN_RECORD    file that receives, in UTF-16LE, the lines pid=, show=, flags=,
-//                            module= and last cmd= (the exact GetCommandLineW text, to the end)
+//                            module= and last cmd= (the exact GetCommandLineW text, to the end);
+//                            beside it, before it: <file>.args, the arguments as CommandLineToArgvW
+//                            gives them, each ended by a zero unit, and <file>.bridge, a copy of the
+//                            file named by the first argument "@path", as it was at the start
 //   VORBEL_STANDIN_DELAY_MS  wait this long before the window exists and input is awaited
 //   VORBEL_STANDIN_HANG      when set, never wait for input: a hung program
+//   VORBEL_STANDIN_BROADCAST when set, first ask every top-level window "are you running?" with a
+//                            sent message, as some imaging programs do while they start, and
+//                            record how long the answers took (broadcastMs=, before cmd=)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -21,7 +27,43 @@ std::wstring Env(const wchar_t* name) {
 }
 
 // Written whole under a temporary name, then moved into place: a reader never sees half of it.
-void Record(const std::wstring& path) {
+void WriteWhole(const std::wstring& path, const void* data, DWORD size) {
+    const std::wstring temp = path + L".part";
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, data, size, &written, nullptr);
+    CloseHandle(file);
+    MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void RecordArgumentsAndBridgeFile(const std::wstring& path) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return;
+    std::wstring all;
+    std::wstring bridge;
+    for (int i = 0; i < argc; ++i) {
+        all += argv[i];
+        all += L'\0';
+        if (i > 0 && bridge.empty() && argv[i][0] == L'@') bridge = argv[i] + 1;
+    }
+    LocalFree(argv);
+    if (!bridge.empty()) {
+        HANDLE file = CreateFileW(bridge.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            std::string bytes(GetFileSize(file, nullptr), '\0');
+            DWORD read = 0;
+            ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+            CloseHandle(file);
+            WriteWhole(path + L".bridge", bytes.data(), read);
+        }
+    }
+    WriteWhole(path + L".args", all.data(), static_cast<DWORD>(all.size() * sizeof(wchar_t)));
+}
+
+void Record(const std::wstring& path, const std::wstring& extra) {
+    RecordArgumentsAndBridgeFile(path);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
@@ -29,14 +71,8 @@ void Record(const std::wstring& path) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     const std::wstring text = L"pid=" + std::to_wstring(GetCurrentProcessId()) + L"\r\nshow=" +
                               std::to_wstring(startup.wShowWindow) + L"\r\nflags=" + std::to_wstring(startup.dwFlags) +
-                              L"\r\nmodule=" + module + L"\r\ncmd=" + GetCommandLineW();
-    const std::wstring temp = path + L".part";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
-    MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+                              L"\r\nmodule=" + module + L"\r\n" + extra + L"cmd=" + GetCommandLineW();
+    WriteWhole(path, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
 }
 
 struct Received {
@@ -119,8 +155,16 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    std::wstring extra;
+    if (!Env(L"VORBEL_STANDIN_BROADCAST").empty()) {
+        const UINT question = RegisterWindowMessageW(L"VorbelStandInAreYouRunning");
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, question, 0, 0, SMTO_BLOCK, 60000, &answer);
+        extra = L"broadcastMs=" + std::to_wstring(GetTickCount64() - start) + L"\r\n";
+    }
     const std::wstring record = Env(L"VORBEL_STANDIN_RECORD");
-    if (!record.empty()) Record(record);
+    if (!record.empty()) Record(record, extra);
     if (!Env(L"VORBEL_STANDIN_HANG").empty()) {
         for (;;) Sleep(INFINITE);
     }

@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix                   # the x86 Windows program (the release build)
   g++-mingw-w64-x86-64-posix                 # the x64 Windows program
   wine wine64 xvfb xauth                     # running them, and their tests, under Wine on Xvfb
+  xdotool                                    # a key held at the X server, for the Shift test
   nsis                                       # the installers
   locales                                    # Wine tests run with the practices' French locale
   openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP

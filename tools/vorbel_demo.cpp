@@ -18,11 +18,11 @@
 #include <cstdio>
 #include <string>
 
+#include "locator/field_locator.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tools/practice_standin_ids.h"
 #include "win/descendant.h"
 #include "win/wide.h"
@@ -162,6 +162,8 @@ int Later(int convention, const std::wstring& chart, const std::wstring& last, c
 }  // namespace
 
 int wmain() {
+    // Window rectangles in the screen's own pixels, as the screenshots take them, at any scale.
+    SetProcessDPIAware();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring verb = argc > 1 ? argv[1] : L"";

@@ -81,6 +81,7 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     switch (msg) {
         case WM_INITDIALOG:
+            FitPictures();
             return OnInitDialog() ? TRUE : FALSE;
         case WM_COMMAND:
             if (LOWORD(wp) == IDOK) {
@@ -93,10 +94,47 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return FALSE;
         case WM_NCDESTROY:
+            for (HBITMAP picture : pictures_) DeleteObject(picture);
+            pictures_.clear();
             hwnd_ = nullptr;
             return FALSE;
         default:
             return FALSE;
+    }
+}
+
+void Dialog::FitPictures() {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {};
+        GetClassNameW(child, cls, 16);
+        if (lstrcmpiW(cls, L"Static") != 0 || (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        auto source = reinterpret_cast<HBITMAP>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAP bm = {};
+        RECT slot;
+        GetClientRect(child, &slot);
+        if (!source || !GetObjectW(source, sizeof(bm), &bm) || slot.right <= 0 || slot.bottom <= 0) continue;
+        if (bm.bmWidth == slot.right && bm.bmHeight == slot.bottom) continue;
+        HDC screen = GetDC(nullptr);
+        HBITMAP fitted = CreateCompatibleBitmap(screen, slot.right, slot.bottom);
+        HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+        HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, fitted);
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        StretchBlt(to, 0, 0, slot.right, slot.bottom, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        ReleaseDC(nullptr, screen);
+        // The control loaded the resource's bitmap for this dialog alone: it is ours to delete.
+        DeleteObject(reinterpret_cast<HBITMAP>(
+            SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitted))));
+        // A control that keeps a copy of its own leaves ours unused.
+        if (reinterpret_cast<HBITMAP>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)) == fitted) {
+            pictures_.push_back(fitted);
+        } else {
+            DeleteObject(fitted);
+        }
     }
 }
 

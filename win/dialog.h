@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vorbel {
 
@@ -44,9 +45,14 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    // Pictures are laid out in dialog units, which grow with the display scale: each bitmap
+    // static gets its picture resampled once to its slot, smoothly, rather than left small or
+    // stretched pixel by pixel at every paint.
+    void FitPictures();
 
     int templateId_;
     HWND hwnd_ = nullptr;
+    std::vector<HBITMAP> pictures_;  // made by FitPictures, deleted with the window
 };
 
 }  // namespace vorbel

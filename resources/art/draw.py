@@ -3,6 +3,8 @@ with a flat colour or a gradient, composited over an RGBA canvas. Pure Python, s
 are rebuilt the same way on any machine."""
 
 import math
+import struct
+import zlib
 
 
 def cubic(p0, p1, p2, p3, steps=24):
@@ -242,12 +244,27 @@ def icon_entry_8bpp(canvas, matte=(255, 255, 255), alpha_cut=96):
     return header + pal + bytes(xor) + bytes(mask)
 
 
+def png_bytes(canvas):
+    """A 32-bit RGBA PNG: how icon images above 96 pixels are stored, at a fraction of the size."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    raw = bytearray()
+    for row in canvas.px:
+        raw.append(0)
+        for r, g, b, a in row:
+            raw += bytes((round(r), round(g), round(b), round(a)))
+    ihdr = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+
+
 def write_ico(canvases, filename):
-    images = [icon_entry_8bpp(c) for c in canvases]
+    """256-colour images up to 96 pixels, PNG images above (256 is written as 0 in the directory)."""
+    images = [icon_entry_8bpp(c) if c.w <= 96 else png_bytes(c) for c in canvases]
     out = bytearray((0).to_bytes(2, "little") + (1).to_bytes(2, "little") + len(images).to_bytes(2, "little"))
     offset = 6 + 16 * len(images)
     for c, img in zip(canvases, images):
-        out += bytes((c.w % 256, c.h % 256, 0, 0)) + (1).to_bytes(2, "little") + (8).to_bytes(2, "little")
+        bpp = 8 if c.w <= 96 else 32
+        out += bytes((c.w % 256, c.h % 256, 0, 0)) + (1).to_bytes(2, "little") + bpp.to_bytes(2, "little")
         out += len(img).to_bytes(4, "little") + offset.to_bytes(4, "little")
         offset += len(img)
     for img in images:
@@ -256,9 +273,8 @@ def write_ico(canvases, filename):
         f.write(out)
 
 
-def write_cur_mono(rows, hotspot, filename):
-    """A monochrome .cur (resource type 2) from rows of "." (clear), "#" (black), "o" (white),
-    with its hotspot in the directory entry."""
+def cur_mono_image(rows):
+    """One monochrome cursor image from rows of "." (clear), "#" (black), "o" (white)."""
     h, w = len(rows), len(rows[0])
     stride = ((w + 31) // 32) * 4
     xor, mask = bytearray(), bytearray()
@@ -276,9 +292,19 @@ def write_cur_mono(rows, hotspot, filename):
     header += (1).to_bytes(2, "little") + (1).to_bytes(2, "little") + b"\0" * 4
     header += (len(xor) + len(mask)).to_bytes(4, "little") + b"\0" * 8 + (2).to_bytes(4, "little") + b"\0" * 4
     palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
-    image = header + palette + bytes(xor) + bytes(mask)
-    out = bytearray((0).to_bytes(2, "little") + (2).to_bytes(2, "little") + (1).to_bytes(2, "little"))
-    out += bytes((w % 256, h % 256, 2, 0)) + hotspot[0].to_bytes(2, "little") + hotspot[1].to_bytes(2, "little")
-    out += len(image).to_bytes(4, "little") + (6 + 16).to_bytes(4, "little")
+    return header + palette + bytes(xor) + bytes(mask)
+
+
+def write_cur_mono(images, filename):
+    """A monochrome .cur (resource type 2) of one image per size: (rows, hotspot) pairs, the
+    hotspot in each directory entry."""
+    out = bytearray((0).to_bytes(2, "little") + (2).to_bytes(2, "little") + len(images).to_bytes(2, "little"))
+    data = [cur_mono_image(rows) for rows, _ in images]
+    offset = 6 + 16 * len(images)
+    for (rows, hotspot), image in zip(images, data):
+        h, w = len(rows), len(rows[0])
+        out += bytes((w % 256, h % 256, 2, 0)) + hotspot[0].to_bytes(2, "little") + hotspot[1].to_bytes(2, "little")
+        out += len(image).to_bytes(4, "little") + offset.to_bytes(4, "little")
+        offset += len(image)
     with open(filename, "wb") as f:
-        f.write(out + image)
+        f.write(out + b"".join(data))

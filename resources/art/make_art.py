@@ -106,30 +106,40 @@ def program_icon(size, exit_sign=False):
     return c
 
 
-ICON_SIZES = (16, 32, 48, 64, 96)
+# Up to 96 the 256-colour images; above, the sizes a button takes at 150 % to 250 % and beyond,
+# so that no size is stretched from a smaller image.
+ICON_SIZES = (16, 32, 48, 64, 96, 128, 192, 256)
 
-CURSOR_SIZE = 32
-CURSOR_CENTRE = 15  # the pixel that points; the drawing is symmetric about it
+# The cursor sizes of 100 %, 150 % and 200 %.
+CURSOR_SIZES = (32, 48, 64)
 
 
-def target_cursor():
+def cursor_centre(size):
+    """The pixel that points; the drawing is symmetric about it (15 in a 32-pixel cursor)."""
+    return size // 2 - 1
+
+
+def target_cursor(size=32):
     """Cursor 131: the field picker's target, a ring with cross-hairs, black with a white halo so
     that it shows on any background. Returns rows of "." (clear), "#" (black) and "o" (white)."""
-    c = CURSOR_CENTRE
+    c = cursor_centre(size)
+    k = size / 32
+    line = max(1, round(k))  # stroke width in pixels
 
     def ink(x, y):
         d = ((x - c) ** 2 + (y - c) ** 2) ** 0.5
-        if 8.5 <= d <= 10.5:
+        if 8.5 * k <= d <= 8.5 * k + 2 * line:
             return True  # the ring
-        if x == c and (2 <= y <= 12 or 18 <= y <= 28):
+        off = line // 2
+        if abs(x - c) <= off and (2 * k <= y <= 12 * k or 18 * k <= y <= 28 * k):
             return True  # vertical hair, open at the centre
-        if y == c and (2 <= x <= 12 or 18 <= x <= 28):
+        if abs(y - c) <= off and (2 * k <= x <= 12 * k or 18 * k <= x <= 28 * k):
             return True
-        return x == c and y == c  # the point itself
+        return abs(x - c) <= off and abs(y - c) <= off  # the point itself
     rows = []
-    for y in range(CURSOR_SIZE):
+    for y in range(size):
         row = ""
-        for x in range(CURSOR_SIZE):
+        for x in range(size):
             if ink(x, y):
                 row += "#"
             elif any(ink(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
@@ -144,7 +154,8 @@ def main():
     write_bmp24(extraction_picture(), os.path.join(HERE, "extraction.bmp"))
     write_ico([program_icon(s) for s in ICON_SIZES], os.path.join(HERE, "vorbel.ico"))
     write_ico([program_icon(s, exit_sign=True) for s in ICON_SIZES], os.path.join(HERE, "vorbel_exit.ico"))
-    write_cur_mono(target_cursor(), (CURSOR_CENTRE, CURSOR_CENTRE), os.path.join(HERE, "target.cur"))
+    write_cur_mono([(target_cursor(s), (cursor_centre(s), cursor_centre(s))) for s in CURSOR_SIZES],
+                   os.path.join(HERE, "target.cur"))
 
 
 if __name__ == "__main__":

@@ -33,19 +33,23 @@ TEST(ButtonGeometry, SizeIsBroughtIntoTheLimitsKeepingTheCorner) {
     EXPECT_EQ(ClampButtonSize({2147483647, 0, 0, 0}, smallest, largest).right, 2147483647);
 }
 
-TEST(ButtonGeometry, ScreenRules) {
-    EXPECT_TRUE(LiesOnScreen({0, 0, 1280, 1024}, 1280, 1024));
-    EXPECT_FALSE(LiesOnScreen({-1, 0, 50, 50}, 1280, 1024));
-    EXPECT_FALSE(LiesOnScreen({1250, 0, 1300, 50}, 1280, 1024));
-    EXPECT_EQ(KeepOnScreen({-20, -30, 30, 20}, 1280, 1024), (ButtonRect{0, 0, 50, 50}));
-    EXPECT_EQ(KeepOnScreen({1260, 1000, 1310, 1050}, 1280, 1024), (ButtonRect{1230, 974, 1280, 1024}));
-    EXPECT_EQ(KeepOnScreen({100, 100, 150, 150}, 1280, 1024), (ButtonRect{100, 100, 150, 150}));
-}
-
 TEST(ButtonGeometry, ExitModeIconSizeSteps) {
     const std::pair<int, int> cases[] = {{17, 16}, {18, 32}, {39, 32}, {40, 48}, {55, 48}, {56, 64}, {96, 64}};
     for (auto [side, size] : cases) EXPECT_EQ(ExitModeIconSize(side, 96), size) << side;
     EXPECT_EQ(ExitModeIconSize(96, 20), 32) << "the smaller side decides";
+    // At 200 % the steps and the sizes double: a 128-pixel button loads a 128-pixel image.
+    const std::pair<int, int> at192[] = {{35, 32}, {36, 64}, {111, 96}, {112, 128}, {192, 128}};
+    for (auto [side, size] : at192) EXPECT_EQ(ExitModeIconSize(side, side, 192), size) << side << " at 192 dpi";
+    EXPECT_EQ(ExitModeIconSize(84, 84, 144), 96) << "150 %";
+}
+
+TEST(ButtonGeometry, IconImageIsNeverSmallerThanTheSideItIsDrawnAt) {
+    const int sides[] = {16, 32, 48, 64, 96, 128, 192, 256};
+    const std::pair<int, int> cases[] = {{16, 16}, {17, 32}, {20, 32}, {64, 64}, {80, 96}, {97, 128}, {144, 192}, {240, 256}, {300, 256}};
+    for (auto [px, side] : cases) EXPECT_EQ(SmallestSideAtLeast(sides, px), side) << px;
+    const int unordered[] = {96, 16, 256, 48};
+    EXPECT_EQ(SmallestSideAtLeast(unordered, 40), 48);
+    EXPECT_EQ(SmallestSideAtLeast({}, 40), 0);
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
 #include "settings/text.h"
+#include "capture/web_link_format.h"
 #include "tests/core/argv_split.h"
 
 namespace vorbel {
@@ -32,26 +35,31 @@ std::string FakeOem850(std::u16string_view text) {
 
 struct PathCase {
     std::u16string program;
+    bool namesExistingFile;
     std::u16string quoted;
     std::u16string folder;
 };
 
 class ProgramPathTest : public ::testing::TestWithParam<PathCase> {};
 
-TEST_P(ProgramPathTest, QuotedOnlyWhenItHoldsABlankAndFolderIgnoresQuotes) {
+TEST_P(ProgramPathTest, QuotedOnlyWhenAFileNamedWholeHoldsABlankAndFolderIgnoresQuotes) {
     const PathCase& c = GetParam();
-    EXPECT_EQ(QuotedProgramPath(c.program), c.quoted) << ToUtf8(c.program);
+    EXPECT_EQ(QuotedProgramPath(c.program, c.namesExistingFile), c.quoted) << ToUtf8(c.program);
     EXPECT_EQ(ProgramFolder(c.program), c.folder) << ToUtf8(c.program);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ProgramPathTest, ::testing::Values(
-    PathCase{u"C:\\vixwin\\vixwin.exe", u"C:\\vixwin\\vixwin.exe", u"C:\\vixwin\\"},
-    PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", u"\"C:\\Program Files\\CliniView\\CliniView.exe\"",
+    PathCase{u"C:\\vixwin\\vixwin.exe", true, u"C:\\vixwin\\vixwin.exe", u"C:\\vixwin\\"},
+    PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", true, u"\"C:\\Program Files\\CliniView\\CliniView.exe\"",
              u"C:\\Program Files\\CliniView\\"},
-    PathCase{u"\"C:\\Program Files\\X\\x.exe\"", u"\"C:\\Program Files\\X\\x.exe\"", u"C:\\Program Files\\X\\"},
-    PathCase{u"C:\\a\tb\\x.exe", u"\"C:\\a\tb\\x.exe\"", u"C:\\a\tb\\"},
-    PathCase{u"imaging.exe", u"imaging.exe", u""},
-    PathCase{u"", u"", u""}));
+    PathCase{u"\"C:\\Program Files\\X\\x.exe\"", false, u"\"C:\\Program Files\\X\\x.exe\"", u"C:\\Program Files\\X\\"},
+    PathCase{u"C:\\a\tb\\x.exe", true, u"\"C:\\a\tb\\x.exe\"", u"C:\\a\tb\\"},
+    // A program followed by its own arguments names no file as a whole: it goes as written.
+    PathCase{u"C:\\Sidexis\\sidexis.exe /NOSPLASH", false, u"C:\\Sidexis\\sidexis.exe /NOSPLASH", u"C:\\Sidexis\\"},
+    PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", false, u"C:\\Program Files\\CliniView\\CliniView.exe",
+             u"C:\\Program Files\\CliniView\\"},
+    PathCase{u"imaging.exe", true, u"imaging.exe", u""},
+    PathCase{u"", false, u"", u""}));
 
 // --- VixWin ---
 
@@ -80,8 +88,10 @@ INSTANTIATE_TEST_SUITE_P(All, VixWinTest, ::testing::Values(
                u"C:\\v.exe -I 123456 -N A^B -P D:\\img\\123456"},
     VixWinCase{u"C:\\v.exe", u"D:\\img", {u"12 3", u"DE LA TOUR", u"\u00c9LISE"}, u"D:\\img\\0012_3",
                u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^\u00c9LISE -P D:\\img\\0012_3"},
+    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"1\r\n2", u"A\nB", u"C\rD"}, u"D:\\img\\001__2",
+               u"C:\\v.exe -I 1__2 -N A_B^C_D -P D:\\img\\001__2"},
     VixWinCase{u"C:\\v.exe", u"D:\\img", {u"A B", u"", u""}, u"D:\\img\\000A_B", u"C:\\v.exe -I A_B -N ^ -P D:\\img\\000A_B"},
-    VixWinCase{u"C:\\Program Files\\VixWin\\vixwin.exe", u"C:\\Vximages", {u"7", u"X", u"Y"}, u"C:\\Vximages\\000007",
+    VixWinCase{u"\"C:\\Program Files\\VixWin\\vixwin.exe\"", u"C:\\Vximages", {u"7", u"X", u"Y"}, u"C:\\Vximages\\000007",
                u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"}));
 
 // --- Switch arguments ---
@@ -101,7 +111,7 @@ class SwitchArgumentTest : public ::testing::TestWithParam<SwitchCase> {};
 TEST_P(SwitchArgumentTest, EachValueReadsBackWholeAsOneArgument) {
     const SwitchCase& c = GetParam();
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
-    const std::u16string cmd = BuildSwitchCommandLine(program, c.patient);
+    const std::u16string cmd = BuildSwitchCommandLine(QuotedProgramPath(program, true), c.patient);
     if (!c.commandLine.empty()) {
         EXPECT_EQ(ToUtf8(cmd), ToUtf8(c.commandLine));
     }
@@ -121,6 +131,15 @@ INSTANTIATE_TEST_SUITE_P(All, SwitchArgumentTest, ::testing::Values(
     SwitchCase{{u"1", u"\" /N:\"EVIL", u"\\\\"}, u""},
     SwitchCase{{u"", u"", u""}, u""},
     SwitchCase{{u"1", u"DE LA TOUR", u"\t\u00c9LISE\\\\\""}, u""}));
+
+TEST(VixWinFolder, AChartNumberThatWouldLeaveTheImagesRootIsRecognised) {
+    for (const char16_t* chart : {u"..\\..\\Windows", u"a/b", u"C:x", u"\\\\server\\share", u"12..3", u".."}) {
+        EXPECT_TRUE(ChartNumberLeavesImagesRoot(chart)) << ToUtf8(chart);
+    }
+    for (const char16_t* chart : {u"42", u"A_B", u"1.2", u".5", u"12 3", u""}) {
+        EXPECT_FALSE(ChartNumberLeavesImagesRoot(chart)) << ToUtf8(chart);
+    }
+}
 
 // --- Linkage XML ---
 
@@ -147,7 +166,7 @@ TEST(LinkageXml, ValuesAreEscaped) {
     const std::u16string xml =
         BuildLinkageXml({u"1\"2", u"O'BRIEN & <SON>", u"A\tB\r\nC\x01\xD800"}, std::nullopt, std::nullopt);
     EXPECT_NE(xml.find(u"<Patient LastName=\"O&apos;BRIEN &amp; &lt;SON&gt;\" "
-                       u"FirstName=\"A&#9;B&#13;&#10;C\uFFFD\uFFFD\" ChartNumber=\"1&quot;2\">\r\n"),
+                       u"FirstName=\"A&#9;B  C\uFFFD\uFFFD\" ChartNumber=\"1&quot;2\">\r\n"),
               std::u16string::npos)
         << ToUtf8(xml);
 }
@@ -236,6 +255,55 @@ TEST(SidexisRecords, RefusedBeyondWhatTheLengthCanCount) {
     p.extraText.clear();
     p.stationName = std::u16string(40000, u'S');  // three times in the A record
     EXPECT_FALSE(BuildSidexisARecord(p, FakeOem850).has_value());
+}
+
+// --- CliniView ini section ---
+
+std::u16string Lines(std::initializer_list<const char16_t*> lines) {
+    std::u16string block;
+    for (const char16_t* l : lines) block.append(l).push_back(u'\0');
+    block.push_back(u'\0');
+    return block;
+}
+
+TEST(CliniViewSection, FiveEntriesInOrderOrReplacedInTheirPlaceWithOtherLinesKept) {
+    const PatientRecord patient{u"42", u"DE LA TOUR", u"\u00c9LISE"};
+    EXPECT_EQ(BuildCliniViewSection(u"", patient),
+              Lines({u"USE_PRACTICE_MANAGEMENT=1", u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATID=42",
+                     u"PATLNAME=DE LA TOUR", u"PATFNAME=\u00c9LISE"}));
+    const std::u16string current = Lines({u"PatLName=OLD", u"OTHER=keep me", u"PATID=7", u"PATID=8", u"; note"});
+    EXPECT_EQ(ToUtf8(BuildCliniViewSection(current, patient)),
+              ToUtf8(Lines({u"PATLNAME=DE LA TOUR", u"OTHER=keep me", u"PATID=42", u"; note", u"USE_PRACTICE_MANAGEMENT=1",
+                            u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATFNAME=\u00c9LISE"})));
+}
+
+// A value holding a line break must not add a line, a row or a record to any file handed over.
+TEST(LineBreaksInValues, BecomeSpacesInEveryFileFormat) {
+    const PatientRecord patient{u"42\r\nPATID=666", u"DUPONT\nX", u"JEAN\rY"};
+    const auto count = [](const std::u16string& s, char16_t c) { return std::count(s.begin(), s.end(), c); };
+
+    const std::u16string xml = BuildLinkageXml(patient, std::nullopt, std::nullopt);
+    EXPECT_EQ(count(xml, u'\n'), 7) << ToUtf8(xml);
+    EXPECT_NE(xml.find(u"LastName=\"DUPONT X\" FirstName=\"JEAN Y\" ChartNumber=\"42  PATID=666\""), std::u16string::npos)
+        << ToUtf8(xml);
+
+    const std::u16string ini = BuildCliniViewSection(u"", patient);
+    EXPECT_EQ(ToUtf8(ini), ToUtf8(Lines({u"USE_PRACTICE_MANAGEMENT=1", u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1",
+                                         u"PATID=42  PATID=666", u"PATLNAME=DUPONT X", u"PATFNAME=JEAN Y"})));
+
+    const std::u16string csv = WebLinkCsvText({u"DUPONT\r\nX", u"JEAN\nY", u"a@b.fr\r", std::nullopt});
+    EXPECT_EQ(count(csv, u'\n'), 2) << ToUtf8(csv);
+    EXPECT_NE(csv.find(u";DUPONT  X;JEAN Y;;a@b.fr ;;;;;;\r\n"), std::u16string::npos) << ToUtf8(csv);
+
+    SidexisPatient p = Example();
+    p.patient = patient;
+    p.extraText = u"a\r\nb";
+    for (const auto& record : {*BuildSidexisNRecord(p, FakeOem850), *BuildSidexisARecord(p, FakeOem850)}) {
+        EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 1) << "only the record's own end";
+        EXPECT_EQ(std::count(record.begin(), record.end(), '\r'), 1);
+    }
+    const Bytes n = *BuildSidexisNRecord(p, FakeOem850);
+    EXPECT_EQ(Bytes(n.begin() + 4, n.begin() + 20), B("DUPONT X\0JEAN Y\0"s));
 }
 
 TEST(HandOffDefaults, ProgramByTarget) {

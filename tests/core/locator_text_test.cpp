@@ -1,4 +1,4 @@
-#include "setup/locator_text.h"
+#include "locator/locator_text.h"
 
 #include <gtest/gtest.h>
 

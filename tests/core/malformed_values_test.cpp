@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/button_geometry.h"
+#include "locator/locator_text.h"
 #include "settings/diagnostic_log.h"
 #include "settings/settings_store.h"
-#include "setup/locator_text.h"
 #include "tests/core/malformed_values.h"
 #include "tests/core/memory_profile.h"
 

@@ -52,10 +52,15 @@ TEST(DecodeServerUrl, LengthBeyondTheWorkAreaGivesTheEmptyText) {
 }
 
 TEST(DecodeServerUrl, TextTooLongForTheWorkAreaGivesTheEmptyText) {
-    std::u16string text(1360, u'6');  // 170 groups: exactly 1,020 bytes
-    text[2] = kServerUrlSymbols[0];
-    EXPECT_NO_FATAL_FAILURE(DecodeServerUrl(text));
-    EXPECT_EQ(DecodeServerUrl(text + u'6'), u"");
+    // Key 5A17 and a text of 1,016 units: 1,020 bytes, 170 whole groups, the longest text that fits.
+    std::u16string url;
+    for (int i = 0; i < 1016; ++i) url.push_back(static_cast<char16_t>(u'a' + i % 26));
+    std::vector<uint8_t> bytes = {0x17, 0x5A, (1016 & 0xFF) ^ 0x17, (1016 >> 8) ^ 0x5A};
+    for (size_t i = 0; i < url.size(); ++i) bytes.push_back(static_cast<uint8_t>(url[i] ^ (i % 2 ? 0x5A : 0x17)));
+    const std::u16string text = Symbols(bytes);
+    ASSERT_EQ(text.size(), 1360u);
+    EXPECT_EQ(DecodeServerUrl(text), url) << "exactly fits";
+    EXPECT_EQ(DecodeServerUrl(text + u'6'), u"") << "one symbol more would reach past the work area";
 }
 
 TEST(DecodeServerUrl, SymbolsOutsideTheTableCountAsZero) {

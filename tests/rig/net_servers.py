@@ -4,7 +4,8 @@
 - HTTPS (Python's ssl) on 127.0.0.1, for the name localhost: "trusted" with a certificate of the
   test CA (trusted in the Wine prefix only), "untrusted" with one of a CA nobody trusts, and
   "hung", which reads the request and never answers. Each serves <dir>/www and appends
-  "<server>\t<path>\t<user agent>" to <dir>/requests.log for every request.
+  "<server>\t<path>\t<user agent>" to <dir>/requests.log for every request. A PUT to
+  /put/<status>/<name> answers <status>, and with a 2xx status stores the body as <dir>/put/<name>.
 - FTP (pyftpdlib) on 127.0.0.x port 21, passive mode, with the accounts below under <dir>/ftp.
 
 When everything listens, <dir>/ready.env holds the addresses as shell assignments.
@@ -20,6 +21,7 @@ import ssl
 import sys
 import threading
 import time
+import urllib.parse
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
@@ -43,6 +45,25 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             time.sleep(HANG_SECONDS)
             return
         super().do_GET()
+
+    def do_PUT(self):
+        with log_lock, open(self.server.request_log, "a", encoding="utf-8") as log:
+            log.write(f"{self.server.name}\t{self.path}\t{self.headers.get('User-Agent', '')}\n")
+        body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+        parts = self.path.split("?", 1)[0].split("/", 3)  # "", "put", status, name
+        if len(parts) != 4 or parts[1] != "put" or not parts[2].isdigit():
+            self.send_error(404)
+            return
+        status = int(parts[2])
+        if 200 <= status < 300:
+            folder = os.path.join(os.path.dirname(self.server.request_log), "put")
+            os.makedirs(folder, exist_ok=True)
+            name = os.path.basename(urllib.parse.unquote(parts[3]))
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(body)
+        self.send_response(status)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
 
     def log_message(self, *args):
         pass

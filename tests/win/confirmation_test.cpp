@@ -11,10 +11,13 @@
 #include <map>
 #include <thread>
 
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
+#include "tests/win/shift_held.h"
+#include "tests/win/beep_watch.h"
+#include "tests/win/dialog_search.h"
 #include "tests/win/standin.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/vorbel_process.h"
@@ -26,6 +29,7 @@ namespace vorbel {
 namespace {
 
 using test::FindVisibleWindow;
+using test::ShiftHeld;
 using test::StandIn;
 using test::StandInExe;
 using test::VorbelProcess;
@@ -112,27 +116,6 @@ private:
     std::thread thread_;
 };
 
-// Shift held down by real input for as long as the object lives.
-class ShiftHeld {
-public:
-    ShiftHeld() { Send(0); }
-    ~ShiftHeld() { Release(); }
-    void Release() {
-        if (held_) Send(KEYEVENTF_KEYUP);
-        held_ = false;
-    }
-
-private:
-    static void Send(DWORD flags) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_SHIFT;
-        in.ki.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
-    }
-    bool held_ = true;
-};
-
 class ConfirmationTest : public ::testing::Test {
 protected:
     // The watch points Vorbel.exe, and through it the imaging stand-in, at the record file: it
@@ -176,7 +159,8 @@ protected:
         const auto record = watch_.Record(timeoutMs);
         return record ? Arguments(record->commandLine) : Args{};
     }
-    bool NothingStarted() { return !watch_.Record(700).has_value() && !test::StandInWatch::WindowOpen(); }
+    // Checked once the link has ended, or after the refusal's beep: a start would have come first.
+    bool NothingStarted() { return watch_.NoneStarted() && !test::StandInWatch::WindowOpen(); }
 
     // Waits for the end of the link (the button back) and clears the imaging side for the next.
     void EndLink(const VorbelProcess& vorbel) {
@@ -274,11 +258,13 @@ TEST_F(ConfirmationTest, RefusedAutoConfirmShowsTheCaptureUntilAChartNumberIsTyp
     StoreSwitchTarget();
     Store(Setting::SkipConfirmation, L"1");
     Store(Setting::CommandLineConvention, L"310");
+    test::BeepWatch beeps;
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start(L"/p\"DUPONT, JEAN::98\""));
 
     const HWND dialog = WaitForConfirmation();
     ASSERT_NE(dialog, nullptr) << "a refused confirmation leaves the dialog open";
+    ASSERT_TRUE(beeps.WaitForBeep(10000)) << "the refusal beeps";
     EXPECT_TRUE(NothingStarted());
     EXPECT_EQ(ItemText(dialog, kChartEdit), L"");
     EXPECT_EQ(ItemText(dialog, kLastNameEdit), L"DUPONT");
@@ -290,6 +276,43 @@ TEST_F(ConfirmationTest, RefusedAutoConfirmShowsTheCaptureUntilAChartNumberIsTyp
     PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
     EXPECT_EQ(Handed(), SwitchArguments(L"4321", L"DUPONT", L"JEAN"));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    EndLink(vorbel);
+}
+
+// A program that cannot start is never taken for a success: the user reads why, naming the
+// program, and the confirmation then closes, its patient handed over as far as it went.
+TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses) {
+    const std::wstring program = temp_.File(L"absent.exe");
+    Store(Setting::ImagingTarget, L"3");
+    Store(Setting::ProgramLocation, program);
+    Store(Setting::CommandLineConvention, L"109");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start(L"42 DUPONT JEAN"));
+    const HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+
+    // The message box, titled like the launch button, which is a dialog too.
+    const auto messageBox = [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", L"Vorbel")) != nullptr) {
+            if (w != vorbel.Button() && IsWindowVisible(w)) return w;
+        }
+        return w;
+    };
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = messageBox()) != nullptr; }, 10000));
+    std::wstring text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t part[1024] = L"";
+        GetWindowTextW(child, part, 1024);
+        text += part;
+    }
+    EXPECT_NE(text.find(L"\u00ab\u00a0" + program + L"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9"), std::wstring::npos)
+        << ToUtf8(std::u16string(text.begin(), text.end()));
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog waits for the message to be read";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000)) << "then closes";
     EndLink(vorbel);
 }
 
@@ -339,21 +362,27 @@ TEST_F(ConfirmationTest, CancelHandsNothingOverAndWritesNothing) {
     }
 }
 
-// Disabled: Shift injected with SendInput under Wine on Xvfb reaches Vorbel.exe's GetAsyncKeyState
-// only some of the time. Run with --gtest_also_run_disabled_tests on a desktop that takes it.
-TEST_F(ConfirmationTest, DISABLED_ShiftShowsTheRawCommandLineBeforeCapturing) {
+TEST_F(ConfirmationTest, ShiftShowsTheRawCommandLineBeforeCapturing) {
     Store(Setting::CommandLineConvention, L"176");
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     const std::wstring commandLine = L"42 \"DUPONT\" \"JEAN\"";
+    // The key goes to the window with the focus: Vorbel's own button.
+    SetForegroundWindow(vorbel.Button());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == vorbel.Button(); }, 5000));
     ShiftHeld shift;
-    // Injected keys reach the shared key state only once the system has taken them in.
-    if (!WaitUntil([] { return GetAsyncKeyState(VK_SHIFT) != 0; }, 3000)) {
-        GTEST_SKIP() << "the injected Shift key never showed as held";
-    }
+    ASSERT_TRUE(shift.pressed()) << "xdotool runs on the test display";
+    ASSERT_TRUE(WaitUntil([] { return GetAsyncKeyState(VK_SHIFT) != 0; }, 5000)) << "Shift shows as held";
     EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    // The box, titled "Vorbel" like the button, is owned by the confirmation dialog, still hidden.
+    const DWORD thread = GetWindowThreadProcessId(vorbel.Button(), nullptr);
     HWND box = nullptr;
-    const bool shown = WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000);
+    const bool shown = WaitUntil(
+        [&] {
+            const HWND confirmation = FindWindowW(nullptr, kConfirmationTitle);
+            return confirmation && (box = test::FindDialog(thread, L"Vorbel", confirmation)) != nullptr;
+        },
+        10000);
     shift.Release();
     ASSERT_TRUE(shown) << "the raw command line is shown in a box titled Vorbel";
     EXPECT_EQ(FindVisibleWindow(kConfirmationTitle), nullptr) << "the box comes before the dialog shows";
@@ -380,6 +409,7 @@ TEST_F(ConfirmationTest, HungPracticeProgramLeavesEmptyFieldsWithoutFreezingTheL
     Store(Setting::SkipConfirmation, L"1");
     StandIn form(L"--pos=10,10 --class=WinDevObject --chart=5678 --last=MARTIN", temp_.File(L"practice.txt"));
     StoreLocatorsOf(form);
+    test::BeepWatch beeps;
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     form.Hang();
@@ -392,6 +422,7 @@ TEST_F(ConfirmationTest, HungPracticeProgramLeavesEmptyFieldsWithoutFreezingTheL
     EXPECT_EQ(ItemText(dialog, kChartEdit), L"");
     EXPECT_EQ(ItemText(dialog, kLastNameEdit), L"");
     EXPECT_EQ(ItemText(dialog, kFirstNameEdit), L"");
+    ASSERT_TRUE(beeps.WaitForBeep(10000)) << "the refusal beeps";
     EXPECT_TRUE(NothingStarted());
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EndLink(vorbel);
@@ -438,6 +469,151 @@ TEST_F(ConfirmationTest, BirthDateAndSexReachTheLinkageFileOnlyWithTheCapturedPa
         EXPECT_NE(xml.find(c.patient + u"</Patient>"), std::u16string::npos) << ToUtf8(xml);
         EndLink(vorbel);
     }
+}
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+// Target 6: the bytes of the bridge file of the reference patient, in each encoding.
+std::vector<uint8_t> Utf8Of(const std::u16string& text) {
+    const std::string s = ToUtf8(text);
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+TEST_F(ConfirmationTest, TemplateLinksKeepEveryValueInsideItsOwnArgument) {
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::CommandLineConvention, L"176");
+    Store(Setting::ArgumentTemplate, L"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /P:\"{PRENOM}\" {PRENOM}^{NOM}");
+    const std::wstring hostile[] = {
+        L"MARTIN", L"DE LA TOUR", L"A\" /X \"B", L"C:\\tmp\\", L"\\\\\"", L"\"", L"O'Neil & ^ | %PATH% <x>",
+        L"a\\\\b\\\"c", L"{NOM}", L"\\",
+    };
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    for (const std::wstring& value : hostile) {
+        SCOPED_TRACE(ToUtf8(U(value.c_str())));
+        EXPECT_EQ(test::RunLaterInstance(L"4217 \"X\" \"Y\""), 0);
+        const HWND dialog = WaitForConfirmation();
+        ASSERT_NE(dialog, nullptr);
+        // Typed as a user would correct the captured patient.
+        SetDlgItemTextW(dialog, kLastNameEdit, value.c_str());
+        SetDlgItemTextW(dialog, kFirstNameEdit, (value + L"2").c_str());
+        PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+        const auto record = watch_.Record(20000);
+        ASSERT_TRUE(record.has_value());
+        const Args expected = {StandInExe(), L"/ID:4217", value, L"/LN:" + value, L"/N:" + value,
+                               L"/P:" + value + L"2", value + L"2^" + value};
+        EXPECT_EQ(record->arguments, expected) << "as the program's CommandLineToArgvW read " << ToUtf8(U(record->commandLine.c_str()));
+        EndLink(vorbel);
+    }
+}
+
+TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheStart) {
+    // The byte expectations below are those of a French Windows.
+    ASSERT_EQ(GetACP(), 1252u);
+    ASSERT_EQ(GetOEMCP(), 850u);
+    CreateDirectoryW(temp_.File(L"Pont Imagerie").c_str(), nullptr);
+    const std::wstring bridge = temp_.File(L"Pont Imagerie\\4217.txt");
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::SkipConfirmation, L"1");
+    Store(Setting::CommandLineConvention, L"310");
+    Store(Setting::ArgumentTemplate, L"/patient @{FICHIER}");
+    Store(Setting::BridgeFilePath, temp_.File(L"Pont Imagerie\\{DOSSIER}.txt"));
+    Store(Setting::BridgeFileContent,
+          L"[Patient]\r\nId={DOSSIER}\r\nNom={NOM}\r\nPrenom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\nSexe={SEXE:HF}\r\n");
+    const std::u16string text =
+        u"[Patient]\r\nId=4217\r\nNom=MARTIN \u0141UKASZ\r\nPrenom=H\u00e9l\u00e8ne\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string ansi = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\xe9l\xe8ne\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string oem = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\x82l\x8ane\r\nNe=19840912\r\nSexe=F\r\n";
+    std::vector<uint8_t> utf16 = {0xFF, 0xFE};
+    for (char16_t c : text) utf16.insert(utf16.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
+    std::vector<uint8_t> utf8Bom = {0xEF, 0xBB, 0xBF};
+    const std::vector<uint8_t> utf8 = Utf8Of(text);
+    utf8Bom.insert(utf8Bom.end(), utf8.begin(), utf8.end());
+    const struct {
+        const wchar_t* encoding;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {L"0", utf8}, {L"1", utf8Bom}, {L"2", utf16},
+        {L"3", std::vector<uint8_t>(ansi.begin(), ansi.end())}, {L"4", std::vector<uint8_t>(oem.begin(), oem.end())},
+    };
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(U(c.encoding)));
+        Store(Setting::BridgeFileEncoding, c.encoding);
+        EXPECT_EQ(test::RunLaterInstance(L"/p\"MARTIN \u0141UKASZ, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\""), 0);
+        const auto record = watch_.Record(20000);
+        ASSERT_TRUE(record.has_value());
+        EXPECT_EQ(record->arguments, (Args{StandInExe(), L"/patient", L"@" + bridge}));
+        ASSERT_TRUE(record->bridge.has_value()) << "the bridge file is there when the program starts";
+        EXPECT_EQ(*record->bridge, c.bytes);
+        EndLink(vorbel);
+    }
+}
+
+TEST_F(ConfirmationTest, TemplateLinksShowTheBirthDateAndSexTheTemplatesUseForCorrection) {
+    constexpr int kBirthDateEdit = 1040, kSexList = 1042;
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::CommandLineConvention, L"310");
+    const std::wstring commandLine = L"/p\"MARTIN, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\"";
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const auto visible = [](HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; };
+
+    // Not used by the templates: neither is shown.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(visible(dialog, kBirthDateEdit));
+    EXPECT_FALSE(visible(dialog, kSexList));
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217"}));
+    EndLink(vorbel);
+
+    // Used: shown as captured, and what the user corrects is handed over.
+    Store(Setting::ArgumentTemplate, L"{DOSSIER} /D:{NAISSANCE:AAAAMMJJ}");
+    Store(Setting::BridgeFilePath, temp_.File(L"p.txt"));
+    Store(Setting::BridgeFileContent, L"{SEXE:HF}");
+    EXPECT_EQ(test::RunLaterInstance(commandLine), 0);
+    dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(visible(dialog, kBirthDateEdit));
+    EXPECT_TRUE(visible(dialog, kSexList));
+    EXPECT_EQ(ItemText(dialog, kBirthDateEdit), L"12/09/1984");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kSexList, CB_GETCURSEL, 0, 0), 2) << "F\u00e9minin";
+    SetDlgItemTextW(dialog, kBirthDateEdit, L"01/02/1990");
+    SendDlgItemMessageW(dialog, kSexList, CB_SETCURSEL, 1, 0);
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), (Args{StandInExe(), L"4217", L"/D:19900201"}));
+    EXPECT_EQ(test::ReadFileBytes(temp_.File(L"p.txt")), Utf8Of(u"H"));
+    EndLink(vorbel);
+}
+
+TEST_F(ConfirmationTest, TemplateLinkWithAnXmlBridgeEscapesTheValuesOnly) {
+    const std::wstring bridge = temp_.File(L"patient.xml");
+    Store(Setting::ImagingTarget, L"6");
+    Store(Setting::ProgramLocation, StandInExe());
+    Store(Setting::SkipConfirmation, L"1");
+    Store(Setting::CommandLineConvention, L"310");
+    Store(Setting::ArgumentTemplate, L"@{FICHIER}");
+    Store(Setting::BridgeFilePath, bridge);
+    Store(Setting::BridgeFileContent, L"<patient id=\"{DOSSIER}\" nom=\"{NOM}\" sexe=\"{SEXE}\"/>");
+    Store(Setting::BridgeXmlEscape, L"1");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start(L"/p\"O'BRIEN & <FILS>, Ana::98::42::::M\""));
+    const auto record = watch_.Record(20000);
+    ASSERT_TRUE(record.has_value());
+    ASSERT_TRUE(record->bridge.has_value());
+    EXPECT_EQ(*record->bridge, Utf8Of(u"<patient id=\"42\" nom=\"O&apos;BRIEN &amp; &lt;FILS&gt;\" sexe=\"M\"/>"));
+    EndLink(vorbel);
 }
 
 }  // namespace

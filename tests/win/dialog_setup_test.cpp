@@ -10,7 +10,9 @@
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
 #include "setup/dialog_setup.h"
+#include "settings/text.h"
 #include "setup/setup_launcher.h"
+#include "tests/win/malloc_spy.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
@@ -96,21 +98,21 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
          {{Setting::CommandLineConvention, u"109"}, {Setting::ImagingTarget, u"1"},
           {Setting::ProgramLocation, u"C:\\Program Files\\CliniView\\CliniView.exe"},
           {Setting::DataLocation, std::u16string(ini.begin(), ini.end())}}},
-        {"another target shows VixWin with the stored locations",
+        {"a target Setup does not offer is kept with the stored locations",
          {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
           {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
           {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}},
-         {4, true, false, L"Emplacement des données", L"D:\\Clichés", L"D:\\Imagerie\\vx.exe", true, true, true, true},
-         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"0"},
+         {4, false, false, L"Emplacement des données", L"D:\\Clichés", L"D:\\Imagerie\\vx.exe", true, true, true, true},
+         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
           {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
           {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}}},
         {"convention outside the list, refused target, numbers other than 1",
          {{Setting::CommandLineConvention, u"999"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"7"},
           {Setting::ExitMode, u"x"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::FirstNameLocator, u"c"}},
-         {-1, true, false, L"Emplacement des données", L"C:\\Vximages", kVixWinProgram, true},
-         {{Setting::CommandLineConvention, u"-25"}, {Setting::ImagingTarget, u"0"}, {Setting::SkipConfirmation, u"1"},
+         {-1, false, false, L"Emplacement des données", L"", kVixWinProgram, true},
+         {{Setting::CommandLineConvention, u"-25"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"1"},
           {Setting::ExitMode, u"0"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::LastNameLocator, u""},
           {Setting::FirstNameLocator, u"c"}}},
         {"no selection stored",
@@ -143,6 +145,78 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
         EXPECT_EQ(shown.pointOnly, c.shown.pointOnly);
         for (const auto& [s, v] : c.expected)
             EXPECT_EQ(Stored(s), std::optional<std::u16string>(v)) << "setting " << static_cast<char>(s);
+    }
+}
+
+// A target set by the installer (linkage file, switch arguments, Sidexis, web export, refusal)
+// is shown for what it is and kept by OK, with its program and data location, exactly as stored;
+// picking VixWin or CliniView replaces it.
+TEST_F(SetupDialogTest, KeepsATargetItDoesNotOfferUnlessTheUserPicksOne) {
+    const struct Case {
+        std::u16string target;
+        std::optional<std::u16string> program, data;
+        std::wstring note, dataLabel;
+    } cases[] = {
+        {u"2", u"D:\\Lien\\lien.exe", std::nullopt, L"Cible : fichier de liaison, réglée par l'installation",
+         L"Emplacement des données"},
+        {u"3", u"C:\\Radio\\viewer.exe /NOSPLASH", u"D:\\Ancien", L"Cible : programme avec arguments, réglée par l'installation",
+         L"Emplacement des données"},
+        {u"4", u"C:\\Sidexis\\sidexis.exe", u"\\\\serveur\\PDATA\\siomin.sdx",
+         L"Cible : fichier d'échange Sidexis, réglée par l'installation", L"Fichier d'échange Sidexis"},
+        {u"5", std::nullopt, std::nullopt, L"Cible : export web, réglée par l'installation", L"Emplacement des données"},
+        {u"-1", u"C:\\x.exe", u"C:\\y", L"Cible : aucune (liaisons refusées), réglée par l'installation",
+         L"Emplacement des données"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.target));
+        for (const bool pick : {false, true}) {
+            SetUp();
+            Store(Setting::ImagingTarget, c.target);
+            if (c.program) Store(Setting::ProgramLocation, *c.program);
+            if (c.data) Store(Setting::DataLocation, *c.data);
+            CDialogSetup setup;
+            std::wstring note, label;
+            bool vixWin = true, cliniView = true, browseProgram = true, browseData = true;
+            RunSetup(setup, [&](HWND d) {
+                note = ItemText(d, IDC_TARGET_NOTE);
+                label = ItemText(d, IDC_DATA_LOCATION_LABEL);
+                vixWin = IsChecked(d, IDC_VIXWIN);
+                cliniView = IsChecked(d, IDC_CLINIVIEW);
+                browseProgram = IsWindowEnabled(GetDlgItem(d, IDC_BROWSE_PROGRAM));
+                browseData = IsWindowEnabled(GetDlgItem(d, IDC_BROWSE_DATA));
+                SendDlgItemMessageW(d, IDC_EXIT_MODE, BM_SETCHECK, BST_CHECKED, 0);
+                if (pick) test::Click(d, IDC_CLINIVIEW);
+                PressOk(d);
+            });
+            EXPECT_EQ(note, c.note);
+            EXPECT_EQ(label, c.dataLabel);
+            EXPECT_FALSE(vixWin);
+            EXPECT_FALSE(cliniView);
+            EXPECT_FALSE(browseProgram) << "the kept target's program is not chosen here";
+            EXPECT_FALSE(browseData);
+            EXPECT_EQ(Stored(Setting::ExitMode), u"1") << "the rest is stored";
+            if (pick) {
+                EXPECT_EQ(Stored(Setting::ImagingTarget), u"1");
+                EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Program Files\\CliniView\\CliniView.exe");
+                const std::wstring ini = CommonIniPath();
+                EXPECT_EQ(Stored(Setting::DataLocation), std::u16string(ini.begin(), ini.end()));
+            } else {
+                EXPECT_EQ(Stored(Setting::ImagingTarget), c.target);
+                EXPECT_EQ(Stored(Setting::ProgramLocation), c.program);
+                EXPECT_EQ(Stored(Setting::DataLocation), c.data);
+            }
+        }
+    }
+}
+
+TEST_F(SetupDialogTest, AnOfferedTargetShowsNoNote) {
+    for (const char16_t* target : {u"0", u"1", u""}) {
+        SetUp();
+        if (*target) Store(Setting::ImagingTarget, target);
+        CDialogSetup setup;
+        std::wstring note = L"?";
+        RunSetup(setup, [&](HWND d) { note = ItemText(d, IDC_TARGET_NOTE); });
+        EXPECT_EQ(note, L"");
     }
 }
 
@@ -273,6 +347,7 @@ TEST_F(SetupDialogTest, TitleCarriesTheVersionAndTargetsTheBoldFont) {
 
 TEST_F(SetupDialogTest, StartupEntryRules) {
     const std::wstring own = OwnExePath();
+    const std::wstring quoted = L"\"" + own + L"\"";
     const struct Case {
         const char* name;
         std::optional<std::wstring> before;
@@ -280,11 +355,14 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         std::optional<bool> tick;  // nothing: left as loaded
         std::optional<std::wstring> after;
     } cases[] = {
-        {"ticking writes the running executable", std::nullopt, false, true, own},
+        {"ticking writes the running executable, quoted", std::nullopt, false, true, quoted},
         {"another path stays while ticked", L"C:\\Autre\\Vorbel.exe", true, std::nullopt, L"C:\\Autre\\Vorbel.exe"},
-        {"unticking deletes", own, true, false, std::nullopt},
+        {"the quoted entry stays while ticked", quoted, true, std::nullopt, quoted},
+        {"the unquoted entry of earlier versions counts and is quoted", own, true, std::nullopt, quoted},
+        {"unticking deletes", quoted, true, false, std::nullopt},
+        {"unticking deletes the unquoted form", own, true, false, std::nullopt},
         {"absent and unticked stays absent", std::nullopt, false, std::nullopt, std::nullopt},
-        {"an empty entry counts as absent", L"", false, true, own},
+        {"an empty entry counts as absent", L"", false, true, quoted},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -303,9 +381,9 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         EXPECT_EQ(ticked, c.tickedOnLoad);
         EXPECT_EQ(RunEntry(), c.after);
         const test::RawValue raw = test::ReadRawValue(HKEY_CURRENT_USER, test::kRunKey, L"Vorbel");
-        if (c.after == own) {
+        if (c.after == quoted) {
             EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
-            EXPECT_EQ(raw.bytes.size(), (own.size() + 1) * 2);
+            EXPECT_EQ(raw.bytes.size(), (quoted.size() + 1) * 2);
         }
         EXPECT_TRUE(test::ReadRawValue(HKEY_CURRENT_USER, test::kRunKey, L"Autre").present) << "other entries stay";
     }
@@ -410,12 +488,73 @@ TEST_F(SetupDialogTest, BrowseButtonsAskTheShellAndTakeItsAnswer) {
     }
 }
 
-TEST_F(SetupDialogTest, TheShellsFileBrowserIsFoundByOrdinal) {
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
-    ASSERT_NE(shell, nullptr);
-    EXPECT_NE(GetProcAddress(shell, MAKEINTRESOURCEA(63)), nullptr);
-    EXPECT_TRUE(SystemShellChoosers().browseFile);
-    EXPECT_TRUE(SystemShellChoosers().browseFolder);
+// A block that holds a whole item list (its last item ends right at the block's end) of the
+// folder at `path`.
+bool HoldsItemListOf(const std::vector<BYTE>& block, const std::wstring& path) {
+    size_t at = 0;
+    while (at + 2 <= block.size()) {
+        const USHORT cb = static_cast<USHORT>(block[at] | block[at + 1] << 8);
+        if (cb == 0) break;
+        if (cb < 2) return false;
+        at += cb;
+    }
+    if (at + 2 != block.size() || block[at] != 0 || block[at + 1] != 0) return false;
+    wchar_t held[MAX_PATH] = {};
+    return SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(block.data()), held) && path == held;
+}
+
+// The shell's own choosers behind Setup's buttons, not stand-ins: each opens, a cancel changes
+// nothing, and a folder picked in the folder browser is taken, its item list freed.
+TEST_F(SetupDialogTest, TheShellsOwnChoosersOpenAndGiveTheirAnswer) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    test::MallocSpy* spy = test::MallocSpy::Instance();
+    ASSERT_NE(spy, nullptr);
+    // A folder the tree already shows at its first opening (one made for the test is not listed
+    // under Wine until the tree is refreshed).
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring chosen = windows;
+    struct {
+        HWND fileBrowser = nullptr, folderBrowser = nullptr;
+        std::wstring programBefore, programAfterCancel, dataBefore, dataAfterCancel, dataAfterChoice;
+    } seen;
+    spy->Clear();
+    CDialogSetup setup;
+    RunSetup(setup, [&](HWND d) {
+        const DWORD thread = GetWindowThreadProcessId(d, nullptr);
+        const auto open = [&](int button) {
+            test::PostClick(d, button);
+            return test::WaitForDialog(thread, L"", d);
+        };
+        const auto end = [&](HWND chooser, int command) {
+            PostMessageW(chooser, WM_COMMAND, command, 0);
+            return test::WaitUntil([&] { return !IsWindow(chooser) && IsWindowEnabled(d); });
+        };
+        test::Click(d, IDC_VIXWIN);
+        seen.programBefore = ItemText(d, IDC_PROGRAM_LOCATION);
+        if (!(seen.fileBrowser = open(IDC_BROWSE_PROGRAM)) || !end(seen.fileBrowser, IDCANCEL)) return;
+        seen.programAfterCancel = ItemText(d, IDC_PROGRAM_LOCATION);
+
+        seen.dataBefore = ItemText(d, IDC_DATA_LOCATION);
+        if (!(seen.folderBrowser = open(IDC_BROWSE_DATA)) || !end(seen.folderBrowser, IDCANCEL)) return;
+        seen.dataAfterCancel = ItemText(d, IDC_DATA_LOCATION);
+        HWND browser = open(IDC_BROWSE_DATA);
+        if (!browser) return;
+        // As a person picking the folder in the tree.
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
+        if (!end(browser, IDOK)) return;
+        seen.dataAfterChoice = ItemText(d, IDC_DATA_LOCATION);
+        PressOk(d);
+    });
+    EXPECT_NE(seen.fileBrowser, nullptr) << "the file browser opened, owned by Setup";
+    EXPECT_EQ(seen.programAfterCancel, seen.programBefore);
+    EXPECT_NE(seen.folderBrowser, nullptr) << "the folder browser opened, owned by Setup";
+    EXPECT_EQ(seen.dataAfterCancel, seen.dataBefore);
+    EXPECT_EQ(seen.dataAfterChoice, chosen);
+    for (const auto& block : spy->LiveBlocks()) {
+        EXPECT_FALSE(HoldsItemListOf(block, chosen)) << "the chosen folder's item list was freed";
+    }
+    CoUninitialize();
 }
 
 // A path the scrambled store would give back changed is refused, naming its field, and

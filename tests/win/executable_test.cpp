@@ -22,7 +22,9 @@ TEST(Executable, ManifestAsksForCommonControls6AsInvokerAndDpiAwareness) {
     FreeLibrary(exe);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
-    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    // Per-monitor v2 where Windows knows it, per-monitor before, the system's scale on Vista and 7.
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 TEST(Executable, VersionResourceIsFrenchWithProductName) {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "locator/field_locator.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tests/win/standin_process.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
@@ -29,13 +29,8 @@ std::u16string Replace(std::u16string text, std::u16string_view from, std::u16st
 
 class FieldLocatorTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetPointOnlyMode(false); }
-
     HWND FindIn(bool pointOnly, const std::u16string& locator) {
-        SetPointOnlyMode(pointOnly);
-        HWND found = FindLocatedControl(locator);
-        SetPointOnlyMode(false);
-        return found;
+        return FindLocatedControl(locator, pointOnly ? LocatorLookup::PointOnly : LocatorLookup::StructureFirst);
     }
 };
 
@@ -52,7 +47,7 @@ TEST_F(FieldLocatorTest, LocatorOfANestedControlNamesSizeClassPathAndCentres) {
 
     const std::u16string direct = BuildFieldLocator(form.Control(si::kHeaderPanel));
     EXPECT_EQ(Semicolons(direct), 4u) << "a direct child of the top window has no path";
-    EXPECT_EQ(FindLocatedControl(direct), form.Control(si::kHeaderPanel)) << "found among the top window's children";
+    EXPECT_EQ(FindLocatedControl(direct, LocatorLookup::StructureFirst), form.Control(si::kHeaderPanel)) << "found among the top window's children";
     EXPECT_EQ(BuildFieldLocator(nullptr), u"");
 }
 
@@ -79,7 +74,7 @@ TEST_F(FieldLocatorTest, TopWindowDesignatedItselfFindsItsChildAtItsCentre) {
     const std::u16string locator = BuildFieldLocator(form.top());
     EXPECT_EQ(locator.substr(0, 28), u"640;440;PmsPatientForm;320;2") << ToUtf8(locator);
     EXPECT_EQ(Semicolons(locator), 4u);
-    EXPECT_EQ(FindLocatedControl(locator), form.Control(si::kMainPanel));
+    EXPECT_EQ(FindLocatedControl(locator, LocatorLookup::StructureFirst), form.Control(si::kMainPanel));
 }
 
 TEST_F(FieldLocatorTest, BrokenStructureFallsBackToTheScreenPointOnlyWhereAllowed) {
@@ -120,11 +115,11 @@ TEST_F(FieldLocatorTest, ControlIsFoundWhereItMovedWithTheWindow) {
     const std::u16string locator = BuildFieldLocator(chart);
 
     form.Place(40, 40, 1280, 440);  // twice as wide: the layout stretches
-    EXPECT_EQ(FindLocatedControl(locator), chart);
+    EXPECT_EQ(FindLocatedControl(locator, LocatorLookup::StructureFirst), chart);
     EXPECT_NE(FindIn(true, locator), chart) << "the old screen point no longer lies on it";
 
     form.Place(400, 300, 640, 440);
-    EXPECT_EQ(FindLocatedControl(locator), chart);
+    EXPECT_EQ(FindLocatedControl(locator, LocatorLookup::StructureFirst), chart);
     EXPECT_NE(FindIn(true, locator), chart);
 }
 
@@ -132,7 +127,7 @@ TEST_F(FieldLocatorTest, LocatorThatTheStoreCannotKeepIsNotMade) {
     StandIn storable(L"--pos=20,20 --class=" + std::wstring(249, L'W'));
     const std::u16string longClass = BuildFieldLocator(storable.Control(si::kLastName));
     EXPECT_FALSE(longClass.empty());
-    EXPECT_EQ(FindLocatedControl(longClass), storable.Control(si::kLastName));
+    EXPECT_EQ(FindLocatedControl(longClass, LocatorLookup::StructureFirst), storable.Control(si::kLastName));
 
     // Omega, XORed with the locator's first digit, is beyond what a scrambled value carries.
     StandIn unstorable(L"--pos=700,20 --class=Fiche\u03a9");
@@ -174,7 +169,7 @@ TEST_F(FieldLocatorTest, HungProgramLeavesItsFieldsEmptyWithinTheBound) {
     form.Hang();
     const auto start = std::chrono::steady_clock::now();
     for (const auto& locator : locators) {
-        const HWND control = FindLocatedControl(locator);
+        const HWND control = FindLocatedControl(locator, LocatorLookup::StructureFirst);
         EXPECT_NE(control, nullptr) << "finding sends the program nothing";
         EXPECT_EQ(ReadControlValue(control), u"");
     }

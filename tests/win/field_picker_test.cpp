@@ -2,9 +2,9 @@
 // program, and picks through the window tree.
 #include <gtest/gtest.h>
 
+#include "locator/field_locator.h"
 #include "resources/resource.h"
 #include "setup/dialog_setup.h"
-#include "setup/field_locator.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
 
@@ -126,9 +126,12 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
     DeleteObject(info.hbmMask);
     if (info.hbmColor) DeleteObject(info.hbmColor);
     EXPECT_FALSE(info.fIcon);
-    EXPECT_EQ(mask.bmWidth, 32);
-    EXPECT_EQ(static_cast<int>(info.xHotspot), 15) << "the pixel in the middle of a 31-pixel drawing";
-    EXPECT_EQ(static_cast<int>(info.yHotspot), 15);
+    // Drawn for the system's cursor size (32 at 100 %, 48 at 150 %, 64 at 200 %), not stretched
+    // to it, so that the hotspot stays on the very pixel in the middle.
+    const int size = GetSystemMetrics(SM_CXCURSOR);
+    EXPECT_EQ(mask.bmWidth, size);
+    EXPECT_EQ(static_cast<int>(info.xHotspot), size / 2 - 1) << "the pixel in the middle of the drawing";
+    EXPECT_EQ(static_cast<int>(info.yHotspot), size / 2 - 1);
 
     test::PracticeStandIn practice;
     CDialogSetup setup;
@@ -152,7 +155,8 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
 TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
     test::PracticeStandIn practice;
     CDialogSetup setup;
-    bool elsewhereStayed = true, collapsed = false, restored = false;
+    bool collapsed = false, restored = false;
+    std::wstring shownAfterElsewhere = L"?";
     RECT before = {}, after = {};
     RunSetup(setup, [&](HWND d) {
         before = test::ScreenRect(d);
@@ -160,14 +164,15 @@ TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
         const POINT elsewhere = {before.left + 40, before.bottom - 60};
         test::MouseMove(elsewhere);
         test::MouseDown(elsewhere);
-        elsewhereStayed = !test::WaitUntil([&] { return Height(d) == 0; }, 500);
         test::MouseGlide(elsewhere, test::Centre(test::ScreenRect(practice.chart)));
         test::MouseUp(test::Centre(test::ScreenRect(practice.chart)));
-        // Pressed and released on a target without moving.
+        // Pressed and released on a target without moving. Input is handled in order: once this
+        // press has collapsed the dialog, the press and release elsewhere have been handled.
         const POINT target = ItemCentre(d, IDC_CHART_TARGET);
         test::MouseMove(target);
         test::MouseDown(target);
         collapsed = test::WaitUntil([&] { return Height(d) == 0; });
+        shownAfterElsewhere = ItemText(d, IDC_CHART_VALUE);
         // Windows reports a move when a window shrinks under the cursor, which has not moved.
         POINT still = target;
         ScreenToClient(d, &still);
@@ -179,8 +184,8 @@ TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
         Sleep(200);
         PressOk(d);
     });
-    EXPECT_TRUE(elsewhereStayed);
     EXPECT_TRUE(collapsed);
+    EXPECT_EQ(shownAfterElsewhere, L"") << "no drag from the side picture: the release over the field designates nothing";
     EXPECT_TRUE(restored) << "back at its former place and size";
     EXPECT_EQ(Stored(Setting::ChartNumberLocator), u"") << "neither press designated anything";
 }
@@ -195,7 +200,7 @@ TEST_F(FieldPickerTest, LosingTheDragRestoresTheDialogAndDesignatesNothing) {
         SCOPED_TRACE(c.name);
         SetUp();
         CDialogSetup setup;
-        bool collapsed = false, restored = false, stillOpen = false, frameGone = false;
+        bool collapsed = false, restored = false, stillOpen = false, frameGone = false, handled = false;
         std::wstring shown = L"?";
         RunSetup(setup, [&](HWND d) {
             const RECT before = test::ScreenRect(d);
@@ -216,14 +221,24 @@ TEST_F(FieldPickerTest, LosingTheDragRestoresTheDialogAndDesignatesNothing) {
             restored = test::WaitUntil([&] { return SameRect(test::ScreenRect(d), before); });
             frameGone = test::WaitUntil([&] { return ScreenPixel(onFrame) == under; }, 3000);
             test::MouseUp(test::Centre(chart));
-            Sleep(200);
+            // A new drag, ended at once: input is handled in order, so once its press has
+            // collapsed the dialog, the release over the field has been handled. Pressed a little
+            // aside, or the two presses would make a double click.
+            const POINT again = {start.x + GetSystemMetrics(SM_CXDOUBLECLK), start.y};
+            test::MouseMove(again);
+            test::MouseDown(again);
+            handled = test::WaitUntil([&] { return Height(d) == 0; });
             stillOpen = IsWindow(d) != FALSE;
             shown = ItemText(d, IDC_CHART_VALUE);
+            PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0);
+            test::WaitUntil([&] { return SameRect(test::ScreenRect(d), before); });
+            test::MouseUp(again);
             PressOk(d);
         });
         EXPECT_TRUE(collapsed);
         EXPECT_TRUE(restored);
         EXPECT_TRUE(frameGone);
+        EXPECT_TRUE(handled);
         EXPECT_TRUE(stillOpen);
         EXPECT_EQ(shown, L"");
         EXPECT_EQ(Stored(Setting::ChartNumberLocator), u"");
@@ -296,7 +311,7 @@ TEST_F(FieldPickerTest, PlusButtonsPickThroughTheTreeAndReload) {
         if (!tree) return;
         SelectInTree(tree, practice.chart);
         EndTree(tree, IDCANCEL);
-        Sleep(200);
+        SendMessageW(d, WM_NULL, 0, 0);  // answered once the "+" button's handler has returned
         seen.afterCancel = ItemText(d, IDC_CHART_VALUE);
 
         tree = OpenTree(d, IDC_LAST_NAME_PICK);

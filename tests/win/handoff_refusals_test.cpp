@@ -50,6 +50,24 @@ INSTANTIATE_TEST_SUITE_P(All, EmptyChartNumberTest, ::testing::Values(
     DefaultsCase{u"5", u"C:\\vixwin\\vixwin.exe", std::nullopt},
     DefaultsCase{u"7", u"C:\\vixwin\\vixwin.exe", std::nullopt}));
 
+// The patient folder is made of the chart number: one that would lead out of the images root is
+// refused, naming it, before any folder is created.
+TEST_F(HandOffTest, VixWinRefusesAChartNumberThatWouldLeaveTheImagesRoot) {
+    Set(Setting::ImagingTarget, u"0");
+    Set(Setting::ProgramLocation, StandInExe());
+    Set(Setting::DataLocation, temp_.File(L"Vximages"));
+    for (const char16_t* chart : {u"..\\..\\Windows", u"12/3", u"C:x", u"1..2"}) {
+        SCOPED_TRACE(ToUtf8(chart));
+        messages_.clear();
+        ExpectRefusedWith(HandOff({chart, u"A", u"B"}),
+                          u"Le num\u00e9ro de dossier " + Guillemets(chart) +
+                              u" ne peut pas servir de nom de dossier d'images\u00a0: il contient \\, /, : ou "
+                              u"\u00ab\u00a0..\u00a0\u00bb.\n\nCorrigez le num\u00e9ro de dossier.");
+        EXPECT_FALSE(FileExists(temp_.File(L"Vximages"))) << "no folder is created";
+        ExpectNothingStarted();
+    }
+}
+
 TEST_F(HandOffTest, TargetMinusOneRefusesBeforeReadingAnythingElse) {
     Set(Setting::ImagingTarget, u"-1");
     EXPECT_EQ(HandOff({u"42", u"A", u"B"}), HandOffOutcome::Refused);

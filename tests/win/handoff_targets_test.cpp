@@ -3,6 +3,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "capture/handoff_files.h"
+
 namespace vorbel::test {
 namespace {
 
@@ -222,21 +230,118 @@ TEST_F(HandOffTest, WebExportStartsNoProgramEvenWithItsDefaultJustStored) {
     EXPECT_EQ(exportKeys_[0], key_);
 }
 
-TEST_F(HandOffTest, AProgramThatCannotStartIsStillAccepted) {
-    Set(Setting::ImagingTarget, u"3");
+// The installer's /PROGRAM allows a program followed by its own arguments: it names no file as a
+// whole, so it goes as written instead of being quoted into a name that cannot start.
+TEST_F(HandOffTest, AProgramFollowedByItsArgumentsStartsAsWritten) {
+    const std::wstring exchange = temp_.File(L"siomin.sdx");
+    { UniqueFile created(CreateFileW(exchange.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)); }
+    Set(Setting::ImagingTarget, u"4");
+    Set(Setting::ProgramLocation, StandInExe() + L" /NOSPLASH");
+    Set(Setting::DataLocation, exchange);
+
+    ExpectAcceptedQuietly(HandOff({u"7", u"A", u"B"}));
+
+    const auto record = watch_.Record(10000);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->commandLine, StandInExe() + L" /NOSPLASH");
+}
+
+// The user is told, naming the program; the records already appended are the patient's and stay.
+TEST_F(HandOffTest, AProgramThatCannotStartIsNamedAndWhatWasWrittenStays) {
+    const std::wstring exchange = temp_.File(L"siomin.sdx");
+    { UniqueFile created(CreateFileW(exchange.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)); }
+    Set(Setting::ImagingTarget, u"4");
     Set(Setting::ProgramLocation, temp_.File(L"absent.exe"));
+    Set(Setting::DataLocation, exchange);
+    Set(Setting::SiteComputerName, u"CAB1");
+
+    EXPECT_EQ(HandOff({u"7", u"A", u"B"}), HandOffOutcome::NotStarted);
+
+    EXPECT_EQ(beeps_, 0);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(ToUtf8(messages_[0]),
+              ToUtf8(u"Le programme d'imagerie \u00ab\u00a0" + Temp(L"absent.exe") +
+                     u"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9\u00a0: il est introuvable.\n\n"
+                     u"V\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel."));
+    const Bytes records = ReadFileBytes(exchange);
+    EXPECT_EQ(std::count(records.begin(), records.end(), '\n'), 2) << "the N and A records stay";
+}
+
+// While it starts, the program asks every top-level window a question and waits for the answers:
+// the step waiting for it must answer, or both would stand still until the wait's bound.
+TEST_F(HandOffTest, TheWaitForTheProgramAnswersItsQuestionsMeanwhile) {
+    // This thread's top-level window, as the launch button is the user-interface thread's.
+    HWND window = CreateWindowExW(0, L"STATIC", L"bouton", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    Set(Setting::ImagingTarget, u"3");
+    Set(Setting::ProgramLocation, StandInExe());
+    SetEnvironmentVariableW(L"VORBEL_STANDIN_BROADCAST", L"1");
+
+    const ULONGLONG start = GetTickCount64();
     ExpectAcceptedQuietly(HandOff({u"42", u"A", u"B"}));
+    const ULONGLONG took = GetTickCount64() - start;
+    DestroyWindow(window);
+
+    EXPECT_TRUE(StandInWatch::WindowOpen()) << "returns once the program waits for input";
+    const auto record = watch_.Record(10000);
+    ASSERT_TRUE(record.has_value());
+    ASSERT_GE(record->broadcastMs, 0);
+    EXPECT_LT(record->broadcastMs, 5000) << "the question waited for the step's own wait";
+    EXPECT_LT(took, 10000u);
+}
+
+// CliniView reads its ini file whenever it likes, and other programs hold it at times: at no
+// moment may it hold a chart number beside another patient's names.
+TEST_F(HandOffTest, CliniViewNeverFindsAChartNumberBesideAnotherPatientsNames) {
+    const std::wstring ini = temp_.File(L"CliniView.ini");
+    const PatientRecord patients[] = {{u"1111", u"AAAA", u"aaaa"}, {u"2222", u"BBBB", u"bbbb"}};
+    ASSERT_FALSE(WriteCliniViewEntries(U(ini.c_str()), patients[0]).has_value());
+    std::atomic<bool> stop{false};
+    std::atomic<int> mixed{0}, reads{0};
+    std::thread reader([&] {
+        while (!stop) {
+            // Read as another program would, sharing the file.
+            UniqueFile file(CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+            if (!file) continue;
+            char buffer[4096];
+            DWORD n = 0;
+            if (!ReadFile(file.get(), buffer, sizeof(buffer), &n, nullptr)) continue;
+            file.reset();
+            const std::string text(buffer, n);
+            const auto has = [&](const char* line) { return text.find(line) != std::string::npos; };
+            const bool id1 = has("PATID=1111"), id2 = has("PATID=2222");
+            const bool names1 = has("PATLNAME=AAAA") || has("PATFNAME=aaaa");
+            const bool names2 = has("PATLNAME=BBBB") || has("PATFNAME=bbbb");
+            if ((id1 && names2) || (id2 && names1)) ++mixed;
+            ++reads;
+        }
+    });
+    int refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        if (WriteCliniViewEntries(U(ini.c_str()), patients[(i + 1) % 2])) ++refused;
+    }
+    stop = true;
+    reader.join();
+    std::printf("[ ini      ] %d reads, %d writes refused while the file was held\n", reads.load(), refused);
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(mixed.load(), 0) << "reads that found one patient's chart number with another's names";
 }
 
 TEST_F(HandOffTest, AHungProgramDoesNotHoldTheStepBeyondItsBound) {
     Set(Setting::ImagingTarget, u"3");
     Set(Setting::ProgramLocation, StandInExe());
     SetEnvironmentVariableW(L"VORBEL_STANDIN_HANG", L"1");
-    hooks_.idleWaitMs = 300;
+    hooks_.idleWaitMs = 1500;
 
+    const auto start = std::chrono::steady_clock::now();
     ExpectAcceptedQuietly(HandOff({u"42", u"A", u"B"}));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
 
     EXPECT_TRUE(watch_.Record(10000).has_value()) << "it was started, and is ended by the teardown";
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1500)) << "the step waited for the hung program";
+    // The start itself and the files before it take a moment of their own, even on a slow machine.
+    EXPECT_LT(elapsed, std::chrono::milliseconds(1500 + 5000)) << "and no longer than its bound";
 }
 
 }  // namespace

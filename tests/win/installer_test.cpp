@@ -65,7 +65,7 @@ TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings)
     const std::wstring exe = InstallDir() + L"\\Vorbel.exe";
     EXPECT_TRUE(test::FileExists(exe));
     EXPECT_TRUE(test::FileExists(StartMenuShortcut()));
-    EXPECT_EQ(RunEntry(), exe) << "the same startup entry as Setup's";
+    EXPECT_EQ(RunEntry(), L"\"" + exe + L"\"") << "the same startup entry as Setup's, quoted";
     EXPECT_EQ(Stored(Setting::ImagingTarget), u"3");
     EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Program Files\\Radio\\viewer.exe");
     EXPECT_EQ(Stored(Setting::CommandLineConvention), u"176");
@@ -84,11 +84,39 @@ TEST_F(InstallerTest, SilentInstallPresetsStartsAndUninstallsKeepingTheSettings)
     EXPECT_EQ(Stored(Setting::ImagingTarget), u"3") << "the user's settings stay";
 }
 
+TEST_F(InstallerTest, SilentInstallPresetsTheTemplatesOfAnotherProgram) {
+    test::TempDir temp;
+    const std::wstring contentFile = temp.File(L"contenu.txt");
+    {
+        // As IT would write it: UTF-8 with its BOM, several lines.
+        const std::string content = "\xEF\xBB\xBF[Patient]\r\nNom={NOM}\r\nPr\xC3\xA9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n";
+        FILE* f = _wfopen(contentFile.c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(content.data(), 1, content.size(), f);
+        fclose(f);
+    }
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /TARGET=6 /PROGRAM=\"C:\\Radio\\viewer.exe\""
+                               L" /ARGUMENTS='/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}'"
+                               L" /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENTFILE=\"" + contentFile +
+                                   L"\" /ENCODING=3 /XMLESCAPE=1",
+                               120000),
+              0);
+    EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
+    EXPECT_EQ(Stored(Setting::ImagingTarget), u"6");
+    EXPECT_EQ(Stored(Setting::ArgumentTemplate), u"/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}");
+    EXPECT_EQ(Stored(Setting::BridgeFilePath), u"C:\\pont\\{DOSSIER}.ini");
+    EXPECT_EQ(Stored(Setting::BridgeFileContent), u"[Patient]\r\nNom={NOM}\r\nPr\u00e9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n");
+    EXPECT_EQ(Stored(Setting::BridgeFileEncoding), u"3");
+    EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
+}
+
 TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
         const wchar_t* options;
     };
-    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""}}) {
+    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
+                         Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"},
+                         Case{L"/ENCODING=5"}}) {
         SCOPED_TRACE(std::string(c.options, c.options + wcslen(c.options)));
         EXPECT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S " + c.options, 120000), 2);
         EXPECT_FALSE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));

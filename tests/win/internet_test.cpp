@@ -91,7 +91,7 @@ TEST_F(InternetTest, ReadAllAvailableStopsAtItsBound) {
     EXPECT_EQ(Fetch(rig.httpsPort), huge.substr(0, kMaxResponseBytes));
 }
 
-TEST_F(InternetTest, ConnectToUrlChoosesTheServiceByThePortAlone) {
+TEST_F(InternetTest, ConnectToUrlChoosesTheServiceByPortAndScheme) {
     const std::string host = rig.ftpHost;
     const std::string account = std::string(test::kProdAccount.user) + ":" + test::kProdAccount.password + "@";
     const struct {
@@ -103,6 +103,7 @@ TEST_F(InternetTest, ConnectToUrlChoosesTheServiceByThePortAlone) {
         {"ftp://" + host + "/", INTERNET_HANDLE_TYPE_CONNECT_FTP},  // anonymous
         {"ftp://" + account + host + ":2121/", INTERNET_HANDLE_TYPE_CONNECT_HTTP},
         {"https://localhost:" + std::to_string(rig.httpsPort) + "/", INTERNET_HANDLE_TYPE_CONNECT_HTTP},
+        {"https://" + account + host + ":21/", INTERNET_HANDLE_TYPE_CONNECT_HTTP},  // HTTPS on any port
         {"ftp://vorbel:wrong@" + host + "/", 0},
         {"ftp://" + account + rig.ftpDownHost + "/", 0},
     };

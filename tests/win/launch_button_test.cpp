@@ -1,13 +1,21 @@
 // The launch button as the user meets it: the real Vorbel.exe, driven from outside.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "app/button_geometry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
+#include "tests/win/beep_watch.h"
+#include "tests/win/dialog_search.h"
+#include "tests/win/foreign_window.h"
+#include "tests/win/mouse_input.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
@@ -33,50 +41,12 @@ SIZE ClientSize(HWND w) {
     return {r.right, r.bottom};
 }
 
-// A window of the imaging program's class, owned by a thread of the test; counts WM_CLOSE.
-class ImagingStandIn {
+// A window of the imaging program's class (VixWin's by default), owned by a thread of the test;
+// counts WM_CLOSE and stays open, so a test can count several requests.
+class ImagingStandIn : public test::ForeignWindow {
 public:
-    ImagingStandIn() {
-        thread_ = std::thread([this] { Run(); });
-        WaitUntil([this] { return window_.load() != nullptr; }, 5000);
-    }
-    ~ImagingStandIn() {
-        if (HWND w = window_.load()) PostMessageW(w, WM_USER, 0, 0);
-        thread_.join();
-    }
-    int closes() const { return closes_.load(); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<ImagingStandIn*>(GetWindowLongPtrW(w, GWLP_USERDATA));
-        if (msg == WM_CLOSE && self) {
-            ++self->closes_;
-            return 0;  // stays open, so a test can count several requests
-        }
-        if (msg == WM_USER) {
-            DestroyWindow(w);
-            PostQuitMessage(0);
-            return 0;
-        }
-        return DefWindowProcW(w, msg, wp, lp);
-    }
-    void Run() {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"WVXMAIN";
-        RegisterClassW(&wc);
-        HWND w = CreateWindowExW(0, L"WVXMAIN", L"Imagerie", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-        SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        window_ = w;
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-        UnregisterClassW(L"WVXMAIN", wc.hInstance);
-    }
-    std::thread thread_;
-    std::atomic<HWND> window_{nullptr};
-    std::atomic<int> closes_{0};
+    explicit ImagingStandIn(const wchar_t* windowClass = L"WVXMAIN") : ForeignWindow({windowClass, L"Imagerie"}) {}
+    int closes() const { return count(); }
 };
 
 class LaunchButtonTest : public ::testing::Test {
@@ -186,7 +156,8 @@ TEST_F(LaunchButtonTest, LaterInstanceWithoutArgumentsChangesNothing) {
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     EXPECT_EQ(test::RunLaterInstance(L""), 0);
-    EXPECT_FALSE(WaitUntil([] { return FindWindowW(nullptr, kConfirmationTitle) != nullptr; }, 1500));
+    ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button())) << "the request it posted was handled";
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr);
     EXPECT_TRUE(IsWindowVisible(vorbel.Button()));
     EXPECT_TRUE(test::VorbelProfile().GetString(u"CmdLine").empty());
 }
@@ -214,7 +185,8 @@ TEST_F(LaunchButtonTest, ExitModeClosesTheOpenImagingProgramInsteadOfCapturing) 
         ImagingStandIn imaging;
         PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
         EXPECT_TRUE(WaitUntil([&] { return imaging.closes() == 1; }, 5000));
-        EXPECT_FALSE(WaitUntil([] { return FindWindowW(nullptr, kConfirmationTitle) != nullptr; }, 1000));
+        ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button()));
+        EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "no capture";
     }
     // Nothing open: the click captures as usual.
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
@@ -223,13 +195,51 @@ TEST_F(LaunchButtonTest, ExitModeClosesTheOpenImagingProgramInsteadOfCapturing) 
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST_F(LaunchButtonTest, RefusingTargetOnlyBeeps) {
-    Store(Setting::ImagingTarget, u"-1");
+BOOL CALLBACK CountConfirmation(HWND w, LPARAM count) {
+    wchar_t title[64];
+    if (IsWindowVisible(w) && GetWindowTextW(w, title, 64) && lstrcmpW(title, kConfirmationTitle) == 0) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+int VisibleConfirmations() {
+    int count = 0;
+    EnumWindows(CountConfirmation, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// A double click in the practice program: the second remote click comes while the first link
+// runs. It is refused at once (with the error beep) instead of opening a second confirmation.
+TEST_F(LaunchButtonTest, RemoteClickDuringALinkIsIgnored) {
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
-    EXPECT_FALSE(WaitUntil([] { return FindWindowW(nullptr, kConfirmationTitle) != nullptr; }, 1500));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000));
+    // Sent, so that its return proves the button handled it; a nested link would not return.
+    DWORD_PTR answer = 1;
+    EXPECT_NE(SendMessageTimeoutW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP, SMTO_NORMAL, 5000, &answer), 0)
+        << "the second click opened a link of its own";
+    EXPECT_EQ(answer, 0u);
+    EXPECT_EQ(VisibleConfirmations(), 1);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
+    EXPECT_EQ(VisibleConfirmations(), 0);
+    EXPECT_TRUE(vorbel.Quit());
+}
+
+TEST_F(LaunchButtonTest, RefusingTargetOnlyBeeps) {
+    Store(Setting::ImagingTarget, u"-1");
+    test::BeepWatch beeps;
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(beeps.WaitForBeep(10000)) << "the error beep";
+    ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button()));
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "and nothing else";
     EXPECT_TRUE(IsWindowVisible(vorbel.Button()));
+    EXPECT_FALSE(beeps.WaitForBeep(0)) << "one beep";
 }
 
 }  // namespace
@@ -342,6 +352,239 @@ TEST_F(LaunchButtonTest, RemoteContextMenuQuitterEndsTheProgram) {
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(vorbel.WaitForExit(10000)) << "Quitter ends the program";
     EXPECT_FALSE(Stored(Setting::WindowRect).empty()) << "and stores the rectangle";
+}
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+// The monitor it stood on was unplugged: the system announces the new layout and the button,
+// now off every monitor, comes back whole onto the nearest one's work area.
+TEST_F(LaunchButtonTest, DisplayChangeBringsAButtonOffEveryMonitorBack) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const RECT before = WindowRect(vorbel.Button());
+    const int w = before.right - before.left, h = before.bottom - before.top;
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    SetWindowPos(vorbel.Button(), nullptr, right + 200, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(WindowRect(vorbel.Button()).left, right + 200);
+    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    const RECT after = WindowRect(vorbel.Button());
+    HMONITOR nearest = MonitorFromRect(&after, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(nearest, &mi);
+    EXPECT_EQ(after.right, mi.rcWork.right) << "at the right edge it went out by";
+    EXPECT_EQ(after.top, 300) << "at the height it had";
+    EXPECT_EQ(after.right - after.left, w);
+    EXPECT_EQ(after.bottom - after.top, h);
+
+    // Still on a monitor: a display change leaves it where it is.
+    SetWindowPos(vorbel.Button(), nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_EQ(WindowRect(vorbel.Button()).left, 100);
+    EXPECT_EQ(WindowRect(vorbel.Button()).top, 120);
+}
+
+// CliniView's key under HKEY_LOCAL_MACHINE, where it publishes its main window's handle; gone
+// before and after each use.
+class CliniViewKey {
+public:
+    CliniViewKey() { Remove(); }
+    ~CliniViewKey() { Remove(); }
+
+    void PublishHandle(DWORD handle) const {
+        test::WriteRawValue(HKEY_LOCAL_MACHINE, kPath, L"ApplicationWindowHandle", REG_DWORD, &handle, sizeof(handle));
+    }
+    void RemoveHandle() const {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueW(key, L"ApplicationWindowHandle");
+        RegCloseKey(key);
+    }
+    // The key stays, but no one may read it: only its security can still be changed. In both
+    // registry views, since a 64-bit Vorbel also looks where a 32-bit CliniView writes.
+    bool Lock() const {
+        PublishHandle(0);
+        bool locked = true;
+        for (const REGSAM view : kViews) {
+            HKEY key = nullptr;
+            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS) {
+                RegCloseKey(key);
+            }
+            locked = SetAccess(L"D:P(A;;0x000E0000;;;WD)", view) && locked;
+        }
+        return locked;
+    }
+
+private:
+    static constexpr wchar_t kPath[] = L"SOFTWARE\\Instrumentarium Dental\\CliniView";
+    static constexpr REGSAM kViews[] = {0, KEY_WOW64_32KEY};
+
+    static bool SetAccess(const wchar_t* sddl, REGSAM view) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return false;
+        HKEY key = nullptr;
+        LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, WRITE_DAC | view, &key);
+        if (error == ERROR_SUCCESS) {
+            error = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+            RegCloseKey(key);
+        }
+        LocalFree(sd);
+        return error == ERROR_SUCCESS;
+    }
+    static void Remove() {
+        for (const REGSAM view : kViews) {
+            SetAccess(L"D:(A;;KA;;;WD)", view);
+            HKEY software = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
+                RegDeleteTreeW(software, L"Instrumentarium Dental");
+                RegCloseKey(software);
+            }
+        }
+    }
+};
+
+DWORD HandleValue(HWND w) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(w)); }
+
+TEST_F(LaunchButtonTest, ExitModeWithCliniViewClosesTheWindowWhoseHandleItPublishes) {
+    Store(Setting::ExitMode, u"1");
+    Store(Setting::ImagingTarget, u"1");
+    CliniViewKey published;
+    // A class of its own: only the published handle leads to it. Its process, this test, is the
+    // configured CliniView program, as the button checks before closing.
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    Store(Setting::ProgramLocation, U(self));
+    ImagingStandIn cliniView(L"CliniViewStandIn");
+    ImagingStandIn vixWin;  // never closed for CliniView
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const struct Case {
+        const char* what;
+        std::optional<DWORD> handle;  // none: no value
+        bool closes;
+    } cases[] = {
+        {"the handle of its open window", HandleValue(cliniView.window()), true},
+        {"handle 0: not open", 0, false},
+        {"no value: not open", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.handle) {
+            published.PublishHandle(*c.handle);
+        } else {
+            published.RemoveHandle();
+        }
+        const int before = cliniView.closes();
+        PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
+        if (c.closes) {
+            EXPECT_TRUE(WaitUntil([&] { return cliniView.closes() == before + 1; }, 5000));
+            ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button()));
+            EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "no capture";
+        } else {
+            HWND dialog = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000))
+                << "a capture as usual";
+            EXPECT_EQ(cliniView.closes(), before);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
+        }
+        EXPECT_EQ(vixWin.closes(), 0);
+    }
+}
+
+TEST_F(LaunchButtonTest, ExitModeWithAnUnreadableCliniViewKeyReportsItThenCaptures) {
+    Store(Setting::ExitMode, u"1");
+    Store(Setting::ImagingTarget, u"1");
+    CliniViewKey published;
+    ASSERT_TRUE(published.Lock());
+    HKEY probe = nullptr;
+    const LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0,
+                                     KEY_READ, &probe);
+    if (probe) RegCloseKey(probe);
+    ASSERT_NE(error, ERROR_SUCCESS) << "the locked key cannot be read";
+    wchar_t* expected = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&expected), 0, nullptr);
+    const std::wstring errorText = expected ? expected : L"?";
+    LocalFree(expected);
+
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Error", L"#32770")) != nullptr; }, 10000));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), vorbel.Button());
+    wchar_t text[512] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_EQ(std::wstring(text), errorText) << "the system's text for the error";
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "the box comes first";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000))
+        << "then a capture as usual";
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+TEST_F(LaunchButtonTest, RightButtonReleasedAfterAPressOnTheButtonOpensSetup) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    const HWND button = vorbel.Button();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 5000));
+    POINT on = {ClientSize(button).cx / 2, ClientSize(button).cy / 2};
+    ClientToScreen(button, &on);
+    const POINT elsewhere = {on.x + 250, on.y + 250};  // the bare desktop
+    const auto setupShown = [&] {
+        return test::FindDialog(GetWindowThreadProcessId(button, nullptr), L"Param\u00e9trage", button);
+    };
+    const auto captured = [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(GetWindowThreadProcessId(button, nullptr), &info) && info.hwndCapture == button;
+    };
+    const auto closeSetup = [&](HWND setup) {
+        EXPECT_FALSE(IsWindowVisible(button)) << "the button hides while Setup is open";
+        PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
+        return WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000);
+    };
+
+    // Pressed elsewhere and released on the button: no press there took the capture.
+    test::MouseMove(elsewhere);
+    test::RightDown(elsewhere);
+    test::MouseGlide(elsewhere, on);
+    test::RightUp(on);
+    // Pressed on the button: it takes the capture. Input is handled in order, so the release
+    // before has been handled by then.
+    test::RightDown(on);
+    ASSERT_TRUE(WaitUntil(captured, 5000)) << "a press on the button captures the mouse";
+    EXPECT_EQ(setupShown(), nullptr) << "a release without a press on the button does nothing";
+
+    // Released away from the button: the capture brings the release to it all the same.
+    test::MouseGlide(on, elsewhere);
+    test::RightUp(elsewhere);
+    HWND setup = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (setup = setupShown()) != nullptr; }, 10000));
+    EXPECT_FALSE(captured()) << "the release ends the capture";
+    ASSERT_TRUE(closeSetup(setup));
+
+    // Pressed and released on the button, away from the press before: two presses close in
+    // time and place would make a double click, which the button does not take.
+    const POINT again = {on.x - 2 * GetSystemMetrics(SM_CXDOUBLECLK), on.y - 2 * GetSystemMetrics(SM_CYDOUBLECLK)};
+    test::MouseMove(again);
+    test::RightDown(again);
+    test::RightUp(again);
+    ASSERT_TRUE(WaitUntil([&] { return (setup = setupShown()) != nullptr; }, 10000));
+    ASSERT_TRUE(closeSetup(setup));
 }
 
 }  // namespace

@@ -29,6 +29,19 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
+// Names of the files (not folders) in a folder; none when it does not exist.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
 }  // namespace
 
 const NetRig& NetRig::Get() {
@@ -48,6 +61,10 @@ const NetRig& NetRig::Get() {
 }
 
 std::u16string NetRig::HttpsRoot(int port) { return u"https://localhost:" + DecimalText(port) + u"/"; }
+
+std::u16string NetRig::HttpsPutFolder(int port, int status) {
+    return HttpsRoot(port) + u"put/" + DecimalText(status) + u"/";
+}
 
 std::u16string NetRig::FtpUrl(const FtpAccount& a) const {
     return Widen(std::string("ftp://") + a.user + ":" + a.password + "@" + ftpHost + "/");
@@ -82,15 +99,7 @@ std::vector<std::string> NetRig::Requests() const {
 }
 
 std::vector<std::wstring> NetRig::FtpFiles(const FtpAccount& account) const {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW((dir_ + L"\\ftp\\" + account.folder + L"\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileW(h, &found));
-    FindClose(h);
-    return names;
+    return FilesIn(dir_ + L"\\ftp\\" + account.folder);
 }
 
 std::wstring NetRig::FtpFile(const FtpAccount& account, const std::wstring& name) const {
@@ -101,6 +110,14 @@ void NetRig::ClearFtp() const {
     for (const FtpAccount* a : {&kProdAccount, &kTestAccount, &kReadOnlyAccount}) {
         for (const std::wstring& name : FtpFiles(*a)) DeleteFileW(FtpFile(*a, name).c_str());
     }
+}
+
+std::vector<std::wstring> NetRig::PutFiles() const { return FilesIn(dir_ + L"\\put"); }
+
+std::wstring NetRig::PutFile(const std::wstring& name) const { return dir_ + L"\\put\\" + name; }
+
+void NetRig::ClearPut() const {
+    for (const std::wstring& name : PutFiles()) DeleteFileW(PutFile(name).c_str());
 }
 
 std::u16string Encoded(const std::u16string& url) { return EncodeServerUrl(url, 0x5A17).value(); }

@@ -30,6 +30,9 @@ public:
 
     // "https://localhost:<port>/"
     static std::u16string HttpsRoot(int port);
+    // "https://localhost:<port>/put/<status>/": the HTTPS servers answer a PUT below it with
+    // that status, and store the body when it is a 2xx one.
+    static std::u16string HttpsPutFolder(int port, int status);
     // "ftp://user:password@<host>/"
     std::u16string FtpUrl(const FtpAccount& account) const;
 
@@ -44,6 +47,10 @@ public:
     std::vector<std::wstring> FtpFiles(const FtpAccount& account) const;
     std::wstring FtpFile(const FtpAccount& account, const std::wstring& name) const;
     void ClearFtp() const;
+    // Names of the files stored by PUT, and their removal.
+    std::vector<std::wstring> PutFiles() const;
+    std::wstring PutFile(const std::wstring& name) const;
+    void ClearPut() const;
 
 private:
     std::wstring dir_;

@@ -1,10 +1,13 @@
 // The settings store against the real registry.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "settings/diagnostic_log.h"
 #include "settings/registry_profile.h"
+#include "settings/scramble.h"
 #include "settings/settings.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
@@ -83,9 +86,14 @@ TEST_F(RegistrySettingsTest, EmptyWriteLeavesAnEmptyEntry) {
 
 TEST_F(RegistrySettingsTest, MalformedRegistryDataReadsSafely) {
     const std::wstring name = ToWide(ScrambledSettingName(Setting::ProgramLocation, kKey));
-    // Three bytes of REG_SZ: no terminating zero and an odd byte count.
+    // REG_SZ without its terminating zero and with an odd byte count: the whole units are read.
+    const std::u16string scrambled = ScrambleText(u"C:\\x");
+    std::string odd(reinterpret_cast<const char*>(scrambled.data()), scrambled.size() * 2);
+    odd.push_back('5');
+    WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, odd.data(), static_cast<DWORD>(odd.size()));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"C:\\x");
     WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_SZ, "OO5", 3);
-    EXPECT_NO_FATAL_FAILURE(ReadSetting(Setting::ProgramLocation, kKey));
+    EXPECT_EQ(ReadSetting(Setting::ProgramLocation, kKey), u"") << "one unit is no pair of symbols";
     // Wrong type.
     const DWORD number = 7;
     WriteRawValue(HKEY_CURRENT_USER, kSection, name, REG_DWORD, &number, sizeof(number));
@@ -109,6 +117,32 @@ TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
     EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine").present) << "the entry stays, empty";
     EXPECT_EQ(ReadHandedCommandLine(), u"");
     EXPECT_TRUE(TheDiagnosticLog().Text().empty()) << "plain entries are not logged";
+}
+
+// A later instance writes "CmdLine" while the running one reads it: every read gives one of the
+// texts written, never the empty text that would drop the patient.
+TEST_F(RegistrySettingsTest, HandedCommandLineReadsWholeWhileAnotherWriterMakesItLonger) {
+    const std::u16string shorter = u"1 A B";
+    const std::u16string longer = u"-I 4217 -N MARTIN^H\u00e9l\u00e8ne" + std::u16string(2000, u'x');
+    WriteHandedCommandLine(shorter);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        // Its own handle on the key, as another process would have.
+        while (!stop) {
+            WriteRawString(L"CmdLine", longer);
+            WriteRawString(L"CmdLine", shorter);
+        }
+    });
+    int empty = 0, other = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::u16string text = ReadHandedCommandLine();
+        if (text.empty()) ++empty;
+        else if (text != shorter && text != longer) ++other;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(empty, 0) << "reads that lost the command line";
+    EXPECT_EQ(other, 0);
 }
 
 TEST_F(RegistrySettingsTest, FtpTestModeIsReadAsADword) {

@@ -3,8 +3,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "win/scoped.h"
 
 namespace vorbel::test {
 
@@ -18,6 +22,9 @@ struct StandInRecord {
     DWORD flags = 0;  // STARTUPINFO dwFlags
     std::wstring module;
     std::wstring commandLine;  // GetCommandLineW, exactly
+    long broadcastMs = -1;     // VORBEL_STANDIN_BROADCAST: how long the windows took to answer
+    std::vector<std::wstring> arguments;  // as the stand-in's CommandLineToArgvW split it
+    std::optional<std::vector<uint8_t>> bridge;  // the "@path" file's bytes when it started
 };
 
 // Points every stand-in started from now on at a record file (through the inherited
@@ -36,10 +43,15 @@ public:
     void Reset();
     // A stand-in's window is open.
     static bool WindowOpen();
+    // No stand-in (nor copy in the record's folder) runs, and none left a record: true at once
+    // after a step that would have started one before it returned.
+    bool NoneStarted();
     // Terminates every running process of the stand-in or of a copy in the record's folder.
     void EndAll();
 
 private:
+    std::vector<UniqueHandle> Running() const;
+
     std::wstring path_;
 };
 

@@ -15,23 +15,6 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 namespace {
 
-struct Search {
-    std::wstring_view prefix;
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    wchar_t cls[32] = {};
-    GetClassNameW(w, cls, 32);
-    if (std::wstring_view(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
-    if (s->owner && GetWindow(w, GW_OWNER) != s->owner) return TRUE;
-    if (Text(w).rfind(s->prefix, 0) != 0) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 BOOL CALLBACK CollectDialog(HWND w, LPARAM lp) {
     wchar_t cls[32] = {};
     GetClassNameW(w, cls, 32);
@@ -46,12 +29,6 @@ std::vector<HWND> OpenDialogs(DWORD thread) {
 }
 
 }  // namespace
-
-HWND FindDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner) {
-    Search s = {titlePrefix, owner, nullptr};
-    EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 HWND WaitForDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner, DWORD timeoutMs) {
     HWND found = nullptr;
@@ -106,32 +83,6 @@ void PostClick(HWND dialog, int id) {
 
 void Click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-namespace {
-
-void SendMouse(DWORD flags, POINT p) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    // Rounded up so that the system's scaling back lands on the very pixel.
-    in.mi.dx = static_cast<LONG>((static_cast<int64_t>(p.x) * 65536 + w - 1) / w);
-    in.mi.dy = static_cast<LONG>((static_cast<int64_t>(p.y) * 65536 + h - 1) / h);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof(in));
-    Sleep(20);
-}
-
-}  // namespace
-
-void MouseMove(POINT screen) { SendMouse(0, screen); }
-void MouseDown(POINT screen) { SendMouse(MOUSEEVENTF_LEFTDOWN, screen); }
-void MouseUp(POINT screen) { SendMouse(MOUSEEVENTF_LEFTUP, screen); }
-
-void MouseGlide(POINT from, POINT to) {
-    constexpr int kSteps = 8;
-    for (int i = 1; i <= kSteps; ++i)
-        MouseMove({from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
 }
 
 namespace {

@@ -10,14 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/win/dialog_search.h"
+#include "tests/win/mouse_input.h"
+#include "tests/win/win_test_support.h"
+
 namespace vorbel::test {
 
 // Polls every 10 ms; true as soon as `done` holds, false after timeoutMs.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 
-// A visible dialog of `thread` whose title starts with `titlePrefix`, owned by `owner` when
-// that is given; null when there is none (yet).
-HWND FindDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner = nullptr);
 HWND WaitForDialog(DWORD thread, std::wstring_view titlePrefix, HWND owner = nullptr, DWORD timeoutMs = 15000);
 
 // Runs `runModal` on this thread while `script` drives the dialog titled `titlePrefix`. Dialogs
@@ -35,13 +36,6 @@ POINT Centre(const RECT& r);
 void PostClick(HWND dialog, int id);
 // The same, waiting until the dialog has handled it.
 void Click(HWND dialog, int id);
-
-// Real mouse input (SendInput), in screen coordinates.
-void MouseMove(POINT screen);
-void MouseDown(POINT screen);
-void MouseUp(POINT screen);
-// Moves in a few steps, as a hand does.
-void MouseGlide(POINT from, POINT to);
 
 struct TreeNode {
     HTREEITEM item;

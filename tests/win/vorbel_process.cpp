@@ -67,4 +67,12 @@ int RunLaterInstance(const std::wstring& arguments) {
     return RunProcess(cmd, 20000);
 }
 
+bool HandledEverythingPosted(HWND button) {
+    if (!PostMessageW(button, WM_APP + 1, 0, WM_RBUTTONUP)) return false;
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = FindVisibleWindow(nullptr, L"#32768")) != nullptr; }, 15000)) return false;
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitUntil([] { return FindVisibleWindow(nullptr, L"#32768") == nullptr; }, 5000);
+}
+
 }  // namespace vorbel::test

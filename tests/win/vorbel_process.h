@@ -45,4 +45,9 @@ private:
 // Runs Vorbel.exe as a later instance and waits for it to end; its exit code, or -1.
 int RunLaterInstance(const std::wstring& arguments);
 
+// Posts a request for the context menu to the button behind whatever was posted to it before,
+// waits for the menu and dismisses it. Posted messages are handled in order: when the menu
+// shows, the earlier ones have been handled, and a check that they did nothing can be made.
+bool HandledEverythingPosted(HWND button);
+
 }  // namespace vorbel::test

@@ -2,12 +2,15 @@
 // the stand-in practice programs record them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
+#include <thread>
 
 #include "capture/window_fields.h"
+#include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/text.h"
-#include "setup/field_locator.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/win_test_support.h"
 #include "tools/practice_standin_ids.h"
@@ -49,16 +52,13 @@ protected:
         test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
         key_ = GetMachineKey();
     }
-    void TearDown() override {
-        SetPointOnlyMode(false);
-        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
-    }
+    void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO"); }
 
     PatientRecord CaptureFromSettings(const FieldLocators& l) {
         WriteSetting(Setting::ChartNumberLocator, key_, l.chartNumber);
         WriteSetting(Setting::LastNameLocator, key_, l.lastName);
         WriteSetting(Setting::FirstNameLocator, key_, l.firstName);
-        return ReadWindowFields(key_);
+        return ReadWindowFields(key_, LocatorLookup::StructureFirst);
     }
 
     static FieldLocators LocatorsOf(const StandIn& form) {
@@ -94,12 +94,40 @@ TEST_F(WindowFieldsTest, PreparationAndClosingFollowTheClassesOfTheFirstAndLastL
         {"VisioDent last only", {o.chartNumber, o.lastName, v.firstName}, {u"9012", u"LEROY", u"L\u00e9a"}, {}, {}},
         {"nothing configured", {}, {}, {}, {}},
     };
+    using Clock = std::chrono::steady_clock;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         windev.ClearRecord();
         visiodent.ClearRecord();
-        EXPECT_EQ(CaptureFromSettings(c.locators), c.expected) << c.what;
-        EXPECT_EQ(windev.Recorded(), c.windevGets) << c.what;
-        EXPECT_EQ(visiodent.Recorded(), c.visiodentGets) << c.what;
+        // The capture runs beside a watch that notes when the first message of a preparation
+        // (Alt+E or the VisioDent command) has reached its program.
+        PatientRecord got;
+        std::atomic<bool> done{false};
+        const Clock::time_point start = Clock::now();
+        std::thread capture([&] {
+            got = CaptureFromSettings(c.locators);
+            done = true;
+        });
+        std::optional<Clock::time_point> prepared;
+        const bool preparing = (!c.windevGets.empty() && c.windevGets[0] == kAltE[0]) || !c.visiodentGets.empty();
+        while (!done) {
+            if (!prepared && preparing && (!windev.Recorded().empty() || !visiodent.Recorded().empty())) {
+                prepared = Clock::now();
+            }
+            Sleep(5);
+        }
+        capture.join();
+        const Clock::time_point end = Clock::now();
+        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(windev.Recorded(), c.windevGets);
+        EXPECT_EQ(visiodent.Recorded(), c.visiodentGets);
+        if (preparing) {
+            ASSERT_TRUE(prepared.has_value());
+            EXPECT_GE(end - start, std::chrono::milliseconds(1990)) << "a pause of two seconds";
+            EXPECT_GE(end - *prepared, std::chrono::milliseconds(1500)) << "after the preparation, not before";
+        } else {
+            EXPECT_LT(end - start, std::chrono::milliseconds(2000)) << "no pause without a preparation";
+        }
     }
 }
 
@@ -114,8 +142,7 @@ TEST_F(WindowFieldsTest, PointOnlyModeStillDrivesTheProgramFoundByClass) {
     const std::u16string& last = locators.lastName;
     locators.chartNumber = last.substr(0, last.find(u'|')) + chart.substr(chart.find(u'|'));
 
-    SetPointOnlyMode(true);
-    EXPECT_EQ(ReadWindowFields(locators), (PatientRecord{u"1234", u"DUPONT", u"0"}));
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::PointOnly), (PatientRecord{u"1234", u"DUPONT", u"0"}));
     EXPECT_EQ(windev.Recorded(), Join(kAltE, kEscape));
 }
 
@@ -125,7 +152,9 @@ TEST_F(WindowFieldsTest, ClosedPracticeProgramLeavesTheFieldsEmpty) {
         StandIn windev(L"--pos=10,10 --class=WinDevObject");
         locators = LocatorsOf(windev);
     }
-    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000)) << "no pause";
 }
 
 TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
@@ -133,7 +162,7 @@ TEST_F(WindowFieldsTest, HungPracticeProgramIsAnsweredWithinTheBound) {
     const FieldLocators locators = LocatorsOf(windev);
     windev.Hang();
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadWindowFields(locators), PatientRecord{});
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(windev.Recorded(), Lines{}) << "the hung program handled nothing";
 }

@@ -1,18 +1,16 @@
-#include "setup/field_locator.h"
+#include "locator/field_locator.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <vector>
 
+#include "locator/locator_text.h"
 #include "settings/settings_store.h"
-#include "setup/locator_text.h"
 #include "win/foreign_message.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
-
-bool g_pointOnlyMode = false;
 
 // Far deeper than any real window tree: bounds the climbs and descents when a tree changes
 // while we walk it.
@@ -127,10 +125,10 @@ std::u16string BuildFieldLocator(HWND window) {
     return locator;
 }
 
-HWND FindLocatedControl(std::u16string_view text) {
+HWND FindLocatedControl(std::u16string_view text, LocatorLookup lookup) {
     const auto locator = ParseFieldLocator(text);
     if (!locator) return nullptr;
-    if (!g_pointOnlyMode) {
+    if (lookup == LocatorLookup::StructureFirst) {
         const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
         if (!top || !locator->hasStructure) return nullptr;
         if (HWND found = FindByStructure(top, *locator)) return found;
@@ -185,9 +183,5 @@ std::u16string ReadControlValue(HWND window) {
     text[kMaxValueLength] = L'\0';
     return U(text, wcsnlen(text, kMaxValueLength));
 }
-
-void SetPointOnlyMode(bool on) { g_pointOnlyMode = on; }
-
-bool IsPointOnlyMode() { return g_pointOnlyMode; }
 
 }  // namespace vorbel

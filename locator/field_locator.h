@@ -14,9 +14,13 @@ namespace vorbel {
 // cannot carry): an empty locator is a field that is not configured.
 std::u16string BuildFieldLocator(HWND window);
 
-// The control the locator names now, or nullptr. Structurally first (top window by class, path,
-// scaled centre), then by its screen point; only by the screen point in point-only mode.
-HWND FindLocatedControl(std::u16string_view locator);
+enum class LocatorLookup {
+    StructureFirst,  // top window by class, path, scaled centre; then the screen point
+    PointOnly,       // the screen point alone (setting G, "Pointage des données")
+};
+
+// The control the locator names now, or nullptr.
+HWND FindLocatedControl(std::u16string_view locator, LocatorLookup lookup);
 
 // The window under a screen point, descending through visible children; among siblings that
 // contain the point, the last visible one in sibling order. nullptr over no window, over the
@@ -27,9 +31,5 @@ HWND ControlAtScreenPoint(POINT screen);
 // its window text; at most 1023 characters. Empty when there is no window or it does not answer
 // in time.
 std::u16string ReadControlValue(HWND window);
-
-// Process-wide; off at start. Set at every link from setting G, switched off by Setup.
-void SetPointOnlyMode(bool on);
-bool IsPointOnlyMode();
 
 }  // namespace vorbel

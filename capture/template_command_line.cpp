@@ -1,0 +1,141 @@
+#include "capture/template_command_line.h"
+
+#include <utility>
+
+#include "capture/handoff_formats.h"
+
+namespace vorbel {
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// Blanks split arguments; line ends and vertical tabs are kept inside quotes too, as some
+// programs read their raw command line by lines.
+bool NeedsQuotes(std::u16string_view value) {
+    return value.find_first_of(u" \t\r\n\v") != std::u16string_view::npos;
+}
+
+class Splitter {
+public:
+    void Literal(std::u16string_view text) {
+        for (size_t i = 0; i < text.size();) {
+            const char16_t c = text[i];
+            if (!quoted_ && IsBlank(c)) {
+                EndArgument();
+                ++i;
+                continue;
+            }
+            if (c == u'\\') {
+                size_t n = 0;
+                while (i < text.size() && text[i] == u'\\') ++n, ++i;
+                const bool beforeQuote = i < text.size() && text[i] == u'"';
+                Add(std::u16string(beforeQuote ? n / 2 : n, u'\\'));
+                if (beforeQuote) {
+                    if (n % 2) Add(u"\"");
+                    else Toggle();
+                    ++i;
+                }
+                continue;
+            }
+            if (c == u'"') Toggle();
+            else Add(std::u16string(1, c));
+            ++i;
+        }
+    }
+    void Field(const TemplatePart& part) {
+        Start();
+        current_.push_back({part, quoted_});
+    }
+    std::vector<TemplateArgument> Finish() {
+        EndArgument();
+        return std::move(arguments_);
+    }
+
+private:
+    void Start() { open_ = true; }
+    void Toggle() {
+        Start();
+        quoted_ = !quoted_;
+    }
+    void Add(const std::u16string& text) {
+        if (text.empty()) return;
+        Start();
+        if (!current_.empty() && !current_.back().part.field && current_.back().quoted == quoted_) {
+            current_.back().part.text += text;
+        } else {
+            current_.push_back({{std::nullopt, text}, quoted_});
+        }
+    }
+    void EndArgument() {
+        if (open_) arguments_.push_back(std::move(current_));
+        current_.clear();
+        open_ = false;
+    }
+
+    std::vector<TemplateArgument> arguments_;
+    TemplateArgument current_;
+    bool open_ = false;
+    bool quoted_ = false;
+};
+
+}  // namespace
+
+std::vector<TemplateArgument> SplitTemplateArguments(const PatientTemplate& t) {
+    Splitter splitter;
+    for (const TemplatePart& part : t.parts) {
+        if (part.field) splitter.Field(part);
+        else splitter.Literal(part.text);
+    }
+    return splitter.Finish();
+}
+
+std::u16string QuoteFilledArgument(const TemplateArgument& argument, const TemplateValues& values) {
+    // Each unit of the argument with whether it goes inside quotes.
+    std::vector<std::pair<char16_t, bool>> units;
+    for (const ArgumentPiece& piece : argument) {
+        std::u16string text = PartValue(piece.part, values);
+        // A zero would end the whole command line there.
+        for (char16_t& c : text) c = c == 0 ? u'?' : c;
+        const bool quoted = piece.quoted || (piece.part.field && NeedsQuotes(text));
+        for (char16_t c : text) units.emplace_back(c, quoted);
+    }
+    if (units.empty()) return u"\"\"";
+
+    std::u16string out;
+    bool open = false;
+    size_t backslashes = 0;  // held back until it is known whether a quote follows them
+    for (const auto& [c, quoted] : units) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (quoted != open) {
+            out.append(backslashes * 2, u'\\');
+            backslashes = 0;
+            out += u'"';
+            open = quoted;
+        }
+        if (c == u'"') {
+            out.append(backslashes * 2 + 1, u'\\');
+        } else {
+            out.append(backslashes, u'\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    out.append(open ? backslashes * 2 : backslashes, u'\\');
+    if (open) out += u'"';
+    return out;
+}
+
+std::u16string BuildTemplateCommandLine(std::u16string_view programCommand, const PatientTemplate& arguments,
+                                        const TemplateValues& values) {
+    std::u16string commandLine(programCommand);
+    for (const TemplateArgument& argument : SplitTemplateArguments(arguments)) {
+        commandLine += u' ';
+        commandLine += QuoteFilledArgument(argument, values);
+    }
+    return commandLine;
+}
+
+}  // namespace vorbel
