@@ -26,6 +26,8 @@ failed=0
 phase() {
   local title=$1 dpi=$2 screens=$3 rc=0
   shift 3
+  # VORBEL_MONITORS_ONLY="scale 200 %" runs that phase alone.
+  if [ -n "${VORBEL_MONITORS_ONLY:-}" ] && [ "$title" != "$VORBEL_MONITORS_ONLY" ]; then return 0; fi
   echo "== $title"
   wine_env_prefix
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1

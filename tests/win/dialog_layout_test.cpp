@@ -69,13 +69,14 @@ void ExpectNothingClipped(HWND dialog) {
     }
 }
 
-void ExpectPictureFillsItsSlot(HWND dialog) {
+// slotHeight: the picture's height in the template, in dialog units (its width is 175).
+void ExpectPictureFillsItsSlot(HWND dialog, int slotHeight) {
     HWND picture = nullptr;
     for (HWND child = GetWindow(dialog, GW_CHILD); child && !picture; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) picture = child;
     }
     ASSERT_NE(picture, nullptr);
-    RECT slot = {0, 0, 175, 148};  // its size in the template, in dialog units
+    RECT slot = {0, 0, 175, slotHeight};
     MapDialogRect(dialog, &slot);
     const SIZE have = ClientSize(picture);
     EXPECT_EQ(have.cx, slot.right);
@@ -92,7 +93,7 @@ TEST_F(DialogLayout, ConfirmationShowsEverythingAtThisScale) {
     CDialogExtraction confirmation(u"");
     test::RunScripted([&] { return confirmation.DoModal(nullptr); }, L"Informations extraites", [](HWND d) {
         ExpectNothingClipped(d);
-        ExpectPictureFillsItsSlot(d);
+        ExpectPictureFillsItsSlot(d, 148);
     });
 }
 
@@ -100,7 +101,7 @@ TEST_F(DialogLayout, SetupShowsEverythingAtThisScale) {
     CDialogSetup setup;
     test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, [](HWND d) {
         ExpectNothingClipped(d);
-        ExpectPictureFillsItsSlot(d);
+        ExpectPictureFillsItsSlot(d, 142);
         // The targets' larger font still fits its little box.
         for (int id : {IDC_CHART_TARGET, IDC_CHART_PICK}) {
             HWND target = GetDlgItem(d, id);
