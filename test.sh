@@ -16,9 +16,17 @@ mkdir -p build
 status=0
 not_run() { echo "$1: not run, $2" >> "$summary"; }
 
+echo "== Format"
+if tools/format.sh --check; then echo "format: every C++ file matches .clang-format" >> "$summary"
+else echo "format: FAILED, files named above (tools/format.sh formats them)" >> "$summary"; status=1; fi
+
 echo "== Native core (ASan, UBSan)"
 tools/build.sh native
 ctest_run native "$root/build/native" "$summary" -j"$(nproc)" || status=1
+
+echo "== clang-tidy on the core"
+if tools/tidy.sh; then echo "clang-tidy: the core is clean" >> "$summary"
+else echo "clang-tidy: FAILED, findings above" >> "$summary"; status=1; fi
 
 echo "== Fuzzing smoke run"
 tools/build.sh fuzz

@@ -13,8 +13,6 @@ std::u16string TwoDigits(int v) {
     return s;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 // Ini keys compare without regard to case.
 bool SameAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) {

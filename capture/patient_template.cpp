@@ -55,7 +55,7 @@ bool IsDateFormat(std::u16string_view format) {
     return WalkDateFormat(format, [&](std::u16string_view) { ++elements; }, [](char16_t) {}) && elements > 0;
 }
 
-bool IsSurrogate(char16_t c) { return c >= 0xD800 && c < 0xE000; }
+bool IsSurrogate(char16_t c) { return IsHighSurrogate(c) || IsLowSurrogate(c); }
 
 std::u16string Digits(int v, size_t width) {
     std::u16string s = DecimalText(v < 0 ? 0 : v);

@@ -16,8 +16,6 @@ std::u16string Padded(int v, size_t width) {
     return v < 0 ? u"-" + digits : digits;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 }  // namespace
 

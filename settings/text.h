@@ -30,7 +30,11 @@ std::u16string HexText(uint32_t v);
 // ASCII/Latin-1 text to UTF-16 (for literals built from narrow strings in tests and tools).
 std::u16string Widen(std::string_view ascii);
 
-// UTF-16 to UTF-8, for diagnostics and test output only.
+inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// UTF-16 to UTF-8. Half of a surrogate pair is encoded as it stands: a file that must be valid
+// UTF-8 replaces it first.
 std::string ToUtf8(std::u16string_view t);
 
 // UTF-8 to UTF-16 (invalid sequences become U+FFFD).

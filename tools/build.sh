@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# Configures (once) and builds one target: tools/build.sh native|fuzz|win32|win64
+# Configures (once) and builds one CMake preset: tools/build.sh native|fuzz|win32|win64
 # win32 is the x86 Windows program (the release build), win64 the x64 one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
-case "$1" in
-  native) opts=(-DCMAKE_BUILD_TYPE=Debug -DVORBEL_SANITIZE=ON) ;;
-  fuzz) opts=(-DCMAKE_BUILD_TYPE=Debug -DVORBEL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  win32) opts=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw-i686.cmake") ;;
-  win64) opts=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw-x86_64.cmake") ;;
+case "${1:-}" in
+  native | fuzz | win32 | win64) ;;
   *) echo "usage: $0 native|fuzz|win32|win64" >&2; exit 2 ;;
 esac
-dir=build/$1
-[ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" "${opts[@]}" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+# Configured again when the presets changed since.
+[ "build/$1/CMakeCache.txt" -nt CMakePresets.json ] || cmake --preset "$1" >/dev/null
+cmake --build --preset "$1" -j"$(nproc)"

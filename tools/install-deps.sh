@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ clang make googletest            # native core, its tests and the fuzz targets
+  clang-format clang-tidy                    # the code's format and static analysis
   g++-mingw-w64-i686-posix                   # the x86 Windows program (the release build)
   g++-mingw-w64-x86-64-posix                 # the x64 Windows program
   wine wine64 xvfb xauth                     # running them, and their tests, under Wine on Xvfb
