@@ -47,7 +47,9 @@ ButtonRect ClampButtonSize(ButtonRect r, ButtonSize smallest, ButtonSize largest
     // 64-bit: a hand-edited rectangle may hold extreme numbers.
     auto width = [&] { return static_cast<long long>(r.right) - r.left; };
     auto height = [&] { return static_cast<long long>(r.bottom) - r.top; };
-    auto at = [](int origin, int size) { return static_cast<int>(std::clamp<long long>(static_cast<long long>(origin) + size, INT_MIN, INT_MAX)); };
+    auto at = [](int origin, int size) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(origin) + size, INT_MIN, INT_MAX));
+    };
     if (width() < smallest.cx) r.right = at(r.left, smallest.cx);
     if (height() < smallest.cy) r.bottom = at(r.top, smallest.cy);
     if (width() > largest.cx) r.right = at(r.left, largest.cx);

@@ -56,9 +56,9 @@ ImagingWindowLookup ReadCliniViewWindowHandle() {
 #endif
     for (const REGSAM view : views) {
         UniqueHKey key;
-        const LONG error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0,
-                                           nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | view, nullptr, key.put(),
-                                           nullptr);
+        const LONG error =
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_READ | view, nullptr, key.put(), nullptr);
         if (error != ERROR_SUCCESS) {
             key.release();
             if (view == 0) found.keyError = error;

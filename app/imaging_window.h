@@ -22,8 +22,6 @@ ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey);
 ImagingWindowLookup ReadCliniViewWindowHandle();
 
 // A window handle stored as 32 bits widens by sign extension, as Windows itself does.
-inline HWND WindowFromStoredHandle(DWORD stored) {
-    return static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
-}
+inline HWND WindowFromStoredHandle(DWORD stored) { return static_cast<HWND>(LongToHandle(static_cast<LONG>(stored))); }
 
 }  // namespace vorbel

@@ -96,9 +96,7 @@ void CVorbelDlg::StoreRect() {
 
 bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
-        case WM_PAINT:
-            Paint();
-            return true;
+        case WM_PAINT: Paint(); return true;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
             if (!GetCapture()) SetCapture(hwnd());
@@ -122,9 +120,7 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             return true;
         }
         case WM_SIZE:
-        case WM_SIZING:
-            InvalidateRect(hwnd(), nullptr, TRUE);
-            return false;
+        case WM_SIZING: InvalidateRect(hwnd(), nullptr, TRUE); return false;
         case WM_MOVING: {
             auto* r = reinterpret_cast<RECT*>(lp);
             *r = ToRect(KeepOnItsMonitor(FromRect(*r), PresentMonitors(hwnd())));
@@ -142,15 +138,9 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             if (const auto back = BringBackOnScreen(FromRect(now), PresentMonitors(hwnd()))) MoveTo(hwnd(), *back);
             return false;
         }
-        case WM_DESTROY:
-            StoreRect();
-            return false;
-        case WM_QUERYDRAGICON:
-            result = reinterpret_cast<INT_PTR>(icon_);
-            return true;
-        case WM_VORBEL_HANDOFF:
-            OnHandOff();
-            return true;
+        case WM_DESTROY: StoreRect(); return false;
+        case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
+        case WM_VORBEL_HANDOFF: OnHandOff(); return true;
         case WM_VORBEL_REMOTE:
             // One link at a time: a click arriving during one (a double click in the practice
             // program) would start the imaging program twice and append the records twice.
@@ -168,8 +158,7 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                 return true;
             }
             return false;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -252,7 +241,8 @@ void CVorbelDlg::RunLinkAction() {
         if (target == 1 && open.keyError != ERROR_SUCCESS) {
             wchar_t* text = nullptr;
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(open.keyError), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+                           nullptr, static_cast<DWORD>(open.keyError), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                           nullptr);
             MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
             LocalFree(text);
         } else if (open.window) {

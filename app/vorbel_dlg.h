@@ -11,8 +11,8 @@
 
 namespace vorbel {
 
-inline constexpr UINT WM_VORBEL_HANDOFF = WM_APP;            // a later instance left "CmdLine"
-inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;         // lParam: WM_LBUTTONUP or WM_RBUTTONUP
+inline constexpr UINT WM_VORBEL_HANDOFF = WM_APP;     // a later instance left "CmdLine"
+inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;  // lParam: WM_LBUTTONUP or WM_RBUTTONUP
 inline constexpr int ID_VORBEL_SETUP = 66;
 inline constexpr int ID_VORBEL_QUIT = 67;
 

@@ -32,7 +32,8 @@ inline std::string Spread(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     char text[64];
     const size_t n = v.size();
-    std::snprintf(text, sizeof(text), "%.2f (middle half %.2f-%.2f)", Median(v), n ? v[n / 4] : 0, n ? v[(3 * n - 1) / 4] : 0);
+    std::snprintf(text, sizeof(text), "%.2f (middle half %.2f-%.2f)", Median(v), n ? v[n / 4] : 0,
+                  n ? v[(3 * n - 1) / 4] : 0);
     return text;
 }
 

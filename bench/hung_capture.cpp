@@ -18,7 +18,6 @@ namespace {
 
 constexpr double kTargetMs = 2000;
 
-
 }  // namespace
 
 int wmain() {
@@ -30,7 +29,8 @@ int wmain() {
     const FieldLocators locators = {BuildFieldLocator(FindDescendantById(top, standin::kChartNumber)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kLastName)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kFirstName))};
-    if (ReadWindowFields(locators, LocatorLookup::StructureFirst).ChartNumber != u"1234") bench::Fail("the answering program was not read");
+    if (ReadWindowFields(locators, LocatorLookup::StructureFirst).ChartNumber != u"1234")
+        bench::Fail("the answering program was not read");
 
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(top, standin::kHangNowMessage, 0, 0, SMTO_NORMAL, 5000, &ignored);
@@ -48,8 +48,9 @@ int wmain() {
     WaitForSingleObject(practice, 5000);
     CloseHandle(practice);
 
-    std::printf("3. Capture against a hung practice program: %.2f s per field, worst of 2 (bound %.1f s per message; "
-                "%.2f of the 2 s target)\n",
-                worst / 1000, kForeignAnswerTimeoutMs / 1000.0, worst / kTargetMs);
+    std::printf(
+        "3. Capture against a hung practice program: %.2f s per field, worst of 2 (bound %.1f s per message; "
+        "%.2f of the 2 s target)\n",
+        worst / 1000, kForeignAnswerTimeoutMs / 1000.0, worst / kTargetMs);
     return 0;
 }

@@ -66,7 +66,8 @@ double OneLink(const std::wstring& vorbel, const std::wstring& record, HWND butt
 int wmain() {
     const std::wstring dir = bench::BinDir();
     const std::wstring vorbel = dir + L"Vorbel.exe", standin = dir + L"imaging_standin.exe";
-    const std::wstring bare = L"\"" + dir + L"bench_bare_process.exe\"", handover = L"\"" + dir + L"bench_handover.exe\"";
+    const std::wstring bare = L"\"" + dir + L"bench_bare_process.exe\"",
+                       handover = L"\"" + dir + L"bench_handover.exe\"";
     const std::wstring record = bench::ConfigureLink(dir);
 
     HANDLE first = bench::Start(L"\"" + vorbel + L"\"");
@@ -99,9 +100,10 @@ int wmain() {
     CloseHandle(first);
     bench::ClearProfile(record);
 
-    std::printf("1. Link latency: %s (later instance to imaging program running / (a) minimal hand-over + (b) imaging "
-                "stand-in's start, %d rounds; target <= 1.2); earlier baseline: %s of two bare process starts\n",
-                bench::Spread(link).c_str(), kRuns, bench::Spread(linkOld).c_str());
+    std::printf(
+        "1. Link latency: %s (later instance to imaging program running / (a) minimal hand-over + (b) imaging "
+        "stand-in's start, %d rounds; target <= 1.2); earlier baseline: %s of two bare process starts\n",
+        bench::Spread(link).c_str(), kRuns, bench::Spread(linkOld).c_str());
     std::printf("   Later instance alone: %s of (a) (target <= 1.2); earlier baseline: %s of two bare process starts\n",
                 bench::Spread(later).c_str(), bench::Spread(laterOld).c_str());
     std::printf("   The floor, in bare process starts: (a) %s, (b) %s\n", bench::Spread(a).c_str(),

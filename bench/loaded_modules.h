@@ -49,7 +49,8 @@ inline std::wstring ExportName(HANDLE process, const BYTE* base) {
     const IMAGE_DATA_DIRECTORY& dir = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     IMAGE_EXPORT_DIRECTORY exports;
     char name[64] = {};
-    if (!dir.VirtualAddress || !ReadProcessMemory(process, base + dir.VirtualAddress, &exports, sizeof(exports), nullptr) ||
+    if (!dir.VirtualAddress ||
+        !ReadProcessMemory(process, base + dir.VirtualAddress, &exports, sizeof(exports), nullptr) ||
         !ReadProcessMemory(process, base + exports.Name, name, sizeof(name) - 1, nullptr)) {
         return L"";
     }
@@ -91,8 +92,7 @@ inline Modules ModulesUntilExit(const std::wstring& commandLine) {
                     status = DBG_EXCEPTION_NOT_HANDLED;
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
         if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;

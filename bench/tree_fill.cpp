@@ -86,8 +86,8 @@ double BareFill(LRESULT& items) {
 int wmain() {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    HANDLE practice = bench::Start(L"\"" + bench::BinDir() + L"practice_standin.exe\" --extra=" +
-                                   std::to_wstring(kExtraWindows));
+    HANDLE practice =
+        bench::Start(L"\"" + bench::BinDir() + L"practice_standin.exe\" --extra=" + std::to_wstring(kExtraWindows));
     if (!practice) bench::Fail("practice stand-in");
     WaitForInputIdle(practice, 20000);
     if (!bench::WaitForTopWindow(practice, 20000)) bench::Fail("the practice stand-in never showed");

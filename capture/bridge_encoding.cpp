@@ -30,23 +30,22 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 }  // namespace
 
 const std::array<std::u16string_view, kBridgeEncodingCount> kBridgeEncodingLabels = {
-    u"UTF-8", u"UTF-8 avec BOM", u"UTF-16 LE avec BOM", u"ANSI (page de code du syst\u00e8me)",
+    u"UTF-8",
+    u"UTF-8 avec BOM",
+    u"UTF-16 LE avec BOM",
+    u"ANSI (page de code du syst\u00e8me)",
     u"OEM (page de code DOS)",
 };
 
 std::optional<std::vector<uint8_t>> EncodeBridgeText(std::u16string_view text, int encoding,
-                                                     const CodePageConverter& toAnsi,
-                                                     const CodePageConverter& toOem) {
+                                                     const CodePageConverter& toAnsi, const CodePageConverter& toOem) {
     std::vector<uint8_t> out;
     switch (encoding) {
-        case EncodingUtf8Bom:
-            out = {0xEF, 0xBB, 0xBF};
-            [[fallthrough]];
-        case EncodingUtf8:
-            {
-                const std::string utf8 = ToUtf8(WholeCharacters(text));
-                out.insert(out.end(), utf8.begin(), utf8.end());
-            }
+        case EncodingUtf8Bom: out = {0xEF, 0xBB, 0xBF}; [[fallthrough]];
+        case EncodingUtf8: {
+            const std::string utf8 = ToUtf8(WholeCharacters(text));
+            out.insert(out.end(), utf8.begin(), utf8.end());
+        }
             return out;
         case EncodingUtf16LeBom:
             out = {0xFF, 0xFE};

@@ -31,7 +31,6 @@ using CodePageConverter = std::function<std::string(std::u16string_view)>;
 // The file's bytes; a character the encoding cannot hold (for the Unicode ones: half of a
 // surrogate pair) becomes "?". nullopt for an encoding outside the list.
 std::optional<std::vector<uint8_t>> EncodeBridgeText(std::u16string_view text, int encoding,
-                                                     const CodePageConverter& toAnsi,
-                                                     const CodePageConverter& toOem);
+                                                     const CodePageConverter& toAnsi, const CodePageConverter& toOem);
 
 }  // namespace vorbel

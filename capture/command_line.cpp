@@ -136,8 +136,12 @@ std::optional<int> SexFromText(Text t) {
     const std::u16string s = Trim(t);
     if (s.empty()) return std::nullopt;
     switch (s[0]) {
-        case u'M': case u'm': case u'H': case u'h': return 0;
-        case u'F': case u'f': return 1;
+        case u'M':
+        case u'm':
+        case u'H':
+        case u'h': return 0;
+        case u'F':
+        case u'f': return 1;
         default: return std::nullopt;
     }
 }

@@ -22,20 +22,22 @@ std::u16string FileErrorMessage(const FileError& error, FileAction action) {
         case ERROR_BAD_NET_NAME:
         case ERROR_DIRECTORY:  // a temporary name asked for in a folder that does not exist
             if (action == FileAction::Create) {
-                return u"Impossible de cr\u00e9er le fichier " + Named(error.path) + u"\u00a0: son dossier est introuvable.";
+                return u"Impossible de cr\u00e9er le fichier " + Named(error.path) +
+                       u"\u00a0: son dossier est introuvable.";
             }
             return file + u" est introuvable.";
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
-            return file + u" est utilis\u00e9 par un autre programme (violation de partage). "
-                          u"R\u00e9essayez dans un instant.";
-        default:
-            return u"Impossible d'\u00e9crire dans le fichier " + Named(error.path) + u".";
+            return file +
+                   u" est utilis\u00e9 par un autre programme (violation de partage). "
+                   u"R\u00e9essayez dans un instant.";
+        default: return u"Impossible d'\u00e9crire dans le fichier " + Named(error.path) + u".";
     }
 }
 
 std::u16string LinkageNotReplacedMessage(std::u16string_view path) {
-    return u"Le fichier " + Named(path) + u" n'a pas pu \u00eatre remplac\u00e9. Le programme d'imagerie "
+    return u"Le fichier " + Named(path) +
+           u" n'a pas pu \u00eatre remplac\u00e9. Le programme d'imagerie "
            u"n'est pas lanc\u00e9, pour qu'il n'ouvre pas le patient pr\u00e9c\u00e9dent.";
 }
 
@@ -48,19 +50,11 @@ std::u16string ProgramNotStartedMessage(std::u16string_view program, unsigned lo
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
         case ERROR_INVALID_NAME:
-        case ERROR_DIRECTORY:
-            why = u"il est introuvable";
-            break;
-        case ERROR_ACCESS_DENIED:
-            why = u"l'acc\u00e8s est refus\u00e9";
-            break;
+        case ERROR_DIRECTORY: why = u"il est introuvable"; break;
+        case ERROR_ACCESS_DENIED: why = u"l'acc\u00e8s est refus\u00e9"; break;
         case ERROR_BAD_EXE_FORMAT:
-        case ERROR_EXE_MACHINE_TYPE_MISMATCH:
-            why = u"ce n'est pas un programme que Windows sait lancer";
-            break;
-        default:
-            why = u"Windows a refus\u00e9 de le lancer (erreur " + DecimalText(error) + u")";
-            break;
+        case ERROR_EXE_MACHINE_TYPE_MISMATCH: why = u"ce n'est pas un programme que Windows sait lancer"; break;
+        default: why = u"Windows a refus\u00e9 de le lancer (erreur " + DecimalText(error) + u")"; break;
     }
     return u"Le programme d'imagerie " + Named(program) + u" n'a pas pu \u00eatre lanc\u00e9\u00a0: " + why +
            u".\n\nV\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel.";

@@ -34,9 +34,11 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
 // Target 6: the bridge file first, whole, then the command line that may name it.
 std::optional<std::u16string> PrepareTemplateTarget(const TemplateTarget& target, std::u16string_view program,
                                                     const TemplateValues& values, std::u16string& commandLine) {
-    const TemplateHandOff filled = FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
+    const TemplateHandOff filled =
+        FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
     if (target.hasBridgeFile) {
-        const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
+        const auto bytes =
+            EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
         if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
         if (auto failure = WriteBridgeFile(filled.bridgePath, *bytes)) return failure;
     }
@@ -139,23 +141,19 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
             commandLine = launch.commandLine;
             break;
         }
-        case TargetCliniView:
-            failure = WriteCliniViewEntries(dataLocation, patient);
-            break;
+        case TargetCliniView: failure = WriteCliniViewEntries(dataLocation, patient); break;
         case TargetLinkageFile:
             failure = WriteLinkageFile(program, Utf16LeWithBom(BuildLinkageXml(patient, birthDate, further.sex)));
             break;
-        case TargetSwitchArguments:
-            commandLine = BuildSwitchCommandLine(programCommand, patient);
-            break;
+        case TargetSwitchArguments: commandLine = BuildSwitchCommandLine(programCommand, patient); break;
         case TargetSidexis:
-            failure = AppendSidexisRecords(dataLocation, {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
+            failure = AppendSidexisRecords(dataLocation,
+                                           {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
             break;
         case TargetTemplate:
             failure = PrepareTemplateTarget(*templates, program, {patient, birthDate, further.sex, u""}, commandLine);
             break;
-        default:
-            break;
+        default: break;
     }
     if (failure) return refuseWith(*failure);
 

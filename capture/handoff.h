@@ -30,11 +30,11 @@ enum class HandOffOutcome { Accepted, Refused, NotStarted };
 
 // What the user sees and the moments the step samples, replaceable in tests.
 struct HandOffHooks {
-    std::function<void()> errorBeep;                                // a refusal without text
+    std::function<void()> errorBeep;  // a refusal without text
     // A warning box in French naming the file or program at fault.
     std::function<void(HWND owner, const std::u16string& text)> showFileError;
-    std::function<bool()> dumpKeysHeld;                             // Shift or Ctrl held: dump the log
-    std::function<LocalDateTime()> now;                             // local date and time for Sidexis
+    std::function<bool()> dumpKeysHeld;  // Shift or Ctrl held: dump the log
+    std::function<LocalDateTime()> now;  // local date and time for Sidexis
     std::function<void(HWND owner, uint32_t key, const WebExportPatient&)> webExport;  // target 5
     // A hung imaging program must not freeze the program: the wait for its first idle moment is bounded.
     unsigned long idleWaitMs = 20000;

@@ -18,7 +18,8 @@ std::u16string ErrorText(std::u16string_view path, DWORD code, FileAction action
 
 bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
     DWORD written = 0;
-    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 }  // namespace
@@ -88,13 +89,15 @@ std::optional<std::u16string> WriteBridgeFile(std::u16string_view path, const st
         if (!file) return failed(GetLastError());
         if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) return failed(GetLastError());
     }
-    if (!MoveFileExW(temp, W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return failed(GetLastError());
+    if (!MoveFileExW(temp, W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return failed(GetLastError());
     return std::nullopt;
 }
 
 std::optional<std::u16string> AppendExchangeRecords(std::u16string_view path, const std::vector<uint8_t>& records) {
     const std::u16string name(path);
-    UniqueFile file(CreateFileW(W(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileW(W(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ErrorText(name, GetLastError());
     LARGE_INTEGER end = {};
     if (!SetFilePointerEx(file.get(), {}, &end, FILE_END)) return ErrorText(name, GetLastError());

@@ -13,13 +13,11 @@ std::u16string TwoDigits(int v) {
     return s;
 }
 
-
 // Ini keys compare without regard to case.
 bool SameAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) {
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
 // Line breaks first become spaces, so that neither the folder name nor an argument holds one.
@@ -32,13 +30,12 @@ std::u16string SpacesToUnderscores(std::u16string_view text) {
 // One record under construction: the length is filled in by Finish.
 class RecordWriter {
 public:
-    explicit RecordWriter(char letter) {
-        bytes_ = {0, 0, static_cast<uint8_t>(letter), 0};
-    }
+    explicit RecordWriter(char letter) { bytes_ = {0, 0, static_cast<uint8_t>(letter), 0}; }
     // One byte per unit. A unit the byte cannot hold, and a zero that would end the field early,
     // become "?" rather than their low 8 bits, which could read as another chart number.
     void Field(std::u16string_view text) {
-        for (char16_t c : LineBreaksToSpaces(text)) bytes_.push_back(c == 0 || c > 0xFF ? '?' : static_cast<uint8_t>(c));
+        for (char16_t c : LineBreaksToSpaces(text))
+            bytes_.push_back(c == 0 || c > 0xFF ? '?' : static_cast<uint8_t>(c));
         bytes_.push_back(0);
     }
     void NameField(std::u16string_view name, const OemConverter& toOem) {
@@ -166,7 +163,8 @@ VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16strin
     const std::u16string first = SpacesToUnderscores(patient.FirstName);
     VixWinLaunch launch;
     // "%06s": a string left-filled with zeros, never cut.
-    launch.patientFolder = std::u16string(imagesRoot) + u'\\' + std::u16string(chart.size() < 6 ? 6 - chart.size() : 0, u'0') + chart;
+    launch.patientFolder =
+        std::u16string(imagesRoot) + u'\\' + std::u16string(chart.size() < 6 ? 6 - chart.size() : 0, u'0') + chart;
     launch.commandLine = std::u16string(programCommand) + u" -I " + chart + u" -N " + last + u'^' + first + u" -P " +
                          launch.patientFolder;
     return launch;

@@ -71,7 +71,8 @@ struct VixWinLaunch {
     std::u16string patientFolder;
     std::u16string commandLine;
 };
-VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot, const PatientRecord& patient);
+VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot,
+                               const PatientRecord& patient);
 
 // programCommand + " /ID:"..." /LN:"..." /N:"..."" with each value quoted by QuoteArgumentValue.
 std::u16string BuildSwitchCommandLine(std::u16string_view programCommand, const PatientRecord& patient);
@@ -98,10 +99,10 @@ using OemConverter = std::function<std::string(std::u16string_view)>;
 struct SidexisPatient {
     PatientRecord patient;
     std::optional<CalendarDate> birthDate;  // unknown: the date fields stay empty
-    std::optional<int> sex;              // known and not 0: "F"; otherwise "M"
-    std::u16string extraText;            // unchanged; empty writes a single space
-    std::u16string stationName;          // the computer name put in the records
-    LocalDateTime now;                   // the A record's local date and time
+    std::optional<int> sex;                 // known and not 0: "F"; otherwise "M"
+    std::u16string extraText;               // unchanged; empty writes a single space
+    std::u16string stationName;             // the computer name put in the records
+    LocalDateTime now;                      // the A record's local date and time
 };
 
 inline constexpr size_t kSidexisNameLimit = 255;      // bytes of a converted name

@@ -17,15 +17,20 @@ struct FieldName {
 };
 
 constexpr FieldName kFieldNames[] = {
-    {u"DOSSIER", TemplateField::ChartNumber}, {u"NOM", TemplateField::LastName},
-    {u"PRENOM", TemplateField::FirstName},    {u"NAISSANCE", TemplateField::BirthDate},
-    {u"SEXE", TemplateField::Sex},            {u"FICHIER", TemplateField::BridgeFile},
+    {u"DOSSIER", TemplateField::ChartNumber},
+    {u"NOM", TemplateField::LastName},
+    {u"PRENOM", TemplateField::FirstName},
+    {u"NAISSANCE", TemplateField::BirthDate},
+    {u"SEXE", TemplateField::Sex},
+    {u"FICHIER", TemplateField::BridgeFile},
 };
 
 // Guillemets with non-breaking spaces around the bad part.
 std::u16string Quoted(std::u16string_view part) { return u"\u00ab\u00a0" + std::u16string(part) + u"\u00a0\u00bb"; }
 
-bool IsAsciiLetterOrDigit(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'); }
+bool IsAsciiLetterOrDigit(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+}
 
 // The date elements, longest first so that AAAA is never read as AA twice.
 constexpr std::u16string_view kDateElements[] = {u"AAAA", u"AA", u"JJ", u"MM"};
@@ -52,7 +57,9 @@ bool WalkDateFormat(std::u16string_view format, OnElement onElement, OnSeparator
 
 bool IsDateFormat(std::u16string_view format) {
     int elements = 0;
-    return WalkDateFormat(format, [&](std::u16string_view) { ++elements; }, [](char16_t) {}) && elements > 0;
+    return WalkDateFormat(
+               format, [&](std::u16string_view) { ++elements; }, [](char16_t) {}) &&
+           elements > 0;
 }
 
 bool IsSurrogate(char16_t c) { return IsHighSurrogate(c) || IsLowSurrogate(c); }
@@ -86,8 +93,9 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
                                     [&](const FieldName& f) { return f.name == name; });
     if (inside.empty()) return Quoted(whole) + u"\u00a0: champ vide.";
     if (known == std::end(kFieldNames)) {
-        return Quoted(whole) + u"\u00a0: champ inconnu. Les champs sont {DOSSIER}, {NOM}, {PRENOM}, {NAISSANCE}, "
-                               u"{SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade.";
+        return Quoted(whole) +
+               u"\u00a0: champ inconnu. Les champs sont {DOSSIER}, {NOM}, {PRENOM}, {NAISSANCE}, "
+               u"{SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade.";
     }
     part.field = known->field;
     const bool hasFormat = colon != std::u16string_view::npos;
@@ -97,8 +105,9 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
             if (!hasFormat) {
                 part.text = kDefaultDateFormat;
             } else if (!IsDateFormat(format)) {
-                return Quoted(whole) + u"\u00a0: format de date invalide. Il se compose de JJ, MM, AAAA ou AA "
-                                       u"et de s\u00e9parateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
+                return Quoted(whole) +
+                       u"\u00a0: format de date invalide. Il se compose de JJ, MM, AAAA ou AA "
+                       u"et de s\u00e9parateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
             } else {
                 part.text = format;
             }
@@ -108,8 +117,9 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
                 part.text = kDefaultSexLetters;
             } else if (format.size() != 2 || IsSurrogate(format[0]) || IsSurrogate(format[1]) || format[0] < 0x20 ||
                        format[1] < 0x20) {
-                return Quoted(whole) + u"\u00a0: il faut deux caract\u00e8res, pour homme puis pour femme, "
-                                       u"comme {SEXE:HF}.";
+                return Quoted(whole) +
+                       u"\u00a0: il faut deux caract\u00e8res, pour homme puis pour femme, "
+                       u"comme {SEXE:HF}.";
             } else {
                 part.text = format;
             }
@@ -119,8 +129,9 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
                 return Quoted(whole) + u"\u00a0: ce champ n'est valable qu'avec un fichier d'\u00e9change.";
             }
             if (fileField == BridgeFileField::OwnPath) {
-                return Quoted(whole) + u"\u00a0: le chemin du fichier d'\u00e9change ne peut pas se contenir "
-                                       u"lui-m\u00eame.";
+                return Quoted(whole) +
+                       u"\u00a0: le chemin du fichier d'\u00e9change ne peut pas se contenir "
+                       u"lui-m\u00eame.";
             }
             [[fallthrough]];
         default:
@@ -161,8 +172,9 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
                 ++i;
                 continue;
             }
-            result.error = Quoted(u"}") + u"\u00a0: accolade fermante sans accolade ouvrante (\u00e9crivez }} pour "
-                                          u"une accolade).";
+            result.error = Quoted(u"}") +
+                           u"\u00a0: accolade fermante sans accolade ouvrante (\u00e9crivez }} pour "
+                           u"une accolade).";
             return result;
         }
         if (c != u'{') {
@@ -179,8 +191,9 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
         if (close == std::u16string_view::npos || nextOpen < close) {
             // Named up to the next brace or the end of the line, so the message stays short.
             const size_t end = std::min({nextOpen, text.find_first_of(u"\r\n", i), text.size()});
-            result.error = Quoted(text.substr(i, end - i)) + u"\u00a0: accolade ouvrante sans accolade fermante "
-                                                             u"(\u00e9crivez {{ pour une accolade).";
+            result.error = Quoted(text.substr(i, end - i)) +
+                           u"\u00a0: accolade ouvrante sans accolade fermante "
+                           u"(\u00e9crivez {{ pour une accolade).";
             return result;
         }
         TemplatePart part;

@@ -11,9 +11,7 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 // Blanks split arguments; line ends and vertical tabs are kept inside quotes too, as some
 // programs read their raw command line by lines.
-bool NeedsQuotes(std::u16string_view value) {
-    return value.find_first_of(u" \t\r\n\v") != std::u16string_view::npos;
-}
+bool NeedsQuotes(std::u16string_view value) { return value.find_first_of(u" \t\r\n\v") != std::u16string_view::npos; }
 
 class Splitter {
 public:

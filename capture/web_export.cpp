@@ -43,8 +43,8 @@ void Tell(const WebExportHooks& hooks, HWND owner, const char16_t* text) {
 std::optional<std::u16string> LookUpEncodedAddress(HINTERNET session, bool testMode) {
     UniqueInternet connection = ConnectToUrl(session, InformationServerUrl());
     if (!connection) return std::nullopt;
-    UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", kDocumentPath, nullptr, nullptr, nullptr,
-                                            kLookupFlags, 0));
+    UniqueInternet request(
+        HttpOpenRequestW(connection.get(), L"GET", kDocumentPath, nullptr, nullptr, nullptr, kLookupFlags, 0));
     if (!request) return std::nullopt;
     SetInternetTimeouts(request.get());  // Wine bounds receiving only here
     if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return std::nullopt;
@@ -57,8 +57,8 @@ std::u16string RememberedAddress(const std::optional<std::u16string>& fresh, boo
                                  const WebExportHooks& hooks) {
     const wchar_t* value = testMode ? L"TU" : L"PU";
     UniqueHKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRememberedAddressKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRememberedAddressKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         key.release();
         return fresh.value_or(u"");
     }

@@ -37,8 +37,7 @@ std::u16string InformationServerUrl();
 // Builds the file and its name, warns in test mode, and uploads. Messages are owned by `owner`,
 // the confirmation dialog, so that it cannot be confirmed again while one is shown.
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient);
-void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient,
-                        const WebExportHooks& hooks);
+void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient, const WebExportHooks& hooks);
 
 // True when the file was stored (FTP, or a 2xx answer to the PUT). Shows its own "Internet"
 // messages and beeps: an HTTPS server that cannot be reached "Impossible de contacter le site

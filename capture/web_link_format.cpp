@@ -16,7 +16,6 @@ std::u16string Padded(int v, size_t width) {
     return v < 0 ? u"-" + digits : digits;
 }
 
-
 }  // namespace
 
 std::u16string WebLinkCsvText(const WebExportPatient& p) {
@@ -58,8 +57,8 @@ std::u16string WebLinkFileName(std::u16string_view siteComputerName, std::u16str
 }
 
 std::optional<std::u16string> FindEncodedAddress(std::string_view document, bool testMode) {
-    const std::string_view pattern = testMode ? "<property name=\"testurl\" value=\""
-                                              : "<property name=\"produrl\" value=\"";
+    const std::string_view pattern =
+        testMode ? "<property name=\"testurl\" value=\"" : "<property name=\"produrl\" value=\"";
     const size_t at = document.find(pattern);
     if (at == std::string_view::npos) return std::nullopt;
     const std::string_view rest = document.substr(at + pattern.size());

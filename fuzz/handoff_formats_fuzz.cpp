@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PatientRecord p{f[0], f[1], f[2]};
 
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
-    const std::vector<std::u16string> expected = {program, u"/ID:" + p.ChartNumber, u"/LN:" + p.LastName, u"/N:" + p.FirstName};
-    if (vorbel::test::SplitWindowsCommandLine(BuildSwitchCommandLine(QuotedProgramPath(program, true), p)) != expected) std::abort();
+    const std::vector<std::u16string> expected = {program, u"/ID:" + p.ChartNumber, u"/LN:" + p.LastName,
+                                                  u"/N:" + p.FirstName};
+    if (vorbel::test::SplitWindowsCommandLine(BuildSwitchCommandLine(QuotedProgramPath(program, true), p)) != expected)
+        std::abort();
 
     static const std::u16string plain = BuildLinkageXml({u"1", u"A", u"B"}, CalendarDate{5, 3, 1970}, 1);
     const std::u16string xml = BuildLinkageXml(p, CalendarDate{5, 3, 1970}, 1);

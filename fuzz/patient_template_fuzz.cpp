@@ -35,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (char16_t& c : value) c = c == 0 ? u'?' : c;
         expected.push_back(value);
     }
-    if (test::SplitWindowsCommandLine(BuildTemplateCommandLine(QuotedProgramPath(program, true), parse.value, values)) != expected) std::abort();
+    if (test::SplitWindowsCommandLine(
+            BuildTemplateCommandLine(QuotedProgramPath(program, true), parse.value, values)) != expected)
+        std::abort();
 
     // Values in a bridge file's path never add a folder level: a template without separators
     // gives a path without them.

@@ -87,8 +87,7 @@ std::u16string ReadComboSelection(HWND combo) {
     const auto length = SendToForeignWindow(combo, CB_GETLBTEXTLEN, *selection, 0);
     if (!length || *length < 0 || *length > kMaxComboItemLength) return {};
     std::vector<wchar_t> buffer(static_cast<size_t>(*length) + 1 + 1024, L'\0');
-    const auto copied =
-        SendToForeignWindow(combo, CB_GETLBTEXT, *selection, reinterpret_cast<LPARAM>(buffer.data()));
+    const auto copied = SendToForeignWindow(combo, CB_GETLBTEXT, *selection, reinterpret_cast<LPARAM>(buffer.data()));
     if (!copied || *copied == CB_ERR) return {};
     buffer.back() = L'\0';
     return Cut(U(buffer.data(), wcsnlen(buffer.data(), buffer.size())));

@@ -25,12 +25,12 @@ struct ScreenPoint {
 // What a locator says, read as its separators fall: a class name holding ";" or "|" shifts the
 // fields after it. Malformed numbers read as 0.
 struct ParsedLocator {
-    int32_t width = 0;           // client width of the top window when the locator was built
-    int32_t height = 0;          // client height
-    std::u16string className;    // class of the top window
-    bool hasStructure = false;   // at least four ";": a path and a centre to walk
-    std::vector<int32_t> path;   // 1-based child positions, outermost first, down to the parent
-    int32_t x = 0;               // centre of the control in the top window's client area
+    int32_t width = 0;          // client width of the top window when the locator was built
+    int32_t height = 0;         // client height
+    std::u16string className;   // class of the top window
+    bool hasStructure = false;  // at least four ";": a path and a centre to walk
+    std::vector<int32_t> path;  // 1-based child positions, outermost first, down to the parent
+    int32_t x = 0;              // centre of the control in the top window's client area
     int32_t y = 0;
     std::optional<ScreenPoint> screen;  // the centre on the screen, when both "|" fields exist
 

@@ -137,8 +137,7 @@ bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::str
 PutOutcome HttpsPutBuffer(HINTERNET connection, std::u16string_view object, std::string_view bytes) {
     if (!IsHttpConnection(connection)) return PutOutcome::NotReached;
     const std::u16string name(object);
-    UniqueInternet request(
-        HttpOpenRequestW(connection, L"PUT", W(name), nullptr, nullptr, nullptr, kUploadFlags, 0));
+    UniqueInternet request(HttpOpenRequestW(connection, L"PUT", W(name), nullptr, nullptr, nullptr, kUploadFlags, 0));
     if (!request) return PutOutcome::NotReached;
     SetInternetTimeouts(request.get());  // Wine bounds sending and receiving only here
     static constexpr wchar_t kHeaders[] = L"Content-Type: text/csv; charset=ISO-8859-1\r\n";

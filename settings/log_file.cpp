@@ -21,8 +21,8 @@ std::u16string LogFilePath() {
 
 std::optional<FileError> WriteLogFile() {
     const std::u16string path = LogFilePath();
-    UniqueFile file(CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return FileError{path, GetLastError()};
     const std::u16string& text = TheDiagnosticLog().Text();
     const char* bytes = reinterpret_cast<const char*>(text.data());

@@ -16,8 +16,8 @@ namespace {
 // Creates the missing keys of the path, as the profile always has.
 UniqueHKey OpenSection(const std::u16string& path) {
     UniqueHKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, W(path), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, W(path), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS) {
         key.release();
     }
     return key;
@@ -61,8 +61,7 @@ int32_t RegistryProfile::GetInt(std::u16string_view entry, int32_t fallback) {
     if (!key) return fallback;
     const std::u16string name(entry);
     DWORD type = 0, value = 0, size = sizeof(value);
-    if (RegQueryValueExW(key.get(), W(name), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.get(), W(name), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value)) {
         return fallback;
     }

@@ -64,8 +64,6 @@ std::u16string UnscrambleText(std::u16string_view stored) {
     return out;
 }
 
-bool SurvivesRoundTrip(std::u16string_view plain) {
-    return UnscrambleText(ScrambleText(plain)) == plain;
-}
+bool SurvivesRoundTrip(std::u16string_view plain) { return UnscrambleText(ScrambleText(plain)) == plain; }
 
 }  // namespace vorbel

@@ -17,8 +17,6 @@ std::u16string PlainSettingName(Setting s, uint32_t key) {
     return name;
 }
 
-std::u16string ScrambledSettingName(Setting s, uint32_t key) {
-    return ScrambleText(PlainSettingName(s, key));
-}
+std::u16string ScrambledSettingName(Setting s, uint32_t key) { return ScrambleText(PlainSettingName(s, key)); }
 
 }  // namespace vorbel

@@ -80,12 +80,8 @@ bool CanStoreExactly(Setting s, std::u16string_view plain) {
     return plain.size() <= LimitsOf(s).plainWrite && SurvivesRoundTrip(plain);
 }
 
-int32_t EncodeConventionIndex(int32_t index) {
-    return static_cast<int32_t>(static_cast<int64_t>(index) * 67 + 42);
-}
+int32_t EncodeConventionIndex(int32_t index) { return static_cast<int32_t>(static_cast<int64_t>(index) * 67 + 42); }
 
-int32_t DecodeConventionIndex(int32_t stored) {
-    return static_cast<int32_t>((static_cast<int64_t>(stored) - 42) / 67);
-}
+int32_t DecodeConventionIndex(int32_t stored) { return static_cast<int32_t>((static_cast<int64_t>(stored) - 42) / 67); }
 
 }  // namespace vorbel

@@ -4,9 +4,7 @@
 
 namespace vorbel {
 
-bool IsWideSpace(char16_t c) {
-    return c == u' ' || (c >= 0x09 && c <= 0x0D);
-}
+bool IsWideSpace(char16_t c) { return c == u' ' || (c >= 0x09 && c <= 0x0D); }
 
 std::u16string Trim(std::u16string_view t) {
     size_t b = 0, e = t.size();
@@ -40,9 +38,7 @@ int32_t ParseDecimalInt(std::u16string_view t) {
     return static_cast<int32_t>(magnitude > kMax ? kMax : magnitude);
 }
 
-std::u16string DecimalText(int64_t v) {
-    return Widen(std::to_string(v));
-}
+std::u16string DecimalText(int64_t v) { return Widen(std::to_string(v)); }
 
 std::u16string HexText(uint32_t v) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";

@@ -40,7 +40,8 @@ bool CDialogListControl::DoDataExchange(Exchange direction) {
         TVITEMW tv = {};
         tv.mask = TVIF_PARAM;
         tv.hItem = item;
-        if (SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) window = reinterpret_cast<HWND>(tv.lParam);
+        if (SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)))
+            window = reinterpret_cast<HWND>(tv.lParam);
     }
     return true;
 }

@@ -80,7 +80,9 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 void CDialogSetup::Load() {
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(field.display, ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
+        SetItemText(
+            field.display,
+            ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
     }
     FillConventionList();
 
@@ -158,9 +160,7 @@ void CDialogSetup::ShowKeptTarget(int target) {
     EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
 }
 
-bool CDialogSetup::OtherProgramChosen() const {
-    return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED;
-}
+bool CDialogSetup::OtherProgramChosen() const { return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED; }
 
 // Another program has no default: the practice names it, and its templates stay as they were.
 void CDialogSetup::ShowOtherProgram() {
@@ -177,7 +177,8 @@ void CDialogSetup::EditOtherProgramTemplates() {
 bool CDialogSetup::RefuseOtherProgram() {
     std::optional<std::u16string> refusal;
     if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
-        refusal = u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
+        refusal =
+            u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
     } else {
         refusal = TemplateTargetRefusal(templates_);
     }
@@ -242,7 +243,8 @@ bool CDialogSetup::Save() {
     }
     UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
-        WriteSetting(kCheckBoxSettings[i], key, IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
+        WriteSetting(kCheckBoxSettings[i], key,
+                     IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
     return true;
 }
 
@@ -310,28 +312,16 @@ void CDialogSetup::AppendVersionToTitle() {
 bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
-        case WM_LBUTTONDOWN:
-            picker_.OnButtonDown(hwnd(), point);
-            return false;
-        case WM_MOUSEMOVE:
-            picker_.OnMouseMove(hwnd(), point);
-            return false;
-        case WM_LBUTTONUP:
-            picker_.OnButtonUp(hwnd());
-            return false;
-        case WM_CAPTURECHANGED:
-            picker_.OnCaptureChanged(hwnd());
-            return false;
+        case WM_LBUTTONDOWN: picker_.OnButtonDown(hwnd(), point); return false;
+        case WM_MOUSEMOVE: picker_.OnMouseMove(hwnd(), point); return false;
+        case WM_LBUTTONUP: picker_.OnButtonUp(hwnd()); return false;
+        case WM_CAPTURECHANGED: picker_.OnCaptureChanged(hwnd()); return false;
         case WM_COMMAND:
             if (HIWORD(wp) != BN_CLICKED) return false;
             result = 0;
             switch (LOWORD(wp)) {
-                case IDC_BROWSE_PROGRAM:
-                    BrowseProgram();
-                    return true;
-                case IDC_BROWSE_DATA:
-                    BrowseData();
-                    return true;
+                case IDC_BROWSE_PROGRAM: BrowseProgram(); return true;
+                case IDC_BROWSE_DATA: BrowseData(); return true;
                 default:
                     if (OfferedTargetOfButton(LOWORD(wp))) {
                         // Every click, even on the program already chosen, resets both locations.
@@ -345,8 +335,7 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                     }
                     return false;
             }
-        default:
-            return false;
+        default: return false;
     }
 }
 

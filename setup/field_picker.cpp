@@ -111,8 +111,9 @@ void FieldPicker::Designate(HWND dialog, int field, HWND window) {
     if (window && locator.empty()) {
         std::u16string text = u"Ce contrôle ne peut pas être mémorisé pour le champ « ";
         text += kSetupFields[field].label;
-        text += u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
-                u"conserver. Le champ garde sa désignation précédente.";
+        text +=
+            u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
+            u"conserver. Le champ garde sa désignation précédente.";
         MessageBoxW(dialog, W(text), L"Paramétrage", MB_ICONWARNING | MB_OK);
         return;
     }

@@ -12,9 +12,9 @@ bool BrowseFile(HWND owner, wchar_t* file, UINT capacity, const wchar_t* folder,
     HMODULE shell = GetModuleHandleW(L"shell32.dll");
     if (!shell) shell = LoadLibraryW(L"shell32.dll");
     // SHELL32 exports this dialog by ordinal only.
-    auto proc = shell ? reinterpret_cast<FileBrowseProc>(
-                            reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(63))))
-                      : nullptr;
+    auto proc =
+        shell ? reinterpret_cast<FileBrowseProc>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(63))))
+              : nullptr;
     if (!proc) return false;
     return proc(owner, file, capacity, folder, defaultExtension, filter, title) != FALSE;
 }

@@ -92,7 +92,8 @@ std::optional<std::u16string> TemplateTargetRefusal(const TemplateTargetSettings
     if (!parse.ok()) return parse.error;
     for (const TemplateText& t : kTemplateTexts) {
         if (CanStoreExactly(t.setting, settings.*t.text)) continue;
-        return std::u16string(t.name) + u"\u00a0: ce mod\u00e8le ne peut pas \u00eatre enregistr\u00e9\u00a0: il est trop long (" +
+        return std::u16string(t.name) +
+               u"\u00a0: ce mod\u00e8le ne peut pas \u00eatre enregistr\u00e9\u00a0: il est trop long (" +
                DecimalText(static_cast<int64_t>(LimitsOf(t.setting).plainWrite)) +
                u" caract\u00e8res au plus) ou contient des caract\u00e8res que Vorbel ne sait pas conserver.";
     }

@@ -28,9 +28,10 @@ std::optional<std::string> Encode(const char* url, std::optional<uint16_t> key) 
 }
 
 int Usage() {
-    std::fputs("usage: encode_server_url [--key HEX] URL\n"
-               "       encode_server_url [--key HEX] --document PRODURL TESTURL\n",
-               stderr);
+    std::fputs(
+        "usage: encode_server_url [--key HEX] URL\n"
+        "       encode_server_url [--key HEX] --document PRODURL TESTURL\n",
+        stderr);
     return 2;
 }
 
@@ -64,11 +65,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", codes[0].c_str());
         return 0;
     }
-    std::printf("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                "<properties>\n"
-                "  <property name=\"produrl\" value=\"%s\"/>\n"
-                "  <property name=\"testurl\" value=\"%s\"/>\n"
-                "</properties>\n",
-                codes[0].c_str(), codes[1].c_str());
+    std::printf(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<properties>\n"
+        "  <property name=\"produrl\" value=\"%s\"/>\n"
+        "  <property name=\"testurl\" value=\"%s\"/>\n"
+        "</properties>\n",
+        codes[0].c_str(), codes[1].c_str());
     return 0;
 }

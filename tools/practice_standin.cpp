@@ -59,8 +59,8 @@ constexpr UINT_PTR kHangTimer = 1;
 
 void Record(const wchar_t* name, WPARAM wp, LPARAM lp) {
     if (g_options.record.empty()) return;
-    HANDLE file = CreateFileW(g_options.record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(g_options.record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     char line[96];
     const int n = std::snprintf(line, sizeof(line), "%ls 0x%lX 0x%lX\n", name, static_cast<unsigned long>(wp),
@@ -126,8 +126,8 @@ void BuildForm(HWND top) {
     Label(identity, L"Date de naissance", 16, 132, 120);
     Edit(identity, kBirthDate, g_options.birth, 140, 128, 120);
     Label(identity, L"Civilit\u00e9", 16, 166, 120);
-    HWND civility = Add(identity, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCivility, 140, 162,
-                        160, 160);
+    HWND civility =
+        Add(identity, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCivility, 140, 162, 160, 160);
     for (const wchar_t* item : {L"Madame", L"Monsieur", L"Enfant"}) {
         SendMessageW(civility, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
@@ -151,8 +151,8 @@ void BuildForm(HWND top) {
     Label(notesPanel, L"Notes", 12, 4, 100);
     const std::wstring notes = g_options.notes >= 0 ? PatternText(static_cast<size_t>(g_options.notes))
                                                     : L"Contr\u00f4le annuel, d\u00e9tartrage pr\u00e9vu.";
-    HWND notesEdit = Add(notesPanel, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kNotes,
-                         12, 24, 616, 72, WS_EX_CLIENTEDGE);
+    HWND notesEdit = Add(notesPanel, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kNotes, 12,
+                         24, 616, 72, WS_EX_CLIENTEDGE);
     SendMessageW(notesEdit, EM_SETLIMITTEXT, 0, 0);
     SetWindowTextW(notesEdit, notes.c_str());
 
@@ -160,8 +160,7 @@ void BuildForm(HWND top) {
     Label(history, L"Historique des actes", 12, 10, 140);
     for (int i = 0; i < g_options.extra; ++i) {
         const std::wstring text = L"Acte " + std::to_wstring(i + 1);
-        Add(history, L"STATIC", text.c_str(), SS_LEFT, kFirstExtra + i, 160 + (i % 6) * 80, 4 + (i / 6) * 20, 76,
-            18);
+        Add(history, L"STATIC", text.c_str(), SS_LEFT, kFirstExtra + i, 160 + (i % 6) * 80, 4 + (i / 6) * 20, 76, 18);
     }
 }
 
@@ -172,30 +171,26 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    // A WinDev program handles Alt+letter itself: no menu loop here.
-    case WM_SYSKEYDOWN: Record(L"WM_SYSKEYDOWN", wp, lp); return 0;
-    case WM_SYSCHAR: Record(L"WM_SYSCHAR", wp, lp); return 0;
-    case WM_SYSKEYUP: Record(L"WM_SYSKEYUP", wp, lp); return 0;
-    case WM_KEYDOWN: Record(L"WM_KEYDOWN", wp, lp); return 0;
-    case WM_KEYUP: Record(L"WM_KEYUP", wp, lp); return 0;
-    case WM_COMMAND:
-        if (lp == 0) Record(L"WM_COMMAND", wp, lp);
-        return 0;
-    case WM_SIZE: LayOutChildren(hwnd, true); return 0;
-    case WM_TIMER:
-        if (wp == kHangTimer) HangForever();
-        return 0;
-    case kHangNowMessage:
-        ReplyMessage(0);
-        HangForever();
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(hwnd, msg, wp, lp);
+        // A WinDev program handles Alt+letter itself: no menu loop here.
+        case WM_SYSKEYDOWN: Record(L"WM_SYSKEYDOWN", wp, lp); return 0;
+        case WM_SYSCHAR: Record(L"WM_SYSCHAR", wp, lp); return 0;
+        case WM_SYSKEYUP: Record(L"WM_SYSKEYUP", wp, lp); return 0;
+        case WM_KEYDOWN: Record(L"WM_KEYDOWN", wp, lp); return 0;
+        case WM_KEYUP: Record(L"WM_KEYUP", wp, lp); return 0;
+        case WM_COMMAND:
+            if (lp == 0) Record(L"WM_COMMAND", wp, lp);
+            return 0;
+        case WM_SIZE: LayOutChildren(hwnd, true); return 0;
+        case WM_TIMER:
+            if (wp == kHangTimer) HangForever();
+            return 0;
+        case kHangNowMessage: ReplyMessage(0); HangForever();
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 
-bool ParsePair(const std::wstring& v, LONG& a, LONG& b) {
-    return std::swscanf(v.c_str(), L"%ld,%ld", &a, &b) == 2;
-}
+bool ParsePair(const std::wstring& v, LONG& a, LONG& b) { return std::swscanf(v.c_str(), L"%ld,%ld", &a, &b) == 2; }
 
 bool ParseOptions() {
     int argc = 0;
@@ -253,9 +248,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame = {0, 0, g_options.size.cx, g_options.size.cy};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
-    HWND hwnd = CreateWindowExW(0, top.lpszClassName, g_options.title.c_str(), style, g_options.pos.x,
-                                g_options.pos.y, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                instance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, top.lpszClassName, g_options.title.c_str(), style, g_options.pos.x, g_options.pos.y,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 4;
     BuildForm(hwnd);
     LayOutChildren(hwnd, true);

@@ -21,14 +21,14 @@ enum : int {
     kLastName = 1102,
     kFirstName = 1103,
     kBirthDate = 1104,
-    kCivility = 1105,       // drop-down list with a selection
-    kActive = 1106,         // check box "Patient actif"
+    kCivility = 1105,  // drop-down list with a selection
+    kActive = 1106,    // check box "Patient actif"
 
     kAlertsFrame = 1200,
-    kAllergyCard = 1201,    // etched frame
-    kUpToDate = 1202,       // later sibling lying over the card's centre
-    kNotes = 1301,          // multi-line edit
-    kFirstExtra = 2000,     // --extra windows, numbered on from here
+    kAllergyCard = 1201,  // etched frame
+    kUpToDate = 1202,     // later sibling lying over the card's centre
+    kNotes = 1301,        // multi-line edit
+    kFirstExtra = 2000,   // --extra windows, numbered on from here
 };
 
 // Sent (not posted) to the top window: the stand-in replies, then stops answering for good.

@@ -58,7 +58,6 @@ HWND FindTop(const std::wstring& name, bool visibleOnly) {
     return c.found;
 }
 
-
 int Designate(const std::wstring& program, const std::wstring& data) {
     HWND practice = FindWindowW(L"PmsPatientForm", nullptr);
     if (!practice) {

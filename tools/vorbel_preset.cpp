@@ -76,7 +76,8 @@ int wmain() {
         else if (option == L"--info-server") infoServer = value;
         else if (option == L"--arguments-file") templateFiles.emplace_back(Setting::ArgumentTemplate, argv[i + 1]);
         else if (option == L"--bridge-path-file") templateFiles.emplace_back(Setting::BridgeFilePath, argv[i + 1]);
-        else if (option == L"--bridge-content-file") templateFiles.emplace_back(Setting::BridgeFileContent, argv[i + 1]);
+        else if (option == L"--bridge-content-file")
+            templateFiles.emplace_back(Setting::BridgeFileContent, argv[i + 1]);
         else if (option == L"--encoding") encoding = value;
         else if (option == L"--xml-escape") xmlEscape = value;
         else return Fail(L"option inconnue :", argv[i]);
@@ -89,7 +90,8 @@ int wmain() {
     if (!encoding.empty() && !InRange(encoding, 0, kBridgeEncodingCount - 1)) {
         return Fail(L"encodage du fichier d'échange invalide (de 0 à 4) :", W(encoding));
     }
-    if (!xmlEscape.empty() && !InRange(xmlEscape, 0, 1)) return Fail(L"échappement XML invalide (0 ou 1) :", W(xmlEscape));
+    if (!xmlEscape.empty() && !InRange(xmlEscape, 0, 1))
+        return Fail(L"échappement XML invalide (0 ou 1) :", W(xmlEscape));
     // The templates given are checked together, as the hand-off will read them.
     TemplateTargetSettings templates;
     templates.encoding = encoding.empty() ? EncodingUtf8 : ParseDecimalInt(encoding);
@@ -108,7 +110,8 @@ int wmain() {
         const TemplateTargetParse parse = ParseTemplateTarget(templates);
         if (!parse.ok()) return Fail(L"modèle invalide :", W(parse.error));
     }
-    if (!convention.empty() && (!IsInteger(convention) || ParseDecimalInt(convention) < 0 || ParseDecimalInt(convention) > 4)) {
+    if (!convention.empty() &&
+        (!IsInteger(convention) || ParseDecimalInt(convention) < 0 || ParseDecimalInt(convention) > 4)) {
         return Fail(L"convention de ligne de commande invalide (de 0 à 4) :", W(convention));
     }
     if (!program.empty() && !CanStoreExactly(Setting::ProgramLocation, program)) {
@@ -131,8 +134,10 @@ int wmain() {
                                                                           : templates.bridgeContent;
         WriteSetting(profile, setting, key, text);
     }
-    if (!encoding.empty()) WriteSetting(profile, Setting::BridgeFileEncoding, key, DecimalText(ParseDecimalInt(encoding)));
-    if (!xmlEscape.empty()) WriteSetting(profile, Setting::BridgeXmlEscape, key, DecimalText(ParseDecimalInt(xmlEscape)));
+    if (!encoding.empty())
+        WriteSetting(profile, Setting::BridgeFileEncoding, key, DecimalText(ParseDecimalInt(encoding)));
+    if (!xmlEscape.empty())
+        WriteSetting(profile, Setting::BridgeXmlEscape, key, DecimalText(ParseDecimalInt(xmlEscape)));
     LocalFree(argv);
     return 0;
 }

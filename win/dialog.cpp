@@ -28,8 +28,8 @@ void Dialog::CenterOnWorkArea() {
     GetWindowRect(hwnd_, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const RECT& area = mi.rcWork;
-    SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
+                 area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
@@ -66,8 +66,8 @@ namespace {
 
 // Messages whose result a dialog procedure returns itself instead of through DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT msg) {
-    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
-           msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM || msg == WM_QUERYDRAGICON;
+    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == WM_COMPAREITEM ||
+           msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM || msg == WM_QUERYDRAGICON;
 }
 
 }  // namespace
@@ -80,9 +80,7 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     switch (msg) {
-        case WM_INITDIALOG:
-            FitPictures();
-            return OnInitDialog() ? TRUE : FALSE;
+        case WM_INITDIALOG: FitPictures(); return OnInitDialog() ? TRUE : FALSE;
         case WM_COMMAND:
             if (LOWORD(wp) == IDOK) {
                 OnOK();
@@ -98,8 +96,7 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             pictures_.clear();
             hwnd_ = nullptr;
             return FALSE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 

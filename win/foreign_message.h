@@ -14,8 +14,8 @@ inline constexpr UINT kForeignAnswerTimeoutMs = 2000;
 // known to be hung, or is gone. Incoming sent messages are still handled while waiting.
 inline std::optional<LRESULT> SendToForeignWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             kForeignAnswerTimeoutMs, &result)) {
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForeignAnswerTimeoutMs,
+                             &result)) {
         return std::nullopt;
     }
     return static_cast<LRESULT>(result);

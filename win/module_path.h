@@ -5,7 +5,7 @@
 
 namespace vorbel {
 
-std::u16string OwnModulePath();     // full path (GetModuleFileNameW of the process)
+std::u16string OwnModulePath();      // full path (GetModuleFileNameW of the process)
 std::u16string OwnModuleBaseName();  // file name without folder and extension
 
 }  // namespace vorbel

@@ -45,7 +45,8 @@ TEST(ButtonGeometry, ExitModeIconSizeSteps) {
 
 TEST(ButtonGeometry, IconImageIsNeverSmallerThanTheSideItIsDrawnAt) {
     const int sides[] = {16, 32, 48, 64, 96, 128, 192, 256};
-    const std::pair<int, int> cases[] = {{16, 16}, {17, 32}, {20, 32}, {64, 64}, {80, 96}, {97, 128}, {144, 192}, {240, 256}, {300, 256}};
+    const std::pair<int, int> cases[] = {{16, 16},  {17, 32},   {20, 32},   {64, 64},  {80, 96},
+                                         {97, 128}, {144, 192}, {240, 256}, {300, 256}};
     for (auto [px, side] : cases) EXPECT_EQ(SmallestSideAtLeast(sides, px), side) << px;
     const int unordered[] = {96, 16, 256, 48};
     EXPECT_EQ(SmallestSideAtLeast(unordered, 40), 48);

@@ -27,59 +27,62 @@ TEST_P(ParseCommandLineTest, YieldsTheDocumentedFields) {
     EXPECT_EQ(ParseCommandLine(c.cmd, c.format, c.swap), c.expected) << ToUtf8(c.cmd);
 }
 
-INSTANTIATE_TEST_SUITE_P(Spaced, ParseCommandLineTest, ::testing::Values(
-    Case{1, false, u"1234 DUPONT JEAN", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{1, true, u"1234 DUPONT JEAN", {u"1234", u"JEAN", u"DUPONT"}},
-    Case{1, false, u"001234 DUPONT", {u"1234", u"DUPONT", u""}},
-    Case{1, false, u"A12 DUPONT JEAN", {u"0", u"DUPONT", u"JEAN"}},
-    Case{1, false, u"1234  DUPONT JEAN", {u"1234", u"", u"DUPONT"}},
-    Case{1, false, u"1234 DE LA TOUR JEAN", {u"1234", u"DE", u"LA"}},
-    Case{1, false, u"99999999999 X Y", {u"2147483647", u"X", u"Y"}},
-    Case{1, false, u"-99999999999", {u"-2147483648", u"", u""}},
-    Case{1, false, u"-0042 \u00c9LO\u00cfSE Z\u00e9lie", {u"-42", u"\u00c9LO\u00cfSE", u"Z\u00e9lie"}},
-    Case{1, true, u"7", {u"7", u"", u""}}));
+INSTANTIATE_TEST_SUITE_P(
+    Spaced, ParseCommandLineTest,
+    ::testing::Values(Case{1, false, u"1234 DUPONT JEAN", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{1, true, u"1234 DUPONT JEAN", {u"1234", u"JEAN", u"DUPONT"}},
+                      Case{1, false, u"001234 DUPONT", {u"1234", u"DUPONT", u""}},
+                      Case{1, false, u"A12 DUPONT JEAN", {u"0", u"DUPONT", u"JEAN"}},
+                      Case{1, false, u"1234  DUPONT JEAN", {u"1234", u"", u"DUPONT"}},
+                      Case{1, false, u"1234 DE LA TOUR JEAN", {u"1234", u"DE", u"LA"}},
+                      Case{1, false, u"99999999999 X Y", {u"2147483647", u"X", u"Y"}},
+                      Case{1, false, u"-99999999999", {u"-2147483648", u"", u""}},
+                      Case{
+                          1, false, u"-0042 \u00c9LO\u00cfSE Z\u00e9lie", {u"-42", u"\u00c9LO\u00cfSE", u"Z\u00e9lie"}},
+                      Case{1, true, u"7", {u"7", u"", u""}}));
 
-INSTANTIATE_TEST_SUITE_P(Quoted, ParseCommandLineTest, ::testing::Values(
-    Case{2, false, u"1234 \"DUPONT\" \"JEAN\" \"01/02/1970\"", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{2, false, u"1234 \"DE LA TOUR\" \"JEAN\"", {u"1234", u"DE LA TOUR", u"JEAN"}},
-    Case{2, false, u"1234 \"DUPONT\"", {u"1234", u"DUPONT", u""}},
-    Case{2, true, u"1234 \"DUPONT\" \"JEAN\"", {u"1234", u"JEAN", u"DUPONT"}},
-    Case{2, false, u"1234 \"DUPONT", {u"1234", u"DUPONT", u""}},
-    Case{2, false, u"  55\"A\"\"B\"", {u"55", u"A", u"B"}},
-    Case{2, false, u"99999999999 \"A\" \"B\"", {u"2147483647", u"A", u"B"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Quoted, ParseCommandLineTest,
+    ::testing::Values(Case{2, false, u"1234 \"DUPONT\" \"JEAN\" \"01/02/1970\"", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{2, false, u"1234 \"DE LA TOUR\" \"JEAN\"", {u"1234", u"DE LA TOUR", u"JEAN"}},
+                      Case{2, false, u"1234 \"DUPONT\"", {u"1234", u"DUPONT", u""}},
+                      Case{2, true, u"1234 \"DUPONT\" \"JEAN\"", {u"1234", u"JEAN", u"DUPONT"}},
+                      Case{2, false, u"1234 \"DUPONT", {u"1234", u"DUPONT", u""}},
+                      Case{2, false, u"  55\"A\"\"B\"", {u"55", u"A", u"B"}},
+                      Case{2, false, u"99999999999 \"A\" \"B\"", {u"2147483647", u"A", u"B"}}));
 
-INSTANTIATE_TEST_SUITE_P(Switches, ParseCommandLineTest, ::testing::Values(
-    Case{3, false, u"-I 1234 -N DUPONT^JEAN -P C:\\img", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{3, false, u"-I 1234 -N DUPONT^JEAN", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{3, false, u"-I 1234 -P C:\\img", {u"1234", u"", u""}},
-    Case{3, false, u"-N DUPONT^JEAN", {u"", u"", u""}},
-    Case{3, false, u"-N DUPONT^JEAN -I 1234", {u"", u"DUPONT", u"JEAN -I 1234"}},
-    Case{3, false, u"-I 1234 -N DUPONT^JEAN-PIERRE -P C:\\img", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{3, true, u"-I 1234 -N DUPONT^JEAN", {u"1234", u"JEAN", u"DUPONT"}},
-    Case{3, false, u"-I 1234 -N DUPONT", {u"1234", u"DUPONT", u""}},
-    Case{3, false, u"-i 1234 -n DUPONT^JEAN", {u"", u"", u""}},
-    Case{3, false, u"-I", {u"", u"", u""}},
-    Case{3, false, u"-P C:\\img -I 1234", {u"", u"", u""}}));
+INSTANTIATE_TEST_SUITE_P(
+    Switches, ParseCommandLineTest,
+    ::testing::Values(Case{3, false, u"-I 1234 -N DUPONT^JEAN -P C:\\img", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{3, false, u"-I 1234 -N DUPONT^JEAN", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{3, false, u"-I 1234 -P C:\\img", {u"1234", u"", u""}},
+                      Case{3, false, u"-N DUPONT^JEAN", {u"", u"", u""}},
+                      Case{3, false, u"-N DUPONT^JEAN -I 1234", {u"", u"DUPONT", u"JEAN -I 1234"}},
+                      Case{3, false, u"-I 1234 -N DUPONT^JEAN-PIERRE -P C:\\img", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{3, true, u"-I 1234 -N DUPONT^JEAN", {u"1234", u"JEAN", u"DUPONT"}},
+                      Case{3, false, u"-I 1234 -N DUPONT", {u"1234", u"DUPONT", u""}},
+                      Case{3, false, u"-i 1234 -n DUPONT^JEAN", {u"", u"", u""}},
+                      Case{3, false, u"-I", {u"", u"", u""}}, Case{3, false, u"-P C:\\img -I 1234", {u"", u"", u""}}));
 
-INSTANTIATE_TEST_SUITE_P(SlashP, ParseCommandLineTest, ::testing::Values(
-    Case{4, false, u"/p\"DUPONT, JEAN::98::1234::01/02/1970::M\"", {u"1234", u"DUPONT", u" JEAN"}},
-    Case{4, true, u"/p\"DUPONT, JEAN::98::1234::01/02/1970::M\"", {u"1234", u" JEAN", u"DUPONT"}},
-    Case{4, false, u"/p\"DUPONT JEAN: 98: 1234: 01/02/1970: M\"", {u"1234", u"DUPONT", u"JEAN"}},
-    Case{4, false, u"-pDUPONT, JEAN::98::1234", {u"1234", u"DUPONT", u" JEAN"}},
-    Case{4, false, u"/p\"DUPONT::98\"", {u"", u"DUPONT", u""}},
-    Case{4, true, u"/p\"DUPONT::98\"", {u"", u"DUPONT", u""}},
-    Case{4, false, u"/p\"DUPONT JEAN\"", {u"", u"", u""}},
-    Case{4, false, u"DUPONT, JEAN::98::1234", {u"", u"", u""}},
-    // "-P" wins over an earlier "/p" because the spellings are tried in a fixed order.
-    Case{4, false, u"/p\"A, B::1::2\" -P\"C, D::3::4\"", {u"4", u"C", u" D"}},
-    Case{4, false, u"/p\"DUPONT, JEAN::98::1234 ", {u"1234", u"\"DUPONT", u" JEAN"}},
-    Case{4, false, u"/p:", {u"", u"", u""}},
-    Case{4, false, u"/p", {u"", u"", u""}}));
+INSTANTIATE_TEST_SUITE_P(
+    SlashP, ParseCommandLineTest,
+    ::testing::Values(Case{4, false, u"/p\"DUPONT, JEAN::98::1234::01/02/1970::M\"", {u"1234", u"DUPONT", u" JEAN"}},
+                      Case{4, true, u"/p\"DUPONT, JEAN::98::1234::01/02/1970::M\"", {u"1234", u" JEAN", u"DUPONT"}},
+                      Case{4, false, u"/p\"DUPONT JEAN: 98: 1234: 01/02/1970: M\"", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{4, false, u"-pDUPONT, JEAN::98::1234", {u"1234", u"DUPONT", u" JEAN"}},
+                      Case{4, false, u"/p\"DUPONT::98\"", {u"", u"DUPONT", u""}},
+                      Case{4, true, u"/p\"DUPONT::98\"", {u"", u"DUPONT", u""}},
+                      Case{4, false, u"/p\"DUPONT JEAN\"", {u"", u"", u""}},
+                      Case{4, false, u"DUPONT, JEAN::98::1234", {u"", u"", u""}},
+                      // "-P" wins over an earlier "/p" because the spellings are tried in a fixed order.
+                      Case{4, false, u"/p\"A, B::1::2\" -P\"C, D::3::4\"", {u"4", u"C", u" D"}},
+                      Case{4, false, u"/p\"DUPONT, JEAN::98::1234 ", {u"1234", u"\"DUPONT", u" JEAN"}},
+                      Case{4, false, u"/p:", {u"", u"", u""}}, Case{4, false, u"/p", {u"", u"", u""}}));
 
-INSTANTIATE_TEST_SUITE_P(NoConvention, ParseCommandLineTest, ::testing::Values(
-    Case{0, false, u"1234 DUPONT JEAN", {}},
-    Case{5, false, u"1234 DUPONT JEAN", {}},
-    Case{-1, false, u"1234 DUPONT JEAN", {}}));
+INSTANTIATE_TEST_SUITE_P(NoConvention, ParseCommandLineTest,
+                         ::testing::Values(Case{0, false, u"1234 DUPONT JEAN", {}},
+                                           Case{5, false, u"1234 DUPONT JEAN", {}},
+                                           Case{-1, false, u"1234 DUPONT JEAN", {}}));
 
 TEST(CommandLineFormat, StoredConventionSelectsTheParser) {
     // What the confirmation dialog does with the stored number of the convention setting.

@@ -48,18 +48,20 @@ TEST_P(ProgramPathTest, QuotedOnlyWhenAFileNamedWholeHoldsABlankAndFolderIgnores
     EXPECT_EQ(ProgramFolder(c.program), c.folder) << ToUtf8(c.program);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ProgramPathTest, ::testing::Values(
-    PathCase{u"C:\\vixwin\\vixwin.exe", true, u"C:\\vixwin\\vixwin.exe", u"C:\\vixwin\\"},
-    PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", true, u"\"C:\\Program Files\\CliniView\\CliniView.exe\"",
-             u"C:\\Program Files\\CliniView\\"},
-    PathCase{u"\"C:\\Program Files\\X\\x.exe\"", false, u"\"C:\\Program Files\\X\\x.exe\"", u"C:\\Program Files\\X\\"},
-    PathCase{u"C:\\a\tb\\x.exe", true, u"\"C:\\a\tb\\x.exe\"", u"C:\\a\tb\\"},
-    // A program followed by its own arguments names no file as a whole: it goes as written.
-    PathCase{u"C:\\Sidexis\\sidexis.exe /NOSPLASH", false, u"C:\\Sidexis\\sidexis.exe /NOSPLASH", u"C:\\Sidexis\\"},
-    PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", false, u"C:\\Program Files\\CliniView\\CliniView.exe",
-             u"C:\\Program Files\\CliniView\\"},
-    PathCase{u"imaging.exe", true, u"imaging.exe", u""},
-    PathCase{u"", false, u"", u""}));
+INSTANTIATE_TEST_SUITE_P(
+    All, ProgramPathTest,
+    ::testing::Values(PathCase{u"C:\\vixwin\\vixwin.exe", true, u"C:\\vixwin\\vixwin.exe", u"C:\\vixwin\\"},
+                      PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", true,
+                               u"\"C:\\Program Files\\CliniView\\CliniView.exe\"", u"C:\\Program Files\\CliniView\\"},
+                      PathCase{u"\"C:\\Program Files\\X\\x.exe\"", false, u"\"C:\\Program Files\\X\\x.exe\"",
+                               u"C:\\Program Files\\X\\"},
+                      PathCase{u"C:\\a\tb\\x.exe", true, u"\"C:\\a\tb\\x.exe\"", u"C:\\a\tb\\"},
+                      // A program followed by its own arguments names no file as a whole: it goes as written.
+                      PathCase{u"C:\\Sidexis\\sidexis.exe /NOSPLASH", false, u"C:\\Sidexis\\sidexis.exe /NOSPLASH",
+                               u"C:\\Sidexis\\"},
+                      PathCase{u"C:\\Program Files\\CliniView\\CliniView.exe", false,
+                               u"C:\\Program Files\\CliniView\\CliniView.exe", u"C:\\Program Files\\CliniView\\"},
+                      PathCase{u"imaging.exe", true, u"imaging.exe", u""}, PathCase{u"", false, u"", u""}));
 
 // --- VixWin ---
 
@@ -78,21 +80,48 @@ TEST_P(VixWinTest, FolderAndCommandLine) {
     EXPECT_EQ(ToUtf8(launch.commandLine), ToUtf8(c.commandLine));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, VixWinTest, ::testing::Values(
-    VixWinCase{u"C:\\vixwin\\vixwin.exe", u"C:\\Vximages", {u"42", u"DUPONT", u"JEAN MARIE"},
-               u"C:\\Vximages\\000042", u"C:\\vixwin\\vixwin.exe -I 42 -N DUPONT^JEAN_MARIE -P C:\\Vximages\\000042"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"123", u"A", u"B"}, u"D:\\img\\000123", u"C:\\v.exe -I 123 -N A^B -P D:\\img\\000123"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"1234567", u"A", u"B"}, u"D:\\img\\1234567",
-               u"C:\\v.exe -I 1234567 -N A^B -P D:\\img\\1234567"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"123456", u"A", u"B"}, u"D:\\img\\123456",
-               u"C:\\v.exe -I 123456 -N A^B -P D:\\img\\123456"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"12 3", u"DE LA TOUR", u"\u00c9LISE"}, u"D:\\img\\0012_3",
-               u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^\u00c9LISE -P D:\\img\\0012_3"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"1\r\n2", u"A\nB", u"C\rD"}, u"D:\\img\\001__2",
-               u"C:\\v.exe -I 1__2 -N A_B^C_D -P D:\\img\\001__2"},
-    VixWinCase{u"C:\\v.exe", u"D:\\img", {u"A B", u"", u""}, u"D:\\img\\000A_B", u"C:\\v.exe -I A_B -N ^ -P D:\\img\\000A_B"},
-    VixWinCase{u"\"C:\\Program Files\\VixWin\\vixwin.exe\"", u"C:\\Vximages", {u"7", u"X", u"Y"}, u"C:\\Vximages\\000007",
-               u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"}));
+INSTANTIATE_TEST_SUITE_P(
+    All, VixWinTest,
+    ::testing::Values(VixWinCase{u"C:\\vixwin\\vixwin.exe",
+                                 u"C:\\Vximages",
+                                 {u"42", u"DUPONT", u"JEAN MARIE"},
+                                 u"C:\\Vximages\\000042",
+                                 u"C:\\vixwin\\vixwin.exe -I 42 -N DUPONT^JEAN_MARIE -P C:\\Vximages\\000042"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"123", u"A", u"B"},
+                                 u"D:\\img\\000123",
+                                 u"C:\\v.exe -I 123 -N A^B -P D:\\img\\000123"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"1234567", u"A", u"B"},
+                                 u"D:\\img\\1234567",
+                                 u"C:\\v.exe -I 1234567 -N A^B -P D:\\img\\1234567"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"123456", u"A", u"B"},
+                                 u"D:\\img\\123456",
+                                 u"C:\\v.exe -I 123456 -N A^B -P D:\\img\\123456"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"12 3", u"DE LA TOUR", u"\u00c9LISE"},
+                                 u"D:\\img\\0012_3",
+                                 u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^\u00c9LISE -P D:\\img\\0012_3"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"1\r\n2", u"A\nB", u"C\rD"},
+                                 u"D:\\img\\001__2",
+                                 u"C:\\v.exe -I 1__2 -N A_B^C_D -P D:\\img\\001__2"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"A B", u"", u""},
+                                 u"D:\\img\\000A_B",
+                                 u"C:\\v.exe -I A_B -N ^ -P D:\\img\\000A_B"},
+                      VixWinCase{u"\"C:\\Program Files\\VixWin\\vixwin.exe\"",
+                                 u"C:\\Vximages",
+                                 {u"7", u"X", u"Y"},
+                                 u"C:\\Vximages\\000007",
+                                 u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"}));
 
 // --- Switch arguments ---
 
@@ -120,17 +149,17 @@ TEST_P(SwitchArgumentTest, EachValueReadsBackWholeAsOneArgument) {
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, SwitchArgumentTest, ::testing::Values(
-    SwitchCase{{u"12", u"O\"BRIEN", u"ANN"},
-               u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"O\\\"BRIEN\" /N:\"ANN\""},
-    SwitchCase{{u"12", u"C:\\", u"ANN"},
-               u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"C:\\\\\" /N:\"ANN\""},
-    SwitchCase{{u"12", u"a\\\"b", u"a\\b"},
-               u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"a\\\\\\\"b\" /N:\"a\\b\""},
-    SwitchCase{{u"12\" /ID:\"99", u"X", u"Y"}, u""},
-    SwitchCase{{u"1", u"\" /N:\"EVIL", u"\\\\"}, u""},
-    SwitchCase{{u"", u"", u""}, u""},
-    SwitchCase{{u"1", u"DE LA TOUR", u"\t\u00c9LISE\\\\\""}, u""}));
+INSTANTIATE_TEST_SUITE_P(
+    All, SwitchArgumentTest,
+    ::testing::Values(SwitchCase{{u"12", u"O\"BRIEN", u"ANN"},
+                                 u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"O\\\"BRIEN\" /N:\"ANN\""},
+                      SwitchCase{{u"12", u"C:\\", u"ANN"},
+                                 u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"C:\\\\\" /N:\"ANN\""},
+                      SwitchCase{{u"12", u"a\\\"b", u"a\\b"},
+                                 u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"a\\\\\\\"b\" /N:\"a\\b\""},
+                      SwitchCase{{u"12\" /ID:\"99", u"X", u"Y"}, u""},
+                      SwitchCase{{u"1", u"\" /N:\"EVIL", u"\\\\"}, u""}, SwitchCase{{u"", u"", u""}, u""},
+                      SwitchCase{{u"1", u"DE LA TOUR", u"\t\u00c9LISE\\\\\""}, u""}));
 
 TEST(VixWinFolder, AChartNumberThatWouldLeaveTheImagesRootIsRecognised) {
     for (const char16_t* chart : {u"..\\..\\Windows", u"a/b", u"C:x", u"\\\\server\\share", u"12..3", u".."}) {
@@ -192,18 +221,28 @@ SidexisPatient Example() {
 }
 
 TEST(SidexisRecords, NRecordOfTheReferenceExampleByteForByte) {
-    const Bytes expected = {0x3A, 0x00, 0x4E, 0x00, 0x90, 0x4C, 0x90, 0x00, 0x41, 0x6E, 0x61, 0x00,
-                            0x30, 0x35, 0x2E, 0x30, 0x33, 0x2E, 0x31, 0x39, 0x37, 0x30, 0x00, 0x37, 0x00,
-                            0x4D, 0x00, 0x20, 0x00,
-                            0x5C, 0x5C, 0x43, 0x41, 0x42, 0x31, 0x5C, 0x53, 0x44, 0x58, 0x4C, 0x69, 0x6E, 0x6B, 0x00,
-                            0x5C, 0x5C, 0x2A, 0x5C, 0x53, 0x49, 0x44, 0x45, 0x58, 0x49, 0x53, 0x00, 0x0D, 0x0A};
+    const Bytes expected = {0x3A, 0x00, 0x4E, 0x00, 0x90, 0x4C, 0x90, 0x00, 0x41, 0x6E, 0x61, 0x00, 0x30, 0x35, 0x2E,
+                            0x30, 0x33, 0x2E, 0x31, 0x39, 0x37, 0x30, 0x00, 0x37, 0x00, 0x4D, 0x00, 0x20, 0x00, 0x5C,
+                            0x5C, 0x43, 0x41, 0x42, 0x31, 0x5C, 0x53, 0x44, 0x58, 0x4C, 0x69, 0x6E, 0x6B, 0x00, 0x5C,
+                            0x5C, 0x2A, 0x5C, 0x53, 0x49, 0x44, 0x45, 0x58, 0x49, 0x53, 0x00, 0x0D, 0x0A};
     ASSERT_EQ(expected.size(), 58u);
     EXPECT_EQ(BuildSidexisNRecord(Example(), FakeOem850), expected);
 }
 
 TEST(SidexisRecords, ARecordCarriesStationDateAndTime) {
-    const Bytes expected = B("\x4F\x00" "A\0"s "\x90L\x90\0"s "Ana\0"s "05.03.1970\0"s "7\0"s "CAB1\0"s
-                             "09.01.2024\0"s "08:05:03\0"s "\\\\CAB1\\SDXLink\0"s "\\\\*\\SIDEXIS\0"s "\r\n");
+    const Bytes expected =
+        B("\x4F\x00"
+          "A\0"s
+          "\x90L\x90\0"s
+          "Ana\0"s
+          "05.03.1970\0"s
+          "7\0"s
+          "CAB1\0"s
+          "09.01.2024\0"s
+          "08:05:03\0"s
+          "\\\\CAB1\\SDXLink\0"s
+          "\\\\*\\SIDEXIS\0"s
+          "\r\n");
     ASSERT_EQ(expected.size(), 0x4Fu);
     EXPECT_EQ(BuildSidexisARecord(Example(), FakeOem850), expected);
 }
@@ -214,10 +253,19 @@ TEST(SidexisRecords, KnownFemaleExtraTextAndUnknownBirthDate) {
     p.extraText = u" note ";
     p.birthDate.reset();
     const Bytes n = *BuildSidexisNRecord(p, FakeOem850);
-    const Bytes expectedTail = B("\x90L\x90\0"s "Ana\0"s "\0"s "7\0"s "F\0"s " note \0"s);
+    const Bytes expectedTail =
+        B("\x90L\x90\0"s
+          "Ana\0"s
+          "\0"s
+          "7\0"s
+          "F\0"s
+          " note \0"s);
     EXPECT_TRUE(std::equal(expectedTail.begin(), expectedTail.end(), n.begin() + 4));
     const Bytes a = *BuildSidexisARecord(p, FakeOem850);
-    EXPECT_EQ(Bytes(a.begin() + 12, a.begin() + 16), B("\0"s "7\0"s "C")) << "empty birth date field";
+    EXPECT_EQ(Bytes(a.begin() + 12, a.begin() + 16), B("\0"s
+                                                       "7\0"s
+                                                       "C"))
+        << "empty birth date field";
     p.sex = 0;
     EXPECT_EQ((*BuildSidexisNRecord(p, FakeOem850))[15], 'M');
 }
@@ -226,9 +274,8 @@ TEST(SidexisRecords, NamesAreCutAtTheirFirstZeroByteAnd255Bytes) {
     SidexisPatient p = Example();
     p.patient.LastName = std::u16string(300, u'\u00e9');
     p.patient.FirstName = u"Ana";
-    const Bytes n = *BuildSidexisNRecord(p, [](std::u16string_view t) {
-        return t == u"Ana" ? "An\0a"s : FakeOem850(t);
-    });
+    const Bytes n =
+        *BuildSidexisNRecord(p, [](std::u16string_view t) { return t == u"Ana" ? "An\0a"s : FakeOem850(t); });
     EXPECT_EQ(Bytes(n.begin() + 4, n.begin() + 4 + 255), Bytes(255, 0x82));
     EXPECT_EQ(Bytes(n.begin() + 259, n.begin() + 263), B("\0An\0"s));
     EXPECT_EQ(n.size(), 58u - 3 + 255 - 3 + 2);
@@ -272,9 +319,10 @@ TEST(CliniViewSection, FiveEntriesInOrderOrReplacedInTheirPlaceWithOtherLinesKep
               Lines({u"USE_PRACTICE_MANAGEMENT=1", u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATID=42",
                      u"PATLNAME=DE LA TOUR", u"PATFNAME=\u00c9LISE"}));
     const std::u16string current = Lines({u"PatLName=OLD", u"OTHER=keep me", u"PATID=7", u"PATID=8", u"; note"});
-    EXPECT_EQ(ToUtf8(BuildCliniViewSection(current, patient)),
-              ToUtf8(Lines({u"PATLNAME=DE LA TOUR", u"OTHER=keep me", u"PATID=42", u"; note", u"USE_PRACTICE_MANAGEMENT=1",
-                            u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATFNAME=\u00c9LISE"})));
+    EXPECT_EQ(
+        ToUtf8(BuildCliniViewSection(current, patient)),
+        ToUtf8(Lines({u"PATLNAME=DE LA TOUR", u"OTHER=keep me", u"PATID=42", u"; note", u"USE_PRACTICE_MANAGEMENT=1",
+                      u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATFNAME=\u00c9LISE"})));
 }
 
 // A value holding a line break must not add a line, a row or a record to any file handed over.
@@ -284,7 +332,8 @@ TEST(LineBreaksInValues, BecomeSpacesInEveryFileFormat) {
 
     const std::u16string xml = BuildLinkageXml(patient, std::nullopt, std::nullopt);
     EXPECT_EQ(count(xml, u'\n'), 7) << ToUtf8(xml);
-    EXPECT_NE(xml.find(u"LastName=\"DUPONT X\" FirstName=\"JEAN Y\" ChartNumber=\"42  PATID=666\""), std::u16string::npos)
+    EXPECT_NE(xml.find(u"LastName=\"DUPONT X\" FirstName=\"JEAN Y\" ChartNumber=\"42  PATID=666\""),
+              std::u16string::npos)
         << ToUtf8(xml);
 
     const std::u16string ini = BuildCliniViewSection(u"", patient);

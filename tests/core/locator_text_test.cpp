@@ -46,32 +46,37 @@ TEST_P(ParseFieldLocatorTest, ReadsTheFieldsAsTheirSeparatorsFall) {
     EXPECT_EQ(ParseFieldLocator(GetParam().text), GetParam().expected) << ToUtf8(GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(WellFormed, ParseFieldLocatorTest, ::testing::Values(
-    ParseCase{u"800;600;PmsMain;3;1;140;22|655|301", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{655, 301}})},
-    ParseCase{u"800;600;PmsMain;140;22|655|301", Full(800, 600, u"PmsMain", {}, 140, 22, {{655, 301}})},
-    ParseCase{u"-5;0;A;-3;-1;-140;-22|-655|-301", Full(-5, 0, u"A", {-3, -1}, -140, -22, {{-655, -301}})},
-    ParseCase{u"1;2;Fen\u00eatre;1;1;1;1;1;9;8|7|6", Full(1, 2, u"Fen\u00eatre", {1, 1, 1, 1, 1}, 9, 8, {{7, 6}})}));
+INSTANTIATE_TEST_SUITE_P(WellFormed, ParseFieldLocatorTest,
+                         ::testing::Values(ParseCase{u"800;600;PmsMain;3;1;140;22|655|301",
+                                                     Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{655, 301}})},
+                                           ParseCase{u"800;600;PmsMain;140;22|655|301",
+                                                     Full(800, 600, u"PmsMain", {}, 140, 22, {{655, 301}})},
+                                           ParseCase{u"-5;0;A;-3;-1;-140;-22|-655|-301",
+                                                     Full(-5, 0, u"A", {-3, -1}, -140, -22, {{-655, -301}})},
+                                           ParseCase{u"1;2;Fen\u00eatre;1;1;1;1;1;9;8|7|6",
+                                                     Full(1, 2, u"Fen\u00eatre", {1, 1, 1, 1, 1}, 9, 8, {{7, 6}})}));
 
-INSTANTIATE_TEST_SUITE_P(Malformed, ParseFieldLocatorTest, ::testing::Values(
-    ParseCase{u"", std::nullopt},
-    ParseCase{u"800;PmsMain", std::nullopt},
-    ParseCase{u"800;600", std::nullopt},
-    ParseCase{u"800;600;Pms\0Main;140;22|1|2"s, std::nullopt},  // a NUL would end the class early
-    // Up to three ";": a class but no path and centre; the screen point stays usable.
-    ParseCase{u"800;600;PmsMain", ClassOnly(800, 600, u"PmsMain", std::nullopt)},
-    ParseCase{u"800;600;PmsMain;140|655|301", ClassOnly(800, 600, u"PmsMain", {{655, 301}})},
-    ParseCase{u"800;600;PmsMain|655|301", ClassOnly(800, 600, u"PmsMain|655|301", {{655, 301}})},
-    // A class with separators of its own shifts every field after it.
-    ParseCase{u"800;600;Pms;Main;140;22|655|301", Full(800, 600, u"Pms", {0}, 140, 22, {{655, 301}})},
-    ParseCase{u"800;600;Pms|X;140;22|655|301", Full(800, 600, u"Pms|X", {}, 140, 22, {{0, 655}})},
-    // Numbers: leading blanks and a sign, reading stops at the first other character, none is 0,
-    // out of range is clamped.
-    ParseCase{u" +8x;  -6;C;a1; 2z;99999999999;22|  655px|-0301", Full(8, -6, u"C", {0, 2}, 2147483647, 22, {{655, -301}})},
-    ParseCase{u";;;;", Full(0, 0, u"", {}, 0, 0, std::nullopt)},
-    // Without both screen fields there is no screen point.
-    ParseCase{u"800;600;PmsMain;3;1;140;22", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, std::nullopt)},
-    ParseCase{u"800;600;PmsMain;3;1;140;22|655", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, std::nullopt)},
-    ParseCase{u"800;600;PmsMain;3;1;140;22||", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{0, 0}})}));
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, ParseFieldLocatorTest,
+    ::testing::Values(
+        ParseCase{u"", std::nullopt}, ParseCase{u"800;PmsMain", std::nullopt}, ParseCase{u"800;600", std::nullopt},
+        ParseCase{u"800;600;Pms\0Main;140;22|1|2"s, std::nullopt},  // a NUL would end the class early
+        // Up to three ";": a class but no path and centre; the screen point stays usable.
+        ParseCase{u"800;600;PmsMain", ClassOnly(800, 600, u"PmsMain", std::nullopt)},
+        ParseCase{u"800;600;PmsMain;140|655|301", ClassOnly(800, 600, u"PmsMain", {{655, 301}})},
+        ParseCase{u"800;600;PmsMain|655|301", ClassOnly(800, 600, u"PmsMain|655|301", {{655, 301}})},
+        // A class with separators of its own shifts every field after it.
+        ParseCase{u"800;600;Pms;Main;140;22|655|301", Full(800, 600, u"Pms", {0}, 140, 22, {{655, 301}})},
+        ParseCase{u"800;600;Pms|X;140;22|655|301", Full(800, 600, u"Pms|X", {}, 140, 22, {{0, 655}})},
+        // Numbers: leading blanks and a sign, reading stops at the first other character, none is 0,
+        // out of range is clamped.
+        ParseCase{u" +8x;  -6;C;a1; 2z;99999999999;22|  655px|-0301",
+                  Full(8, -6, u"C", {0, 2}, 2147483647, 22, {{655, -301}})},
+        ParseCase{u";;;;", Full(0, 0, u"", {}, 0, 0, std::nullopt)},
+        // Without both screen fields there is no screen point.
+        ParseCase{u"800;600;PmsMain;3;1;140;22", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, std::nullopt)},
+        ParseCase{u"800;600;PmsMain;3;1;140;22|655", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, std::nullopt)},
+        ParseCase{u"800;600;PmsMain;3;1;140;22||", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{0, 0}})}));
 
 TEST(ParseFieldLocator, LengthIsBoundedByWhatTheStoreKeeps) {
     const std::u16string head = u"800;600;PmsMain;";

@@ -29,7 +29,8 @@ const std::vector<MonitorArea> kStacked = {Monitor({0, 0, 1920, 1080}, 40), Moni
 // A second monitor left of and above the primary: negative coordinates.
 const std::vector<MonitorArea> kLeftAbove = {Monitor({0, 0, 1280, 1024}, 40), Monitor({-1600, -300, 0, 900})};
 // A high-resolution monitor at 200 % beside a 100 % one.
-const std::vector<MonitorArea> kMixedScale = {Monitor({0, 0, 1920, 1080}, 40), Monitor({1920, 0, 5760, 2160}, 80, k192)};
+const std::vector<MonitorArea> kMixedScale = {Monitor({0, 0, 1920, 1080}, 40),
+                                              Monitor({1920, 0, 5760, 2160}, 80, k192)};
 
 struct Case {
     const char* what;
@@ -66,16 +67,17 @@ TEST(MonitorPlacement, StoredRectangleIsUsedWhenItLiesWholeOnAPresentMonitor) {
         {"at negative coordinates", &kLeftAbove, {-1500, -200, -1440, -130}, {-1500, -200, -1440, -130}},
         {"too small, widened where it stands", &kSideBySide, {1300, 10, 1310, 20}, {1300, 10, 1340, 65}},
         {"too large, narrowed", &kSingle, {0, 0, 500, 500}, {0, 0, 104, 119}},
-        {"the 200 % limits on the high-resolution monitor", &kMixedScale, {2000, 100, 2050, 150}, {2000, 100, 2080, 200}},
+        {"the 200 % limits on the high-resolution monitor",
+         &kMixedScale,
+         {2000, 100, 2050, 150},
+         {2000, 100, 2080, 200}},
         {"the 100 % limits on the other", &kMixedScale, {100, 100, 300, 300}, {100, 100, 204, 219}},
     };
     for (const Case& c : cases) EXPECT_EQ(PlaceStoredRect(c.in, *c.layout), c.out) << c.what;
 
     const std::pair<const char*, ButtonRect> centred[] = {
-        {"the second monitor is gone", {1400, 100, 1460, 170}},
-        {"left of the primary", {-5, 10, 60, 70}},
-        {"across the right edge", {1250, 10, 1350, 100}},
-        {"above the primary", {100, -80, 160, -10}},
+        {"the second monitor is gone", {1400, 100, 1460, 170}}, {"left of the primary", {-5, 10, 60, 70}},
+        {"across the right edge", {1250, 10, 1350, 100}},       {"above the primary", {100, -80, 160, -10}},
         {"below the primary", {100, 1024, 160, 1090}},
     };
     for (const auto& [what, stored] : centred) EXPECT_EQ(PlaceStoredRect(stored, kSingle), std::nullopt) << what;
@@ -107,7 +109,8 @@ TEST(MonitorPlacement, ShiftIntoAnAreaSmallerThanTheButtonKeepsItsCornerInside) 
 TEST(MonitorPlacement, SizesScaleWithTheDpi) {
     const struct {
         int px, dpi, scaled;
-    } cases[] = {{64, 96, 64}, {64, 192, 128}, {32, 144, 48}, {96, 144, 144}, {64, 120, 80}, {33, 120, 41}, {-10, 144, -15}};
+    } cases[] = {{64, 96, 64},  {64, 192, 128}, {32, 144, 48},  {96, 144, 144},
+                 {64, 120, 80}, {33, 120, 41},  {-10, 144, -15}};
     for (const auto& c : cases) EXPECT_EQ(ScaleForDpi(c.px, c.dpi), c.scaled) << c.px << " at " << c.dpi;
 }
 

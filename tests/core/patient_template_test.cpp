@@ -50,19 +50,20 @@ TEST_P(TemplateFillTest, FieldsFormatsAndBraces) {
     EXPECT_EQ(ToUtf8(Fill(c.text, unknown)), ToUtf8(c.unknown));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, TemplateFillTest, ::testing::Values(
-    FillCase{u"", u"", u""},
-    FillCase{u"{DOSSIER} {NOM}^{PRENOM}", u"4217 MARTIN^H\u00e9l\u00e8ne", u"4217 MARTIN^H\u00e9l\u00e8ne"},
-    FillCase{u"{NAISSANCE}", u"12/09/1984", u""},
-    FillCase{u"{NAISSANCE:AAAAMMJJ}", u"19840912", u""},
-    FillCase{u"{NAISSANCE:JJ.MM.AA}", u"12.09.84", u""},
-    FillCase{u"{NAISSANCE:AAAA-MM-JJ JJ}", u"1984-09-12 12", u""},
-    FillCase{u"{SEXE}", u"F", u""},
-    FillCase{u"{SEXE:HF}", u"F", u""},
-    FillCase{u"{SEXE:12}", u"2", u""},
-    FillCase{u"@{FICHIER}", u"@C:\\p.txt", u"@C:\\p.txt"},
-    FillCase{u"{{{NOM}}} }}{{", u"{MARTIN} }{", u"{MARTIN} }{"},
-    FillCase{u"[Patient]\r\nId={DOSSIER}\r\n", u"[Patient]\r\nId=4217\r\n", u"[Patient]\r\nId=4217\r\n"}));
+INSTANTIATE_TEST_SUITE_P(All, TemplateFillTest,
+                         ::testing::Values(FillCase{u"", u"", u""},
+                                           FillCase{u"{DOSSIER} {NOM}^{PRENOM}", u"4217 MARTIN^H\u00e9l\u00e8ne",
+                                                    u"4217 MARTIN^H\u00e9l\u00e8ne"},
+                                           FillCase{u"{NAISSANCE}", u"12/09/1984", u""},
+                                           FillCase{u"{NAISSANCE:AAAAMMJJ}", u"19840912", u""},
+                                           FillCase{u"{NAISSANCE:JJ.MM.AA}", u"12.09.84", u""},
+                                           FillCase{u"{NAISSANCE:AAAA-MM-JJ JJ}", u"1984-09-12 12", u""},
+                                           FillCase{u"{SEXE}", u"F", u""}, FillCase{u"{SEXE:HF}", u"F", u""},
+                                           FillCase{u"{SEXE:12}", u"2", u""},
+                                           FillCase{u"@{FICHIER}", u"@C:\\p.txt", u"@C:\\p.txt"},
+                                           FillCase{u"{{{NOM}}} }}{{", u"{MARTIN} }{", u"{MARTIN} }{"},
+                                           FillCase{u"[Patient]\r\nId={DOSSIER}\r\n", u"[Patient]\r\nId=4217\r\n",
+                                                    u"[Patient]\r\nId=4217\r\n"}));
 
 TEST(TemplateFill, MaleTakesTheFirstCharacterAndYearsArePadded) {
     TemplateValues v = SamplePatientValues();
@@ -105,36 +106,41 @@ TEST_P(TemplateErrorTest, RefusedWithAFrenchMessageNamingTheBadPart) {
     EXPECT_EQ(ToUtf8(parse.error), ToUtf8(c.message));
 }
 
-const std::u16string kUnknown = u"\u00a0: champ inconnu. Les champs sont {DOSSIER}, {NOM}, {PRENOM}, {NAISSANCE}, "
-                                u"{SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade.";
-const std::u16string kBadDate = u"\u00a0: format de date invalide. Il se compose de JJ, MM, AAAA ou AA et de "
-                                u"s\u00e9parateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
+const std::u16string kUnknown =
+    u"\u00a0: champ inconnu. Les champs sont {DOSSIER}, {NOM}, {PRENOM}, {NAISSANCE}, "
+    u"{SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade.";
+const std::u16string kBadDate =
+    u"\u00a0: format de date invalide. Il se compose de JJ, MM, AAAA ou AA et de "
+    u"s\u00e9parateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
 const std::u16string kBadSex = u"\u00a0: il faut deux caract\u00e8res, pour homme puis pour femme, comme {SEXE:HF}.";
 const std::u16string kOpen = u"\u00a0: accolade ouvrante sans accolade fermante (\u00e9crivez {{ pour une accolade).";
 
 std::u16string Q(std::u16string_view s) { return u"\u00ab\u00a0" + std::u16string(s) + u"\u00a0\u00bb"; }
 
-INSTANTIATE_TEST_SUITE_P(All, TemplateErrorTest, ::testing::Values(
-    ErrorCase{u"/N:{NOM} /A:{AGE}", BridgeFileField::Allowed, Q(u"{AGE}") + kUnknown},
-    ErrorCase{u"{nom}", BridgeFileField::Allowed, Q(u"{nom}") + kUnknown},
-    ErrorCase{u"{PR\u00c9NOM}", BridgeFileField::Allowed, Q(u"{PR\u00c9NOM}") + kUnknown},
-    ErrorCase{u"a {} b", BridgeFileField::Allowed, Q(u"{}") + u"\u00a0: champ vide."},
-    ErrorCase{u"/N:{NOM", BridgeFileField::Allowed, Q(u"{NOM") + kOpen},
-    ErrorCase{u"{NOM {PRENOM}", BridgeFileField::Allowed, Q(u"{NOM ") + kOpen},
-    ErrorCase{u"Id={DOSSIER\r\nNom={NOM}", BridgeFileField::Allowed, Q(u"{DOSSIER") + kOpen},
-    ErrorCase{u"a}b", BridgeFileField::Allowed,
-              Q(u"}") + u"\u00a0: accolade fermante sans accolade ouvrante (\u00e9crivez }} pour une accolade)."},
-    ErrorCase{u"{NAISSANCE:DDMMYYYY}", BridgeFileField::Allowed, Q(u"{NAISSANCE:DDMMYYYY}") + kBadDate},
-    ErrorCase{u"{NAISSANCE:JJMMAAA}", BridgeFileField::Allowed, Q(u"{NAISSANCE:JJMMAAA}") + kBadDate},
-    ErrorCase{u"{NAISSANCE:}", BridgeFileField::Allowed, Q(u"{NAISSANCE:}") + kBadDate},
-    ErrorCase{u"{NAISSANCE:--}", BridgeFileField::Allowed, Q(u"{NAISSANCE:--}") + kBadDate},
-    ErrorCase{u"{SEXE:H}", BridgeFileField::Allowed, Q(u"{SEXE:H}") + kBadSex},
-    ErrorCase{u"{SEXE:HFX}", BridgeFileField::Allowed, Q(u"{SEXE:HFX}") + kBadSex},
-    ErrorCase{u"{NOM:X}", BridgeFileField::Allowed, Q(u"{NOM:X}") + u"\u00a0: ce champ ne prend pas de format."},
-    ErrorCase{u"@{FICHIER}", BridgeFileField::NoBridgeFile,
-              Q(u"{FICHIER}") + u"\u00a0: ce champ n'est valable qu'avec un fichier d'\u00e9change."},
-    ErrorCase{u"C:\\{FICHIER}", BridgeFileField::OwnPath,
-              Q(u"{FICHIER}") + u"\u00a0: le chemin du fichier d'\u00e9change ne peut pas se contenir lui-m\u00eame."}));
+INSTANTIATE_TEST_SUITE_P(
+    All, TemplateErrorTest,
+    ::testing::Values(
+        ErrorCase{u"/N:{NOM} /A:{AGE}", BridgeFileField::Allowed, Q(u"{AGE}") + kUnknown},
+        ErrorCase{u"{nom}", BridgeFileField::Allowed, Q(u"{nom}") + kUnknown},
+        ErrorCase{u"{PR\u00c9NOM}", BridgeFileField::Allowed, Q(u"{PR\u00c9NOM}") + kUnknown},
+        ErrorCase{u"a {} b", BridgeFileField::Allowed, Q(u"{}") + u"\u00a0: champ vide."},
+        ErrorCase{u"/N:{NOM", BridgeFileField::Allowed, Q(u"{NOM") + kOpen},
+        ErrorCase{u"{NOM {PRENOM}", BridgeFileField::Allowed, Q(u"{NOM ") + kOpen},
+        ErrorCase{u"Id={DOSSIER\r\nNom={NOM}", BridgeFileField::Allowed, Q(u"{DOSSIER") + kOpen},
+        ErrorCase{u"a}b", BridgeFileField::Allowed,
+                  Q(u"}") + u"\u00a0: accolade fermante sans accolade ouvrante (\u00e9crivez }} pour une accolade)."},
+        ErrorCase{u"{NAISSANCE:DDMMYYYY}", BridgeFileField::Allowed, Q(u"{NAISSANCE:DDMMYYYY}") + kBadDate},
+        ErrorCase{u"{NAISSANCE:JJMMAAA}", BridgeFileField::Allowed, Q(u"{NAISSANCE:JJMMAAA}") + kBadDate},
+        ErrorCase{u"{NAISSANCE:}", BridgeFileField::Allowed, Q(u"{NAISSANCE:}") + kBadDate},
+        ErrorCase{u"{NAISSANCE:--}", BridgeFileField::Allowed, Q(u"{NAISSANCE:--}") + kBadDate},
+        ErrorCase{u"{SEXE:H}", BridgeFileField::Allowed, Q(u"{SEXE:H}") + kBadSex},
+        ErrorCase{u"{SEXE:HFX}", BridgeFileField::Allowed, Q(u"{SEXE:HFX}") + kBadSex},
+        ErrorCase{u"{NOM:X}", BridgeFileField::Allowed, Q(u"{NOM:X}") + u"\u00a0: ce champ ne prend pas de format."},
+        ErrorCase{u"@{FICHIER}", BridgeFileField::NoBridgeFile,
+                  Q(u"{FICHIER}") + u"\u00a0: ce champ n'est valable qu'avec un fichier d'\u00e9change."},
+        ErrorCase{
+            u"C:\\{FICHIER}", BridgeFileField::OwnPath,
+            Q(u"{FICHIER}") + u"\u00a0: le chemin du fichier d'\u00e9change ne peut pas se contenir lui-m\u00eame."}));
 
 TEST(TemplateTargetCheck, NamesTheTemplateAndRefusesContentWithoutPathOrAnUnknownEncoding) {
     TemplateTargetSettings s;
@@ -171,28 +177,39 @@ TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
     v.patient.LastName = GetParam().value;
     const std::u16string& n = v.patient.LastName;
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
-    const PatientTemplate t =
-        ParsePatientTemplate(u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" \"{NOM}\\\\\" "
-                             u"x\"y {NOM} z\"w{NOM} {NOM}{PRENOM} \"\" end",
-                             BridgeFileField::Allowed)
-            .value;
+    const PatientTemplate t = ParsePatientTemplate(
+                                  u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" \"{NOM}\\\\\" "
+                                  u"x\"y {NOM} z\"w{NOM} {NOM}{PRENOM} \"\" end",
+                                  BridgeFileField::Allowed)
+                                  .value;
     const std::u16string cmd = BuildTemplateCommandLine(QuotedProgramPath(program, true), t, v);
-    const Args expected = {program, u"/ID:4217", n, u"/LN:" + n, u"/N:" + n, u"/Q:" + n, n + u"\\",
-                           u"xy " + n + u" zw" + n, n + u"H\u00e9l\u00e8ne", u"", u"end"};
+    const Args expected = {program,
+                           u"/ID:4217",
+                           n,
+                           u"/LN:" + n,
+                           u"/N:" + n,
+                           u"/Q:" + n,
+                           n + u"\\",
+                           u"xy " + n + u" zw" + n,
+                           n + u"H\u00e9l\u00e8ne",
+                           u"",
+                           u"end"};
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, HostileArgumentTest, ::testing::Values(
-    HostileCase{u"MARTIN"}, HostileCase{u""}, HostileCase{u"DE LA TOUR"}, HostileCase{u"A\" /X \"B"},
-    HostileCase{u"C:\\tmp\\"}, HostileCase{u"\\\\\""}, HostileCase{u"\""}, HostileCase{u"\"\""},
-    HostileCase{u"a\\\\b\\\"c"}, HostileCase{u"\t \t"}, HostileCase{u"L1\r\nL2"}, HostileCase{u"\\"},
-    HostileCase{u"O'Neil & {NOM} %PATH% ^ |"}));
+INSTANTIATE_TEST_SUITE_P(All, HostileArgumentTest,
+                         ::testing::Values(HostileCase{u"MARTIN"}, HostileCase{u""}, HostileCase{u"DE LA TOUR"},
+                                           HostileCase{u"A\" /X \"B"}, HostileCase{u"C:\\tmp\\"},
+                                           HostileCase{u"\\\\\""}, HostileCase{u"\""}, HostileCase{u"\"\""},
+                                           HostileCase{u"a\\\\b\\\"c"}, HostileCase{u"\t \t"}, HostileCase{u"L1\r\nL2"},
+                                           HostileCase{u"\\"}, HostileCase{u"O'Neil & {NOM} %PATH% ^ |"}));
 
 TEST(TemplateCommandLine, KeepsTheTemplatesQuotesAndQuotesOnlyWhatNeedsIt) {
     TemplateValues v = SamplePatientValues();
     v.patient.LastName = u"DE LA TOUR";
     const auto build = [&](std::u16string_view text) {
-        return ToUtf8(BuildTemplateCommandLine(QuotedProgramPath(u"C:\\img.exe", true), ParsePatientTemplate(text, BridgeFileField::Allowed).value, v));
+        return ToUtf8(BuildTemplateCommandLine(QuotedProgramPath(u"C:\\img.exe", true),
+                                               ParsePatientTemplate(text, BridgeFileField::Allowed).value, v));
     };
     EXPECT_EQ(build(u""), "C:\\img.exe");
     EXPECT_EQ(build(u"  -i {DOSSIER}   -n {NOM}^{PRENOM} "), "C:\\img.exe -i 4217 -n \"DE LA TOUR\"^H\u00e9l\u00e8ne");
@@ -227,12 +244,14 @@ TEST_P(BridgeEncodingTest, BytesOfEachEncodingAndQuestionMarksForWhatItCannotHol
     EXPECT_EQ(*bytes, GetParam().bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, BridgeEncodingTest, ::testing::Values(
-    EncodingCase{EncodingUtf8, {0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, '?', '!'}},
-    EncodingCase{EncodingUtf8Bom, {0xEF, 0xBB, 0xBF, 0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, '?', '!'}},
-    EncodingCase{EncodingUtf16LeBom, {0xFF, 0xFE, 0xE9, 0x00, 0x3D, 0xD8, 0x00, 0xDE, '?', 0, '!', 0}},
-    EncodingCase{EncodingAnsi, {0xE9, '?', '?', '?', '!'}},
-    EncodingCase{EncodingOem, {'O', 0xE9, '?', '?', '?', '!'}}));
+INSTANTIATE_TEST_SUITE_P(
+    All, BridgeEncodingTest,
+    ::testing::Values(EncodingCase{EncodingUtf8, {0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, '?', '!'}},
+                      EncodingCase{EncodingUtf8Bom, {0xEF, 0xBB, 0xBF, 0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, '?', '!'}},
+                      EncodingCase{EncodingUtf16LeBom,
+                                   {0xFF, 0xFE, 0xE9, 0x00, 0x3D, 0xD8, 0x00, 0xDE, '?', 0, '!', 0}},
+                      EncodingCase{EncodingAnsi, {0xE9, '?', '?', '?', '!'}},
+                      EncodingCase{EncodingOem, {'O', 0xE9, '?', '?', '?', '!'}}));
 
 TEST(BridgeEncoding, AnEncodingOutsideTheListGivesNothing) {
     EXPECT_FALSE(EncodeBridgeText(u"a", 5, FakeCodePage, FakeCodePage).has_value());

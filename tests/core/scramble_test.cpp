@@ -23,12 +23,12 @@ TEST(Scramble, KnownNameScramblesToDocumentedDigits) {
 
 TEST(Scramble, RoundTripsEveryTextOfLowUnits) {
     const std::u16string cases[] = {
-        u"A",                                  // one unit: two symbols
-        u"AAB",                                // repeats of the first unit scramble to 00
+        u"A",    // one unit: two symbols
+        u"AAB",  // repeats of the first unit scramble to 00
         u"C:\\Program Files\\CliniView\\CliniView.exe",
-        u"Élodie Müller-Ørsted",               // Latin-1 letters stay below 0x100
+        u"Élodie Müller-Ørsted",  // Latin-1 letters stay below 0x100
         u"10;20;110;120",
-        u"\u00ff\u0001",                       // XOR of extremes
+        u"\u00ff\u0001",  // XOR of extremes
     };
     for (const auto& plain : cases) {
         SCOPED_TRACE(ToUtf8(plain));
@@ -51,12 +51,12 @@ TEST(Scramble, SurvivesRoundTripNamesExactlyTheTextsThatComeBack) {
         {u"A", true},
         {u"\u00ff\u0001\u00ff", true},
         {u"C:\\Clich\u00e9s", true},
-        {u"\u0153", false},                      // first unit of three hex digits
+        {u"\u0153", false},  // first unit of three hex digits
         {u"\u0100A", false},
-        {u"C\u0153ur", false},                   // later unit wide after the XOR
+        {u"C\u0153ur", false},  // later unit wide after the XOR
         {u"A\u00ff\u0100", false},
-        {std::u16string(u"A\0B", 3), false},      // a NUL in the middle
-        {std::u16string(u"\0A", 2), false},       // a NUL first: nothing comes back
+        {std::u16string(u"A\0B", 3), false},  // a NUL in the middle
+        {std::u16string(u"\0A", 2), false},   // a NUL first: nothing comes back
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.plain));

@@ -114,8 +114,19 @@ TEST_F(SettingsStoreTest, CanStoreExactlyRefusesWhatWouldNotReadBack) {
 
 TEST(ConventionIndex, StoredNumbersDecodeByTruncation) {
     const std::pair<int32_t, int32_t> decode[] = {
-        {0, 0},   {42, 0},  {100, 0},  {-24, 0},  {108, 0},  {109, 1},      {176, 2},
-        {243, 3}, {310, 4}, {377, 5},  {-25, -1}, {INT32_MIN, -32051995}, {INT32_MAX, 32051994},
+        {0, 0},
+        {42, 0},
+        {100, 0},
+        {-24, 0},
+        {108, 0},
+        {109, 1},
+        {176, 2},
+        {243, 3},
+        {310, 4},
+        {377, 5},
+        {-25, -1},
+        {INT32_MIN, -32051995},
+        {INT32_MAX, 32051994},
     };
     for (auto [stored, index] : decode) EXPECT_EQ(DecodeConventionIndex(stored), index) << stored;
     for (int32_t index = -1; index <= 4; ++index) {

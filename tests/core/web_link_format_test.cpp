@@ -35,7 +35,10 @@ TEST(WebLinkCsv, DataLineTakesValuesAsTheyAre) {
 TEST(ToLatin1, WritesEachCharacterBeyondU00FFAsOneQuestionMark) {
     EXPECT_EQ(ToLatin1(u"\u00ff\u0100\u0153uvre \u20ac"), "\xff??uvre ?");
     EXPECT_EQ(ToLatin1(u"a\U0001F600b"), "a?b") << "a surrogate pair is one character";
-    EXPECT_EQ(ToLatin1(u"a\xd800" u"b\xdc00"), "a?b?") << "lone halves";
+    EXPECT_EQ(ToLatin1(u"a\xd800"
+                       u"b\xdc00"),
+              "a?b?")
+        << "lone halves";
     EXPECT_EQ(ToLatin1(std::u16string(u"\0x", 2)), std::string("\0x", 2));
 }
 

@@ -35,19 +35,20 @@ TEST_F(ConfirmationLogTest, EachDataExchangeTrimsTheLogFirst) {
     size_t grown = 0;
     bool refused = false;
     CDialogExtraction dialog(u"");
-    test::RunScripted([&] { return dialog.DoModal(nullptr); }, L"Informations extraites", [&](HWND d) {
-        // The dialog's thread touches the log only in its exchanges; it waits for input here.
-        afterLoad = TheDiagnosticLog().Text();
-        if (afterLoad.size() <= DiagnosticLog::kTrimAbove) {
-            TheDiagnosticLog().Append(Counted(DiagnosticLog::kTrimAbove + 1 - afterLoad.size()));
-        }
-        grown = TheDiagnosticLog().Text().size();
-        // No chart number: the saving exchange refuses with a beep and the dialog stays.
-        test::PostClick(d, IDOK);
-        refused = beeps.WaitForBeep(10000);
-        afterSave = TheDiagnosticLog().Text();
-        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-    });
+    test::RunScripted([&] { return dialog.DoModal(nullptr); }, L"Informations extraites",
+                      [&](HWND d) {
+                          // The dialog's thread touches the log only in its exchanges; it waits for input here.
+                          afterLoad = TheDiagnosticLog().Text();
+                          if (afterLoad.size() <= DiagnosticLog::kTrimAbove) {
+                              TheDiagnosticLog().Append(Counted(DiagnosticLog::kTrimAbove + 1 - afterLoad.size()));
+                          }
+                          grown = TheDiagnosticLog().Text().size();
+                          // No chart number: the saving exchange refuses with a beep and the dialog stays.
+                          test::PostClick(d, IDOK);
+                          refused = beeps.WaitForBeep(10000);
+                          afterSave = TheDiagnosticLog().Text();
+                          PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+                      });
     ASSERT_GT(afterLoad.size(), DiagnosticLog::kKeepOnTrim);
     EXPECT_LT(afterLoad.size(), head.size()) << "trimmed when the fields were loaded";
     EXPECT_EQ(afterLoad.substr(0, DiagnosticLog::kKeepOnTrim), head.substr(0, DiagnosticLog::kKeepOnTrim));

@@ -99,12 +99,13 @@ std::map<std::wstring, std::vector<uint8_t>> ProfileValues() {
 // for less than a few milliseconds could slip through, but one that waits for the user cannot.
 class VisibilityWatch {
 public:
-    VisibilityWatch() : thread_([this] {
-        while (!stop_) {
-            if (FindVisibleWindow(kConfirmationTitle)) seen_ = true;
-            Sleep(2);
-        }
-    }) {}
+    VisibilityWatch()
+        : thread_([this] {
+              while (!stop_) {
+                  if (FindVisibleWindow(kConfirmationTitle)) seen_ = true;
+                  Sleep(2);
+              }
+          }) {}
     ~VisibilityWatch() {
         stop_ = true;
         thread_.join();
@@ -185,7 +186,8 @@ TEST_F(ConfirmationTest, CommandLineLinksHandOverExactlyThePatientWithoutShowing
     const Case cases[] = {
         {L"109", L"0", L"1234 DUPONT JEAN", SwitchArguments(L"1234", L"DUPONT", L"JEAN")},
         {L"109", L"1", L"0077 DUPONT JEAN", SwitchArguments(L"77", L"JEAN", L"DUPONT")},
-        {L"176", L"0", L"42 \"DE LA TOUR\" \"\u00c9lise\" \"25/03/1970\"", SwitchArguments(L"42", L"DE LA TOUR", L"\u00c9lise")},
+        {L"176", L"0", L"42 \"DE LA TOUR\" \"\u00c9lise\" \"25/03/1970\"",
+         SwitchArguments(L"42", L"DE LA TOUR", L"\u00c9lise")},
         {L"243", L"0", L"-I 9001 -N MARTIN^L\u00e9a -P C:\\img", SwitchArguments(L"9001", L"MARTIN", L"L\u00e9a")},
         {L"310", L"0", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::M\"", SwitchArguments(L"1234", L"DUPONT", L"JEAN")},
     };
@@ -222,8 +224,18 @@ TEST_F(ConfirmationTest, WindowLinksReadThePracticeProgramInBothLookupModes) {
     const Case cases[] = {
         {"structural", L"PmsPatientForm", L"0", false, L"MARTIN", {}},
         {"point-only", L"PmsPatientForm", L"1", false, L"5678", {}},
-        {"WinDev, command line ignored", L"WinDevObject", L"0", true, L"MARTIN", {kAltE[0], kAltE[1], kAltE[2], kEscape[0], kEscape[1]}},
-        {"WinDev point-only", L"WinDevObject", L"1", false, L"5678", {kAltE[0], kAltE[1], kAltE[2], kEscape[0], kEscape[1]}},
+        {"WinDev, command line ignored",
+         L"WinDevObject",
+         L"0",
+         true,
+         L"MARTIN",
+         {kAltE[0], kAltE[1], kAltE[2], kEscape[0], kEscape[1]}},
+        {"WinDev point-only",
+         L"WinDevObject",
+         L"1",
+         false,
+         L"5678",
+         {kAltE[0], kAltE[1], kAltE[2], kEscape[0], kEscape[1]}},
         {"VisioDent point-only", L"FENETRE_VISIODENT32", L"1", false, L"5678", kVisioDentCommand},
     };
     StoreSwitchTarget();
@@ -233,8 +245,9 @@ TEST_F(ConfirmationTest, WindowLinksReadThePracticeProgramInBothLookupModes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileW(temp_.File(L"practice.txt").c_str());
-        StandIn form(std::wstring(L"--pos=10,10 --class=") + c.topClass + L" --chart=5678 --last=MARTIN --first=L\u00e9a",
-                     temp_.File(L"practice.txt"));
+        StandIn form(
+            std::wstring(L"--pos=10,10 --class=") + c.topClass + L" --chart=5678 --last=MARTIN --first=L\u00e9a",
+            temp_.File(L"practice.txt"));
         StoreLocatorsOf(form);
         Store(Setting::PointOnlyMode, c.pointOnly);
         // The chart-number locator carries the last name's structure and the chart number's
@@ -308,7 +321,8 @@ TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses)
         GetWindowTextW(child, part, 1024);
         text += part;
     }
-    EXPECT_NE(text.find(L"\u00ab\u00a0" + program + L"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9"), std::wstring::npos)
+    EXPECT_NE(text.find(L"\u00ab\u00a0" + program + L"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9"),
+              std::wstring::npos)
         << ToUtf8(std::u16string(text.begin(), text.end()));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog waits for the message to be read";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -489,8 +503,8 @@ TEST_F(ConfirmationTest, TemplateLinksKeepEveryValueInsideItsOwnArgument) {
     Store(Setting::CommandLineConvention, L"176");
     Store(Setting::ArgumentTemplate, L"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /P:\"{PRENOM}\" {PRENOM}^{NOM}");
     const std::wstring hostile[] = {
-        L"MARTIN", L"DE LA TOUR", L"A\" /X \"B", L"C:\\tmp\\", L"\\\\\"", L"\"", L"O'Neil & ^ | %PATH% <x>",
-        L"a\\\\b\\\"c", L"{NOM}", L"\\",
+        L"MARTIN",      L"DE LA TOUR", L"A\" /X \"B", L"C:\\tmp\\", L"\\\\\"", L"\"", L"O'Neil & ^ | %PATH% <x>",
+        L"a\\\\b\\\"c", L"{NOM}",      L"\\",
     };
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
@@ -505,9 +519,10 @@ TEST_F(ConfirmationTest, TemplateLinksKeepEveryValueInsideItsOwnArgument) {
         PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
         const auto record = watch_.Record(20000);
         ASSERT_TRUE(record.has_value());
-        const Args expected = {StandInExe(), L"/ID:4217", value, L"/LN:" + value, L"/N:" + value,
+        const Args expected = {StandInExe(),          L"/ID:4217",          value, L"/LN:" + value, L"/N:" + value,
                                L"/P:" + value + L"2", value + L"2^" + value};
-        EXPECT_EQ(record->arguments, expected) << "as the program's CommandLineToArgvW read " << ToUtf8(U(record->commandLine.c_str()));
+        EXPECT_EQ(record->arguments, expected)
+            << "as the program's CommandLineToArgvW read " << ToUtf8(U(record->commandLine.c_str()));
         EndLink(vorbel);
     }
 }
@@ -524,12 +539,15 @@ TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheS
     Store(Setting::CommandLineConvention, L"310");
     Store(Setting::ArgumentTemplate, L"/patient @{FICHIER}");
     Store(Setting::BridgeFilePath, temp_.File(L"Pont Imagerie\\{DOSSIER}.txt"));
-    Store(Setting::BridgeFileContent,
-          L"[Patient]\r\nId={DOSSIER}\r\nNom={NOM}\r\nPrenom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\nSexe={SEXE:HF}\r\n");
+    Store(
+        Setting::BridgeFileContent,
+        L"[Patient]\r\nId={DOSSIER}\r\nNom={NOM}\r\nPrenom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\nSexe={SEXE:HF}\r\n");
     const std::u16string text =
         u"[Patient]\r\nId=4217\r\nNom=MARTIN \u0141UKASZ\r\nPrenom=H\u00e9l\u00e8ne\r\nNe=19840912\r\nSexe=F\r\n";
-    const std::string ansi = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\xe9l\xe8ne\r\nNe=19840912\r\nSexe=F\r\n";
-    const std::string oem = "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\x82l\x8ane\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string ansi =
+        "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\xe9l\xe8ne\r\nNe=19840912\r\nSexe=F\r\n";
+    const std::string oem =
+        "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\x82l\x8ane\r\nNe=19840912\r\nSexe=F\r\n";
     std::vector<uint8_t> utf16 = {0xFF, 0xFE};
     for (char16_t c : text) utf16.insert(utf16.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
     std::vector<uint8_t> utf8Bom = {0xEF, 0xBB, 0xBF};
@@ -539,8 +557,11 @@ TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheS
         const wchar_t* encoding;
         std::vector<uint8_t> bytes;
     } cases[] = {
-        {L"0", utf8}, {L"1", utf8Bom}, {L"2", utf16},
-        {L"3", std::vector<uint8_t>(ansi.begin(), ansi.end())}, {L"4", std::vector<uint8_t>(oem.begin(), oem.end())},
+        {L"0", utf8},
+        {L"1", utf8Bom},
+        {L"2", utf16},
+        {L"3", std::vector<uint8_t>(ansi.begin(), ansi.end())},
+        {L"4", std::vector<uint8_t>(oem.begin(), oem.end())},
     };
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());

@@ -45,8 +45,8 @@ void ExpectNothingClipped(HWND dialog) {
         if (!IsWindowVisible(child)) continue;
         const std::wstring text = test::Text(child), cls = ClassOf(child);
         const LONG style = GetWindowLongW(child, GWL_STYLE);
-        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(child) << " \"" << std::string(text.begin(), text.end())
-                                        << "\"");
+        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(child) << " \""
+                                        << std::string(text.begin(), text.end()) << "\"");
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
@@ -60,7 +60,8 @@ void ExpectNothingClipped(HWND dialog) {
         } else if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
             const LONG kind = style & BS_TYPEMASK;
             const bool box = (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX || kind == BS_AUTORADIOBUTTON ||
-                              kind == BS_RADIOBUTTON) && !(style & BS_PUSHLIKE);
+                              kind == BS_RADIOBUTTON) &&
+                             !(style & BS_PUSHLIKE);
             // The box and the gap before the text grow with the scale, as the font does.
             const int boxWidth = box ? MulDiv(GetSystemMetrics(SM_CXMENUCHECK), 4, 3) : 2 * GetSystemMetrics(SM_CXEDGE);
             EXPECT_LE(need.cx + boxWidth, have.cx);
@@ -91,23 +92,25 @@ class DialogLayout : public test::SetupRegistryTest {};
 
 TEST_F(DialogLayout, ConfirmationShowsEverythingAtThisScale) {
     CDialogExtraction confirmation(u"");
-    test::RunScripted([&] { return confirmation.DoModal(nullptr); }, L"Informations extraites", [](HWND d) {
-        ExpectNothingClipped(d);
-        ExpectPictureFillsItsSlot(d, 148);
-    });
+    test::RunScripted([&] { return confirmation.DoModal(nullptr); }, L"Informations extraites",
+                      [](HWND d) {
+                          ExpectNothingClipped(d);
+                          ExpectPictureFillsItsSlot(d, 148);
+                      });
 }
 
 TEST_F(DialogLayout, SetupShowsEverythingAtThisScale) {
     CDialogSetup setup;
-    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, [](HWND d) {
-        ExpectNothingClipped(d);
-        ExpectPictureFillsItsSlot(d, 142);
-        // The targets' larger font still fits its little box.
-        for (int id : {IDC_CHART_TARGET, IDC_CHART_PICK}) {
-            HWND target = GetDlgItem(d, id);
-            EXPECT_LE(TextSize(target, test::Text(target)).cy, ClientSize(target).cy) << id;
-        }
-    });
+    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
+                      [](HWND d) {
+                          ExpectNothingClipped(d);
+                          ExpectPictureFillsItsSlot(d, 142);
+                          // The targets' larger font still fits its little box.
+                          for (int id : {IDC_CHART_TARGET, IDC_CHART_PICK}) {
+                              HWND target = GetDlgItem(d, id);
+                              EXPECT_LE(TextSize(target, test::Text(target)).cy, ClientSize(target).cy) << id;
+                          }
+                      });
 }
 
 TEST_F(DialogLayout, WindowTreeShowsEverythingAtThisScale) {

@@ -46,11 +46,13 @@ TEST(WindowTree, ListsEveryVisibleWindowOnceUnderItsParent) {
                                     nullptr, nullptr);
     CDialogListControl picker;
     std::vector<TreeNode> tree;
-    const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle, [&](HWND dialog) {
-        tree = test::ReadTree(Tree(dialog));
-        if (const TreeNode* chart = NodeOf(tree, practice.chart)) Select(dialog, chart->item);
-        test::Click(dialog, IDOK);
-    });
+    const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
+                                             [&](HWND dialog) {
+                                                 tree = test::ReadTree(Tree(dialog));
+                                                 if (const TreeNode* chart = NodeOf(tree, practice.chart))
+                                                     Select(dialog, chart->item);
+                                                 test::Click(dialog, IDOK);
+                                             });
     ASSERT_EQ(result, IDOK);
     EXPECT_EQ(picker.window, practice.chart);
 
@@ -93,23 +95,25 @@ TEST(WindowTree, PreselectedWindowIsSelectedAndInView) {
     picker.window = practice.inGroup;
     HWND caretWindow = nullptr;
     bool visible = false, parentExpanded = false;
-    const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle, [&](HWND dialog) {
-        const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
-        const HTREEITEM caret = Caret(dialog);
-        for (const TreeNode& n : tree) {
-            if (n.item == caret) caretWindow = n.window;
-            if (n.window == practice.top) parentExpanded = n.expanded;
-        }
-        RECT r = {};
-        std::memcpy(&r, &caret, sizeof(caret));  // TVM_GETITEMRECT takes the item in the rectangle
-        visible = caret && SendMessageW(Tree(dialog), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)) != 0;
-        RECT client;
-        GetClientRect(Tree(dialog), &client);
-        visible = visible && r.top >= 0 && r.bottom <= client.bottom;
-        // OK with nothing selected chooses no window.
-        Select(dialog, nullptr);
-        test::Click(dialog, IDOK);
-    });
+    const INT_PTR result = test::RunScripted(
+        [&] { return picker.DoModal(nullptr); }, kTreeTitle,
+        [&](HWND dialog) {
+            const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
+            const HTREEITEM caret = Caret(dialog);
+            for (const TreeNode& n : tree) {
+                if (n.item == caret) caretWindow = n.window;
+                if (n.window == practice.top) parentExpanded = n.expanded;
+            }
+            RECT r = {};
+            std::memcpy(&r, &caret, sizeof(caret));  // TVM_GETITEMRECT takes the item in the rectangle
+            visible = caret && SendMessageW(Tree(dialog), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)) != 0;
+            RECT client;
+            GetClientRect(Tree(dialog), &client);
+            visible = visible && r.top >= 0 && r.bottom <= client.bottom;
+            // OK with nothing selected chooses no window.
+            Select(dialog, nullptr);
+            test::Click(dialog, IDOK);
+        });
     for (HWND w : crowd) DestroyWindow(w);
     EXPECT_EQ(caretWindow, practice.inGroup);
     EXPECT_TRUE(parentExpanded);
@@ -123,22 +127,25 @@ TEST(WindowTree, DoubleClickChoosesTheItemAndCloses) {
     CDialogListControl picker;
     picker.window = practice.inGroup;  // brings the stand-in's items into view
     bool closedByDoubleClick = false;
-    const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle, [&](HWND dialog) {
-        const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
-        const TreeNode* chart = NodeOf(tree, practice.chart);
-        if (!chart) return;
-        RECT r = {};
-        std::memcpy(&r, &chart->item, sizeof(chart->item));
-        if (!SendMessageW(Tree(dialog), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) return;
-        MapWindowPoints(Tree(dialog), nullptr, reinterpret_cast<POINT*>(&r), 2);
-        const POINT p = test::Centre(r);
-        test::MouseMove(p);
-        for (int i = 0; i < 2; ++i) {
-            test::MouseDown(p);
-            test::MouseUp(p);
-        }
-        closedByDoubleClick = test::WaitUntil([&] { return !IsWindow(dialog); });
-    });
+    const INT_PTR result =
+        test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
+                          [&](HWND dialog) {
+                              const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
+                              const TreeNode* chart = NodeOf(tree, practice.chart);
+                              if (!chart) return;
+                              RECT r = {};
+                              std::memcpy(&r, &chart->item, sizeof(chart->item));
+                              if (!SendMessageW(Tree(dialog), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)))
+                                  return;
+                              MapWindowPoints(Tree(dialog), nullptr, reinterpret_cast<POINT*>(&r), 2);
+                              const POINT p = test::Centre(r);
+                              test::MouseMove(p);
+                              for (int i = 0; i < 2; ++i) {
+                                  test::MouseDown(p);
+                                  test::MouseUp(p);
+                              }
+                              closedByDoubleClick = test::WaitUntil([&] { return !IsWindow(dialog); });
+                          });
     EXPECT_TRUE(closedByDoubleClick);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(picker.window, practice.chart);
@@ -172,11 +179,12 @@ TEST(WindowTree, HungWindowShowsAnEmptyText) {
     WaitForSingleObject(created, INFINITE);
     CDialogListControl picker;
     std::wstring text;
-    test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle, [&](HWND dialog) {
-        const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
-        if (const TreeNode* n = NodeOf(tree, hung)) text = n->text;
-        test::Click(dialog, IDOK);
-    });
+    test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
+                      [&](HWND dialog) {
+                          const std::vector<TreeNode> tree = test::ReadTree(Tree(dialog));
+                          if (const TreeNode* n = NodeOf(tree, hung)) text = n->text;
+                          test::Click(dialog, IDOK);
+                      });
     SetEvent(release);
     owner.join();
     CloseHandle(release);

@@ -50,9 +50,7 @@ bool PressOk(HWND dialog) {
     return test::WaitUntil([&] { return !IsWindow(dialog); });
 }
 
-int Selection(HWND dialog) {
-    return static_cast<int>(SendDlgItemMessageW(dialog, IDC_CONVENTION, CB_GETCURSEL, 0, 0));
-}
+int Selection(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, IDC_CONVENTION, CB_GETCURSEL, 0, 0)); }
 
 class SetupDialogTest : public test::SetupRegistryTest {};
 
@@ -87,33 +85,56 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
         {"empty profile",
          {},
          {0, true, false, L"Emplacement des données", L"C:\\Vximages", kVixWinProgram},
-         {{Setting::CommandLineConvention, u"42"}, {Setting::ImagingTarget, u"0"},
-          {Setting::ProgramLocation, u"C:\\vixwin\\vixwin.exe"}, {Setting::DataLocation, u"C:\\Vximages"},
-          {Setting::SkipConfirmation, u"0"}, {Setting::ExitMode, u"0"}, {Setting::SwapNames, u"0"},
-          {Setting::PointOnlyMode, u"0"}, {Setting::ChartNumberLocator, u""}, {Setting::LastNameLocator, u""},
+         {{Setting::CommandLineConvention, u"42"},
+          {Setting::ImagingTarget, u"0"},
+          {Setting::ProgramLocation, u"C:\\vixwin\\vixwin.exe"},
+          {Setting::DataLocation, u"C:\\Vximages"},
+          {Setting::SkipConfirmation, u"0"},
+          {Setting::ExitMode, u"0"},
+          {Setting::SwapNames, u"0"},
+          {Setting::PointOnlyMode, u"0"},
+          {Setting::ChartNumberLocator, u""},
+          {Setting::LastNameLocator, u""},
           {Setting::FirstNameLocator, u""}}},
         {"CliniView with empty locations",
          {{Setting::CommandLineConvention, u"109"}, {Setting::ImagingTarget, u"1"}},
          {1, false, true, L"Fichier CliniView.ini", ini, kCliniViewProgram},
-         {{Setting::CommandLineConvention, u"109"}, {Setting::ImagingTarget, u"1"},
+         {{Setting::CommandLineConvention, u"109"},
+          {Setting::ImagingTarget, u"1"},
           {Setting::ProgramLocation, u"C:\\Program Files\\CliniView\\CliniView.exe"},
           {Setting::DataLocation, std::u16string(ini.begin(), ini.end())}}},
         {"a target Setup does not offer is kept with the stored locations",
-         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
-          {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
-          {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
+         {{Setting::CommandLineConvention, u"310"},
+          {Setting::ImagingTarget, u"2"},
+          {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"},
+          {Setting::DataLocation, u"D:\\Clichés"},
+          {Setting::SkipConfirmation, u"1"},
+          {Setting::ExitMode, u"1"},
+          {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}},
          {4, false, false, L"Emplacement des données", L"D:\\Clichés", L"D:\\Imagerie\\vx.exe", true, true, true, true},
-         {{Setting::CommandLineConvention, u"310"}, {Setting::ImagingTarget, u"2"},
-          {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"}, {Setting::DataLocation, u"D:\\Clichés"},
-          {Setting::SkipConfirmation, u"1"}, {Setting::ExitMode, u"1"}, {Setting::SwapNames, u"1"},
+         {{Setting::CommandLineConvention, u"310"},
+          {Setting::ImagingTarget, u"2"},
+          {Setting::ProgramLocation, u"D:\\Imagerie\\vx.exe"},
+          {Setting::DataLocation, u"D:\\Clichés"},
+          {Setting::SkipConfirmation, u"1"},
+          {Setting::ExitMode, u"1"},
+          {Setting::SwapNames, u"1"},
           {Setting::PointOnlyMode, u"1"}}},
         {"convention outside the list, refused target, numbers other than 1",
-         {{Setting::CommandLineConvention, u"999"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"7"},
-          {Setting::ExitMode, u"x"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::FirstNameLocator, u"c"}},
+         {{Setting::CommandLineConvention, u"999"},
+          {Setting::ImagingTarget, u"-1"},
+          {Setting::SkipConfirmation, u"7"},
+          {Setting::ExitMode, u"x"},
+          {Setting::ChartNumberLocator, u"a;b"},
+          {Setting::FirstNameLocator, u"c"}},
          {-1, false, false, L"Emplacement des données", L"", kVixWinProgram, true},
-         {{Setting::CommandLineConvention, u"-25"}, {Setting::ImagingTarget, u"-1"}, {Setting::SkipConfirmation, u"1"},
-          {Setting::ExitMode, u"0"}, {Setting::ChartNumberLocator, u"a;b"}, {Setting::LastNameLocator, u""},
+         {{Setting::CommandLineConvention, u"-25"},
+          {Setting::ImagingTarget, u"-1"},
+          {Setting::SkipConfirmation, u"1"},
+          {Setting::ExitMode, u"0"},
+          {Setting::ChartNumberLocator, u"a;b"},
+          {Setting::LastNameLocator, u""},
           {Setting::FirstNameLocator, u"c"}}},
         {"no selection stored",
          {{Setting::CommandLineConvention, u"-25"}},
@@ -159,11 +180,12 @@ TEST_F(SetupDialogTest, KeepsATargetItDoesNotOfferUnlessTheUserPicksOne) {
     } cases[] = {
         {u"2", u"D:\\Lien\\lien.exe", std::nullopt, L"Cible : fichier de liaison, réglée par l'installation",
          L"Emplacement des données"},
-        {u"3", u"C:\\Radio\\viewer.exe /NOSPLASH", u"D:\\Ancien", L"Cible : programme avec arguments, réglée par l'installation",
-         L"Emplacement des données"},
+        {u"3", u"C:\\Radio\\viewer.exe /NOSPLASH", u"D:\\Ancien",
+         L"Cible : programme avec arguments, réglée par l'installation", L"Emplacement des données"},
         {u"4", u"C:\\Sidexis\\sidexis.exe", u"\\\\serveur\\PDATA\\siomin.sdx",
          L"Cible : fichier d'échange Sidexis, réglée par l'installation", L"Fichier d'échange Sidexis"},
-        {u"5", std::nullopt, std::nullopt, L"Cible : export web, réglée par l'installation", L"Emplacement des données"},
+        {u"5", std::nullopt, std::nullopt, L"Cible : export web, réglée par l'installation",
+         L"Emplacement des données"},
         {u"-1", u"C:\\x.exe", u"C:\\y", L"Cible : aucune (liaisons refusées), réglée par l'installation",
          L"Emplacement des données"},
     };
@@ -260,10 +282,16 @@ TEST_F(SetupDialogTest, EscapeStoresNothing) {
 
 TEST_F(SetupDialogTest, TheLaunchButtonsEntryOpensSetupModally) {
     bool opened = false;
-    test::RunScripted([] { RunSetupDialog(nullptr); return INT_PTR{0}; }, test::kSetupTitle, [&](HWND d) {
-        opened = true;
-        PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    test::RunScripted(
+        [] {
+            RunSetupDialog(nullptr);
+            return INT_PTR{0};
+        },
+        test::kSetupTitle,
+        [&](HWND d) {
+            opened = true;
+            PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
     EXPECT_TRUE(opened);
 }
 
@@ -298,7 +326,8 @@ TEST_F(SetupDialogTest, ImagingProgramButtonsResetBothLocations) {
         std::wstring label, data, program;
     } loaded, vixAgain, clini, vixBack;
     auto read = [](HWND d) {
-        return Step{ItemText(d, IDC_DATA_LOCATION_LABEL), ItemText(d, IDC_DATA_LOCATION), ItemText(d, IDC_PROGRAM_LOCATION)};
+        return Step{ItemText(d, IDC_DATA_LOCATION_LABEL), ItemText(d, IDC_DATA_LOCATION),
+                    ItemText(d, IDC_PROGRAM_LOCATION)};
     };
     RunSetup(setup, [&](HWND d) {
         loaded = read(d);
@@ -375,7 +404,8 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         bool ticked = false;
         RunSetup(setup, [&](HWND d) {
             ticked = IsChecked(d, IDC_STARTUP_ENTRY);
-            if (c.tick) SendDlgItemMessageW(d, IDC_STARTUP_ENTRY, BM_SETCHECK, *c.tick ? BST_CHECKED : BST_UNCHECKED, 0);
+            if (c.tick)
+                SendDlgItemMessageW(d, IDC_STARTUP_ENTRY, BM_SETCHECK, *c.tick ? BST_CHECKED : BST_UNCHECKED, 0);
             PressOk(d);
         });
         EXPECT_EQ(ticked, c.tickedOnLoad);
@@ -408,21 +438,42 @@ TEST_F(SetupDialogTest, BrowseButtonsAskTheShellAndTakeItsAnswer) {
         int edit;
         std::wstring editAfter;
     } cases[] = {
-        {"VixWin program", IDC_VIXWIN, IDC_BROWSE_PROGRAM, true,
+        {"VixWin program",
+         IDC_VIXWIN,
+         IDC_BROWSE_PROGRAM,
+         true,
          {true, false, nullptr, kVixWinProgram, L"C:\\vixwin\\", L"EXE", L"", L"Programme VIXWIN", MAX_PATH},
-         IDC_PROGRAM_LOCATION, L"E:\\choisi.exe"},
-        {"CliniView program", IDC_CLINIVIEW, IDC_BROWSE_PROGRAM, true,
-         {true, false, nullptr, kCliniViewProgram, L"C:\\Program Files\\CliniView\\", L"EXE", L"", L"Programme CliniView",
-          MAX_PATH},
-         IDC_PROGRAM_LOCATION, L"E:\\choisi.exe"},
-        {"VixWin data folder", IDC_VIXWIN, IDC_BROWSE_DATA, true,
-         {false, true, nullptr, L"", L"", L"", L"", L"Données VIXWIN", 0, 0x59}, IDC_DATA_LOCATION, L"E:\\choisi.exe"},
-        {"CliniView ini file", IDC_CLINIVIEW, IDC_BROWSE_DATA, true,
-         {true, false, nullptr, ini, iniFolder, L"INI", L"", L"Fichier CliniView.ini", MAX_PATH}, IDC_DATA_LOCATION,
+         IDC_PROGRAM_LOCATION,
          L"E:\\choisi.exe"},
-        {"cancelled", IDC_VIXWIN, IDC_BROWSE_PROGRAM, false,
+        {"CliniView program",
+         IDC_CLINIVIEW,
+         IDC_BROWSE_PROGRAM,
+         true,
+         {true, false, nullptr, kCliniViewProgram, L"C:\\Program Files\\CliniView\\", L"EXE", L"",
+          L"Programme CliniView", MAX_PATH},
+         IDC_PROGRAM_LOCATION,
+         L"E:\\choisi.exe"},
+        {"VixWin data folder",
+         IDC_VIXWIN,
+         IDC_BROWSE_DATA,
+         true,
+         {false, true, nullptr, L"", L"", L"", L"", L"Données VIXWIN", 0, 0x59},
+         IDC_DATA_LOCATION,
+         L"E:\\choisi.exe"},
+        {"CliniView ini file",
+         IDC_CLINIVIEW,
+         IDC_BROWSE_DATA,
+         true,
+         {true, false, nullptr, ini, iniFolder, L"INI", L"", L"Fichier CliniView.ini", MAX_PATH},
+         IDC_DATA_LOCATION,
+         L"E:\\choisi.exe"},
+        {"cancelled",
+         IDC_VIXWIN,
+         IDC_BROWSE_PROGRAM,
+         false,
          {true, false, nullptr, kVixWinProgram, L"C:\\vixwin\\", L"EXE", L"", L"Programme VIXWIN", MAX_PATH},
-         IDC_PROGRAM_LOCATION, kVixWinProgram},
+         IDC_PROGRAM_LOCATION,
+         kVixWinProgram},
         {"no program selected", 0, IDC_BROWSE_DATA, true, {}, IDC_DATA_LOCATION, L"C:\\Vximages"},
     };
     for (const Case& c : cases) {

@@ -35,12 +35,14 @@ TEST(Executable, VersionResourceIsFrenchWithProductName) {
     ASSERT_TRUE(GetFileVersionInfoW(VorbelExe().c_str(), 0, size, block.data()));
     WORD* translation = nullptr;
     UINT len = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
     ASSERT_EQ(len, 4u) << "a single translation";
     EXPECT_EQ(translation[0], 0x040c);
     EXPECT_EQ(translation[1], 0x04b0);
     wchar_t* product = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040c04b0\\ProductName", reinterpret_cast<void**>(&product), &len));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040c04b0\\ProductName",
+                               reinterpret_cast<void**>(&product), &len));
     EXPECT_EQ(std::wstring(product), L"Vorbel");
 }
 

@@ -76,9 +76,7 @@ TEST(FaultLoad, BurstOfTwentyLaterInstances) {
     const ULONGLONG launched = GetTickCount64() - start;
 
     // Settled: the button shown and no confirmation open, for longer than the pause after a link.
-    auto idle = [&] {
-        return IsWindowVisible(vorbel.Button()) && !FindWindowW(nullptr, kConfirmationTitle);
-    };
+    auto idle = [&] { return IsWindowVisible(vorbel.Button()) && !FindWindowW(nullptr, kConfirmationTitle); };
     ULONGLONG idleSince = 0;
     EXPECT_TRUE(WaitUntil(
         [&] {

@@ -41,23 +41,28 @@ TEST_F(FieldLocatorTest, LocatorOfANestedControlNamesSizeClassPathAndCentres) {
     // The chart-number edit, 120 x 24 at (140, 26) in the identity panel (first child of the
     // main panel, at (12, 8)), which is the second child of the top window, at (0, 36).
     const long x = 12 + 140 + 60, y = 36 + 8 + 26 + 12;
-    EXPECT_EQ(BuildFieldLocator(form.Control(si::kChartNumber)),
-              u"640;440;PmsPatientForm;2;1;" + Num(x) + u";" + Num(y) + u"|" + Num(origin.x + x) + u"|" +
-                  Num(origin.y + y));
+    EXPECT_EQ(
+        BuildFieldLocator(form.Control(si::kChartNumber)),
+        u"640;440;PmsPatientForm;2;1;" + Num(x) + u";" + Num(y) + u"|" + Num(origin.x + x) + u"|" + Num(origin.y + y));
 
     const std::u16string direct = BuildFieldLocator(form.Control(si::kHeaderPanel));
     EXPECT_EQ(Semicolons(direct), 4u) << "a direct child of the top window has no path";
-    EXPECT_EQ(FindLocatedControl(direct, LocatorLookup::StructureFirst), form.Control(si::kHeaderPanel)) << "found among the top window's children";
+    EXPECT_EQ(FindLocatedControl(direct, LocatorLookup::StructureFirst), form.Control(si::kHeaderPanel))
+        << "found among the top window's children";
     EXPECT_EQ(BuildFieldLocator(nullptr), u"");
 }
 
 TEST_F(FieldLocatorTest, EachControlIsFoundAgainStructurallyAndByItsScreenPoint) {
     StandIn form(L"--pos=40,40");
     const std::pair<int, int> cases[] = {
-        {si::kChartNumber, si::kChartNumber}, {si::kLastName, si::kLastName},
-        {si::kFirstName, si::kFirstName},     {si::kCivility, si::kCivility},
-        {si::kActive, si::kActive},           {si::kNotes, si::kNotes},
-        {si::kIdentityFrame, si::kIdentityFrame}, {si::kUpToDate, si::kUpToDate},
+        {si::kChartNumber, si::kChartNumber},
+        {si::kLastName, si::kLastName},
+        {si::kFirstName, si::kFirstName},
+        {si::kCivility, si::kCivility},
+        {si::kActive, si::kActive},
+        {si::kNotes, si::kNotes},
+        {si::kIdentityFrame, si::kIdentityFrame},
+        {si::kUpToDate, si::kUpToDate},
         // The badge listed after the card lies over the card's centre: the later sibling wins.
         {si::kAllergyCard, si::kUpToDate},
     };
@@ -144,15 +149,11 @@ TEST_F(FieldLocatorTest, ValueOfEachKindOfControl) {
         std::u16string expected;
     };
     const Case cases[] = {
-        {&plain, si::kChartNumber, u"1234"},
-        {&plain, si::kFirstName, u"\u00c9lise"},
-        {&plain, si::kCivility, u"Monsieur"},
-        {&plain, si::kActive, u"1"},
+        {&plain, si::kChartNumber, u"1234"},     {&plain, si::kFirstName, u"\u00c9lise"},
+        {&plain, si::kCivility, u"Monsieur"},    {&plain, si::kActive, u"1"},
         {&plain, si::kIdentityFrame, u"0"},  // a group frame is a Button too
-        {&plain, si::kUpToDate, u"\u00c0 jour"},
-        {&variant, si::kActive, u"0"},
-        {&variant, si::kCivility, cut},
-        {&variant, si::kNotes, cut},
+        {&plain, si::kUpToDate, u"\u00c0 jour"}, {&variant, si::kActive, u"0"},
+        {&variant, si::kCivility, cut},          {&variant, si::kNotes, cut},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadControlValue(c.form->Control(c.id)), c.expected) << c.id;
 

@@ -45,11 +45,11 @@ bool PressOk(HWND dialog) {
 }
 
 struct DragSeen {
-    bool collapsed = false;   // same left, top and width, height 0
-    bool framed = false;      // the yellow exclusive-or frame around the control, 3 px out
-    bool restored = false;    // back at its place and size
-    bool frameGone = false;   // the screen repainted where the frame was
-    std::wstring shown;       // the field's value display afterwards
+    bool collapsed = false;  // same left, top and width, height 0
+    bool framed = false;     // the yellow exclusive-or frame around the control, 3 px out
+    bool restored = false;   // back at its place and size
+    bool frameGone = false;  // the screen repainted where the frame was
+    std::wstring shown;      // the field's value display afterwards
 };
 
 // Presses on the field's target, glides onto `control`, releases there.
@@ -185,7 +185,8 @@ TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
         PressOk(d);
     });
     EXPECT_TRUE(collapsed);
-    EXPECT_EQ(shownAfterElsewhere, L"") << "no drag from the side picture: the release over the field designates nothing";
+    EXPECT_EQ(shownAfterElsewhere, L"")
+        << "no drag from the side picture: the release over the field designates nothing";
     EXPECT_TRUE(restored) << "back at its former place and size";
     EXPECT_EQ(Stored(Setting::ChartNumberLocator), u"") << "neither press designated anything";
 }

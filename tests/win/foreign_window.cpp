@@ -43,8 +43,8 @@ void ForeignWindow::Run() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = options_.className.c_str();
     RegisterClassW(&wc);
-    HWND w = CreateWindowExW(options_.exStyle, wc.lpszClassName, options_.title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
-                             200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND w = CreateWindowExW(options_.exStyle, wc.lpszClassName, options_.title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                             100, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     if (options_.visible) ShowWindow(w, SW_SHOWNOACTIVATE);
     window_ = w;

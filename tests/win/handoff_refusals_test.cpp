@@ -19,8 +19,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 struct DefaultsCase {
-    std::u16string target;   // as stored
-    std::u16string program;  // stored afterwards
+    std::u16string target;                       // as stored
+    std::u16string program;                      // stored afterwards
     std::optional<std::u16string> dataLocation;  // stored afterwards; nullopt: never read
 };
 
@@ -40,15 +40,16 @@ TEST_P(EmptyChartNumberTest, IsRefusedWithABeepAfterTheDefaultsAreStored) {
     ExpectNothingStarted();
 }
 
-INSTANTIATE_TEST_SUITE_P(All, EmptyChartNumberTest, ::testing::Values(
-    DefaultsCase{u"", u"C:\\vixwin\\vixwin.exe", u"C:\\Vximages"},
-    DefaultsCase{u"0", u"C:\\vixwin\\vixwin.exe", u"C:\\Vximages"},
-    DefaultsCase{u"1", u"C:\\Program Files\\CliniView\\CliniView.exe", u"C:\\ProgramData\\CliniView\\CliniView.ini"},
-    DefaultsCase{u"2", u"C:\\vixwin\\vixwin.exe", std::nullopt},
-    DefaultsCase{u"3", u"C:\\vixwin\\vixwin.exe", std::nullopt},
-    DefaultsCase{u"4", u"C:\\vixwin\\vixwin.exe", u"C:\\PDATA\\siomin.sdx"},
-    DefaultsCase{u"5", u"C:\\vixwin\\vixwin.exe", std::nullopt},
-    DefaultsCase{u"7", u"C:\\vixwin\\vixwin.exe", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(All, EmptyChartNumberTest,
+                         ::testing::Values(DefaultsCase{u"", u"C:\\vixwin\\vixwin.exe", u"C:\\Vximages"},
+                                           DefaultsCase{u"0", u"C:\\vixwin\\vixwin.exe", u"C:\\Vximages"},
+                                           DefaultsCase{u"1", u"C:\\Program Files\\CliniView\\CliniView.exe",
+                                                        u"C:\\ProgramData\\CliniView\\CliniView.ini"},
+                                           DefaultsCase{u"2", u"C:\\vixwin\\vixwin.exe", std::nullopt},
+                                           DefaultsCase{u"3", u"C:\\vixwin\\vixwin.exe", std::nullopt},
+                                           DefaultsCase{u"4", u"C:\\vixwin\\vixwin.exe", u"C:\\PDATA\\siomin.sdx"},
+                                           DefaultsCase{u"5", u"C:\\vixwin\\vixwin.exe", std::nullopt},
+                                           DefaultsCase{u"7", u"C:\\vixwin\\vixwin.exe", std::nullopt}));
 
 // The patient folder is made of the chart number: one that would lead out of the images root is
 // refused, naming it, before any folder is created.
@@ -142,9 +143,9 @@ TEST_F(HandOffTest, LinkageFileThatCannotBeReplacedKeepsTheEarlierPatientAndStar
 TEST_F(HandOffTest, LinkageFileInAMissingFolderIsNamed) {
     Set(Setting::ImagingTarget, u"2");
     Set(Setting::ProgramLocation, temp_.File(L"absent\\img.exe"));
-    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}),
-                      u"Impossible de cr\u00e9er le fichier " + Guillemets(Temp(L"absent\\Linkage.xml")) +
-                          u"\u00a0: son dossier est introuvable.");
+    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}), u"Impossible de cr\u00e9er le fichier " +
+                                                       Guillemets(Temp(L"absent\\Linkage.xml")) +
+                                                       u"\u00a0: son dossier est introuvable.");
     ExpectNothingStarted();
 }
 

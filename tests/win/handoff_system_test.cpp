@@ -37,14 +37,12 @@ TEST_P(BirthDateTest, ReadDayFirstAndUnknownWhenItIsNoDate) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, BirthDateTest, ::testing::Values(
-    DateCase{u"05/03/1970", CalendarDate{5, 3, 1970}},
-    DateCase{u"  5/3/1970\t", CalendarDate{5, 3, 1970}},
-    DateCase{u"31/12/2001", CalendarDate{31, 12, 2001}},
-    DateCase{u"", std::nullopt},
-    DateCase{u"   ", std::nullopt},
-    DateCase{u"pas une date", std::nullopt},
-    DateCase{u"12:30", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(All, BirthDateTest,
+                         ::testing::Values(DateCase{u"05/03/1970", CalendarDate{5, 3, 1970}},
+                                           DateCase{u"  5/3/1970\t", CalendarDate{5, 3, 1970}},
+                                           DateCase{u"31/12/2001", CalendarDate{31, 12, 2001}},
+                                           DateCase{u"", std::nullopt}, DateCase{u"   ", std::nullopt},
+                                           DateCase{u"pas une date", std::nullopt}, DateCase{u"12:30", std::nullopt}));
 
 TEST(HandOffSystem, CliniViewIniDefaultIsInCommonApplicationData) {
     wchar_t common[MAX_PATH] = L"";
@@ -81,8 +79,9 @@ TEST_P(DumpKeysTest, ShiftOrCtrlHeldAtTheMomentOfTheCall) {
     EXPECT_FALSE(IsShiftOrCtrlHeld()) << "released";
 }
 
-INSTANTIATE_TEST_SUITE_P(All, DumpKeysTest, ::testing::Values(
-    KeyCase{0, false}, KeyCase{VK_SHIFT, true}, KeyCase{VK_CONTROL, true}, KeyCase{VK_MENU, false}));
+INSTANTIATE_TEST_SUITE_P(All, DumpKeysTest,
+                         ::testing::Values(KeyCase{0, false}, KeyCase{VK_SHIFT, true}, KeyCase{VK_CONTROL, true},
+                                           KeyCase{VK_MENU, false}));
 
 }  // namespace
 }  // namespace vorbel

@@ -37,14 +37,24 @@ std::wstring ReadIni(const std::u16string& path, const wchar_t* key) {
 
 // The reference patient of the exchange-file records: N record as published, A record at the
 // fixture's clock.
-const Bytes kNRecord = {0x3A, 0x00, 0x4E, 0x00, 0x90, 0x4C, 0x90, 0x00, 0x41, 0x6E, 0x61, 0x00,
-                        0x30, 0x35, 0x2E, 0x30, 0x33, 0x2E, 0x31, 0x39, 0x37, 0x30, 0x00, 0x37, 0x00,
-                        0x4D, 0x00, 0x20, 0x00,
-                        0x5C, 0x5C, 0x43, 0x41, 0x42, 0x31, 0x5C, 0x53, 0x44, 0x58, 0x4C, 0x69, 0x6E, 0x6B, 0x00,
-                        0x5C, 0x5C, 0x2A, 0x5C, 0x53, 0x49, 0x44, 0x45, 0x58, 0x49, 0x53, 0x00, 0x0D, 0x0A};
-const Bytes kARecord = ToBytes(std::string("\x4F\x00" "A\0" "\x90L\x90\0" "Ana\0" "05.03.1970\0" "7\0" "CAB1\0"
-                                           "09.01.2024\0" "08:05:03\0" "\\\\CAB1\\SDXLink\0" "\\\\*\\SIDEXIS\0" "\r\n",
-                                           0x4F));
+const Bytes kNRecord = {0x3A, 0x00, 0x4E, 0x00, 0x90, 0x4C, 0x90, 0x00, 0x41, 0x6E, 0x61, 0x00, 0x30, 0x35, 0x2E,
+                        0x30, 0x33, 0x2E, 0x31, 0x39, 0x37, 0x30, 0x00, 0x37, 0x00, 0x4D, 0x00, 0x20, 0x00, 0x5C,
+                        0x5C, 0x43, 0x41, 0x42, 0x31, 0x5C, 0x53, 0x44, 0x58, 0x4C, 0x69, 0x6E, 0x6B, 0x00, 0x5C,
+                        0x5C, 0x2A, 0x5C, 0x53, 0x49, 0x44, 0x45, 0x58, 0x49, 0x53, 0x00, 0x0D, 0x0A};
+const Bytes kARecord =
+    ToBytes(std::string("\x4F\x00"
+                        "A\0"
+                        "\x90L\x90\0"
+                        "Ana\0"
+                        "05.03.1970\0"
+                        "7\0"
+                        "CAB1\0"
+                        "09.01.2024\0"
+                        "08:05:03\0"
+                        "\\\\CAB1\\SDXLink\0"
+                        "\\\\*\\SIDEXIS\0"
+                        "\r\n",
+                        0x4F));
 
 TEST_F(HandOffTest, VixWinCreatesBothFoldersAndStartsMaximisedWithThePatient) {
     Set(Setting::ImagingTarget, u"0");
@@ -81,8 +91,9 @@ TEST_F(HandOffTest, CliniViewGetsItsFiveEntriesInOrderThenTheProgramAlone) {
     EXPECT_EQ(ReadIni(ini, L"PATFNAME"), L"\u00c9LISE");
     wchar_t section[1024] = {};
     const DWORD n = GetPrivateProfileSectionW(L"PracticeManagementInterface", section, 1024, W(ini));
-    static const wchar_t kInOrder[] = L"USE_PRACTICE_MANAGEMENT=1\0CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1\0"
-                                      L"PATID=42\0PATLNAME=DE LA TOUR\0PATFNAME=\u00c9LISE\0";
+    static const wchar_t kInOrder[] =
+        L"USE_PRACTICE_MANAGEMENT=1\0CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1\0"
+        L"PATID=42\0PATLNAME=DE LA TOUR\0PATFNAME=\u00c9LISE\0";
     EXPECT_EQ(std::wstring(section, n), std::wstring(kInOrder, std::size(kInOrder) - 1));
 
     const auto record = watch_.Record(10000);
@@ -113,7 +124,8 @@ TEST_F(HandOffTest, LinkageFileReplacesTheEarlierOneBesideTheProgram) {
         u"</Patient>\r\n"
         u"</LinkageParameter>\r\n";
     Bytes expected = {0xFF, 0xFE};
-    for (char16_t c : xml) expected.insert(expected.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
+    for (char16_t c : xml)
+        expected.insert(expected.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
     EXPECT_EQ(ReadFileBytes(linkage), expected);
     EXPECT_FALSE(FileExists(temp_.File(L"Imagerie\\Linkage"))) << "no temporary file stays";
 
@@ -301,8 +313,9 @@ TEST_F(HandOffTest, CliniViewNeverFindsAChartNumberBesideAnotherPatientsNames) {
     std::thread reader([&] {
         while (!stop) {
             // Read as another program would, sharing the file.
-            UniqueFile file(CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+            UniqueFile file(CreateFileW(ini.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
             if (!file) continue;
             char buffer[4096];
             DWORD n = 0;

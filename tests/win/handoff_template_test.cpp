@@ -90,20 +90,24 @@ TEST_P(TemplateRefusalTest, ABadTemplateShowsItsMessageAndNothingIsWrittenOrStar
     ExpectNothingStarted();
 }
 
-INSTANTIATE_TEST_SUITE_P(All, TemplateRefusalTest, ::testing::Values(
-    RefusalCase{"arguments", Setting::ArgumentTemplate, u"/N:{NOM} /A:{AGE}",
-                u"Ligne de commande\u00a0: \u00ab\u00a0{AGE}\u00a0\u00bb\u00a0: champ inconnu. Les champs sont {DOSSIER}, "
-                u"{NOM}, {PRENOM}, {NAISSANCE}, {SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade."},
-    RefusalCase{"content", Setting::BridgeFileContent, u"Nom={NOM",
-                u"Contenu du fichier d'\u00e9change\u00a0: \u00ab\u00a0{NOM\u00a0\u00bb\u00a0: accolade ouvrante sans "
-                u"accolade fermante (\u00e9crivez {{ pour une accolade)."},
-    RefusalCase{"encoding", Setting::BridgeFileEncoding, u"9", u"Encodage du fichier d'\u00e9change inconnu."}));
+INSTANTIATE_TEST_SUITE_P(
+    All, TemplateRefusalTest,
+    ::testing::Values(
+        RefusalCase{
+            "arguments", Setting::ArgumentTemplate, u"/N:{NOM} /A:{AGE}",
+            u"Ligne de commande\u00a0: \u00ab\u00a0{AGE}\u00a0\u00bb\u00a0: champ inconnu. Les champs sont {DOSSIER}, "
+            u"{NOM}, {PRENOM}, {NAISSANCE}, {SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade."},
+        RefusalCase{
+            "content", Setting::BridgeFileContent, u"Nom={NOM",
+            u"Contenu du fichier d'\u00e9change\u00a0: \u00ab\u00a0{NOM\u00a0\u00bb\u00a0: accolade ouvrante sans "
+            u"accolade fermante (\u00e9crivez {{ pour une accolade)."},
+        RefusalCase{"encoding", Setting::BridgeFileEncoding, u"9", u"Encodage du fichier d'\u00e9change inconnu."}));
 
 TEST_F(TemplateHandOffTest, ABridgeFileThatCannotBeWrittenIsNamedAndNothingStarts) {
     const std::u16string missing = Temp(L"absent\\42.ini");
     Set(Setting::BridgeFilePath, temp_.File(L"absent\\{DOSSIER}.ini"));
-    ExpectRefusedWith(HandOff({u"42", u"MARTIN", u"B"}),
-                      u"Impossible de cr\u00e9er le fichier " + Guillemets(missing) + u"\u00a0: son dossier est introuvable.");
+    ExpectRefusedWith(HandOff({u"42", u"MARTIN", u"B"}), u"Impossible de cr\u00e9er le fichier " + Guillemets(missing) +
+                                                             u"\u00a0: son dossier est introuvable.");
     ExpectNothingStarted();
 }
 

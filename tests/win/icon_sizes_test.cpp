@@ -21,7 +21,8 @@ int ImageWidth(int iconId) {
     if (!found) return 0;
     const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(self, found)));
     if (SizeofResource(self, found) < 24) return 0;
-    if (bytes[0] == 0x89 && bytes[1] == 'P') return (bytes[16] << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19];
+    if (bytes[0] == 0x89 && bytes[1] == 'P')
+        return (bytes[16] << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19];
     return reinterpret_cast<const BITMAPINFOHEADER*>(bytes)->biWidth;
 }
 

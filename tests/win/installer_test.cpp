@@ -89,23 +89,26 @@ TEST_F(InstallerTest, SilentInstallPresetsTheTemplatesOfAnotherProgram) {
     const std::wstring contentFile = temp.File(L"contenu.txt");
     {
         // As IT would write it: UTF-8 with its BOM, several lines.
-        const std::string content = "\xEF\xBB\xBF[Patient]\r\nNom={NOM}\r\nPr\xC3\xA9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n";
+        const std::string content =
+            "\xEF\xBB\xBF[Patient]\r\nNom={NOM}\r\nPr\xC3\xA9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n";
         FILE* f = _wfopen(contentFile.c_str(), L"wb");
         ASSERT_NE(f, nullptr);
         fwrite(content.data(), 1, content.size(), f);
         fclose(f);
     }
-    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /TARGET=6 /PROGRAM=\"C:\\Radio\\viewer.exe\""
-                               L" /ARGUMENTS='/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}'"
-                               L" /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENTFILE=\"" + contentFile +
-                                   L"\" /ENCODING=3 /XMLESCAPE=1",
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() +
+                                   L"\" /S /TARGET=6 /PROGRAM=\"C:\\Radio\\viewer.exe\""
+                                   L" /ARGUMENTS='/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}'"
+                                   L" /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENTFILE=\"" +
+                                   contentFile + L"\" /ENCODING=3 /XMLESCAPE=1",
                                120000),
               0);
     EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
     EXPECT_EQ(Stored(Setting::ImagingTarget), u"6");
     EXPECT_EQ(Stored(Setting::ArgumentTemplate), u"/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}");
     EXPECT_EQ(Stored(Setting::BridgeFilePath), u"C:\\pont\\{DOSSIER}.ini");
-    EXPECT_EQ(Stored(Setting::BridgeFileContent), u"[Patient]\r\nNom={NOM}\r\nPr\u00e9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n");
+    EXPECT_EQ(Stored(Setting::BridgeFileContent),
+              u"[Patient]\r\nNom={NOM}\r\nPr\u00e9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n");
     EXPECT_EQ(Stored(Setting::BridgeFileEncoding), u"3");
     EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
 }

@@ -49,8 +49,8 @@ protected:
     std::string Fetch(int port) {
         UniqueInternet connection = ConnectToUrl(session.get(), NetRig::HttpsRoot(port));
         if (!connection) return "(no connection)";
-        UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", L"info/weblinkbrevane.xml", nullptr,
-                                                nullptr, nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE, 0));
+        UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", L"info/weblinkbrevane.xml", nullptr, nullptr,
+                                                nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE, 0));
         if (!request) return "(no request)";
         SetInternetTimeouts(request.get());
         if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {

@@ -48,8 +48,9 @@ protected:
     // The confirmation dialog once it shows the chart number; null when it never does.
     static HWND WaitForConfirmation(const std::wstring& chart) {
         HWND dialog = nullptr;
-        WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr && ChartOf(dialog) == chart; },
-                  10000);
+        WaitUntil(
+            [&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr && ChartOf(dialog) == chart; },
+            10000);
         return dialog && ChartOf(dialog) == chart ? dialog : nullptr;
     }
 
@@ -92,8 +93,8 @@ TEST_F(LaterInstanceTest, AnotherProgramsTopmostWindowTitledVorbelIsPassedBy) {
 struct BoxCase {
     const char* what;
     std::vector<std::pair<Setting, std::u16string>> settings;  // beyond the convention
-    bool holdShift;          // Shift held as the link starts: the raw command-line box
-    bool confirmFirstLink;   // OK on the first link's confirmation opens the box
+    bool holdShift;         // Shift held as the link starts: the raw command-line box
+    bool confirmFirstLink;  // OK on the first link's confirmation opens the box
 };
 
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.what; }
@@ -135,18 +136,18 @@ TEST_P(LaterInstanceBoxTest, RequestWaitsForTheBoxAndReachesTheButtonOnce) {
     EXPECT_EQ(HandedCommandLine(), u"");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, LaterInstanceBoxTest,
-    ::testing::Values(
-        // The raw command line, shown before the confirmation.
-        BoxCase{"RawCommandLine", {}, true, false},
-        // OK with a Sidexis exchange file that does not exist: the file-error box, titled with
-        // the executable's name.
-        BoxCase{"FileError",
-                {{Setting::ImagingTarget, u"4"}, {Setting::DataLocation, u"C:\\vorbel-absent\\siomin.sdx"}},
-                false,
-                true}),
-    [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Boxes, LaterInstanceBoxTest,
+                         ::testing::Values(
+                             // The raw command line, shown before the confirmation.
+                             BoxCase{"RawCommandLine", {}, true, false},
+                             // OK with a Sidexis exchange file that does not exist: the file-error box, titled with
+                             // the executable's name.
+                             BoxCase{"FileError",
+                                     {{Setting::ImagingTarget, u"4"},
+                                      {Setting::DataLocation, u"C:\\vorbel-absent\\siomin.sdx"}},
+                                     false,
+                                     true}),
+                         [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace vorbel

@@ -277,7 +277,8 @@ std::vector<uint32_t> CaptureClient(HWND w, const std::wstring& bmpName) {
     fh.bfSize = fh.bfOffBits + cx * cy * 4;
     BITMAPINFOHEADER ih = bi.bmiHeader;
     ih.biHeight = cy;
-    HANDLE f = CreateFileW((test::TestBinDir() + bmpName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE f =
+        CreateFileW((test::TestBinDir() + bmpName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f != INVALID_HANDLE_VALUE) {
         DWORD n;
         WriteFile(f, &fh, sizeof(fh), &n, nullptr);
@@ -370,7 +371,8 @@ TEST_F(LaunchButtonTest, DisplayChangeBringsAButtonOffEveryMonitorBack) {
     const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
     SetWindowPos(vorbel.Button(), nullptr, right + 200, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_EQ(WindowRect(vorbel.Button()).left, right + 200);
-    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    SendMessageW(vorbel.Button(), WM_DISPLAYCHANGE, 32,
+                 MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
     const RECT after = WindowRect(vorbel.Button());
     HMONITOR nearest = MonitorFromRect(&after, MONITOR_DEFAULTTONEAREST);
     MONITORINFO mi = {};
@@ -503,8 +505,8 @@ TEST_F(LaunchButtonTest, ExitModeWithAnUnreadableCliniViewKeyReportsItThenCaptur
     CliniViewKey published;
     ASSERT_TRUE(published.Lock());
     HKEY probe = nullptr;
-    const LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0,
-                                     KEY_READ, &probe);
+    const LONG error =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental\\CliniView", 0, KEY_READ, &probe);
     if (probe) RegCloseKey(probe);
     ASSERT_NE(error, ERROR_SUCCESS) << "the locked key cannot be read";
     wchar_t* expected = nullptr;

@@ -77,10 +77,15 @@ void NetRig::ServeDocument(const std::string& text) const {
 void NetRig::RemoveDocument() const { DeleteFileW((dir_ + L"\\www\\info\\weblinkbrevane.xml").c_str()); }
 
 void NetRig::ServeAddresses(const std::u16string& prodUrl, const std::u16string& testUrl) const {
-    ServeDocument("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<properties>\n"
-                  "  <property name=\"produrl\" value=\"" + ToUtf8(Encoded(prodUrl)) + "\"/>\n"
-                  "  <property name=\"testurl\" value=\"" + ToUtf8(Encoded(testUrl)) + "\"/>\n"
-                  "</properties>\n");
+    ServeDocument(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<properties>\n"
+        "  <property name=\"produrl\" value=\"" +
+        ToUtf8(Encoded(prodUrl)) +
+        "\"/>\n"
+        "  <property name=\"testurl\" value=\"" +
+        ToUtf8(Encoded(testUrl)) +
+        "\"/>\n"
+        "</properties>\n");
 }
 
 std::vector<std::string> NetRig::Requests() const {

@@ -54,7 +54,8 @@ std::map<std::wstring, std::wstring> SetupRegistryTest::SectionValues() const {
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD nameLength = 256;
-        if (RegEnumValueW(section.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(section.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         values[name] = TextOf(ReadRawValue(HKEY_CURRENT_USER, kSetupSection, name));
     }
     return values;

@@ -91,15 +91,18 @@ std::vector<UniqueHandle> StandInWatch::Running() const {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ProcessID != GetCurrentProcessId()) pids.push_back(entry.th32ProcessID);
     }
     std::vector<UniqueHandle> running;
     for (DWORD pid : pids) {
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        UniqueHandle process(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
         if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
         const std::wstring image = ImagePath(process.get());
-        if (image.empty() || !(StartsWith(image, folder) || CompareStringOrdinal(image.c_str(), -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL)) {
+        if (image.empty() || !(StartsWith(image, folder) ||
+                               CompareStringOrdinal(image.c_str(), -1, exe.c_str(), -1, TRUE) == CSTR_EQUAL)) {
             continue;
         }
         running.push_back(std::move(process));

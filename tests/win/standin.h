@@ -21,9 +21,9 @@ struct StandInRecord {
     int show = -1;    // STARTUPINFO wShowWindow
     DWORD flags = 0;  // STARTUPINFO dwFlags
     std::wstring module;
-    std::wstring commandLine;  // GetCommandLineW, exactly
-    long broadcastMs = -1;     // VORBEL_STANDIN_BROADCAST: how long the windows took to answer
-    std::vector<std::wstring> arguments;  // as the stand-in's CommandLineToArgvW split it
+    std::wstring commandLine;                    // GetCommandLineW, exactly
+    long broadcastMs = -1;                       // VORBEL_STANDIN_BROADCAST: how long the windows took to answer
+    std::vector<std::wstring> arguments;         // as the stand-in's CommandLineToArgvW split it
     std::optional<std::vector<uint8_t>> bridge;  // the "@path" file's bytes when it started
 };
 

@@ -75,9 +75,10 @@ TEST_F(TemplateSetupTest, PreviewShowsTheSamplePatientAndFollowsEveryEdit) {
     EXPECT_TRUE(otherChosen);
     EXPECT_EQ(label, L"Modèles (ligne de commande, fichier d'échange)");
     EXPECT_EQ(summary, L"/ID:{DOSSIER} /N:\"{NOM} {PRENOM}\" @{FICHIER} — fichier C:\\pont\\{DOSSIER}.ini");
-    EXPECT_EQ(preview, L"Ligne de commande\u00a0:\r\nC:\\Imagerie\\img.exe /ID:4217 /N:\"MARTIN Hélène\" @C:\\pont\\4217.ini"
-                       L"\r\n\r\nFichier d'échange C:\\pont\\4217.ini (UTF-8)\u00a0:\r\n"
-                       L"[Patient]\r\nNom=MARTIN\r\nNe=19840912\r\nSexe=F");
+    EXPECT_EQ(preview,
+              L"Ligne de commande\u00a0:\r\nC:\\Imagerie\\img.exe /ID:4217 /N:\"MARTIN Hélène\" @C:\\pont\\4217.ini"
+              L"\r\n\r\nFichier d'échange C:\\pont\\4217.ini (UTF-8)\u00a0:\r\n"
+              L"[Patient]\r\nNom=MARTIN\r\nNe=19840912\r\nSexe=F");
     EXPECT_NE(afterEncoding.find(L"(UTF-16 LE avec BOM)"), std::wstring::npos) << testing::PrintToString(afterEncoding);
     EXPECT_EQ(broken.rfind(L"Contenu du fichier d'échange\u00a0: «\u00a0{AGE}\u00a0»\u00a0: champ inconnu.", 0), 0u)
         << ToUtf8(U(broken.c_str()));
@@ -101,8 +102,9 @@ TEST_F(TemplateSetupTest, ABadTemplateIsRefusedNamingItAndTheFixedOneIsStoredWit
         test::PostClick(d, IDOK);
         closed = test::WaitUntil([&] { return !IsWindow(d); });
     });
-    EXPECT_EQ(refusal, L"Ligne de commande\u00a0: «\u00a0{NOM\u00a0»\u00a0: accolade ouvrante sans accolade fermante "
-                       L"(écrivez {{ pour une accolade).");
+    EXPECT_EQ(refusal,
+              L"Ligne de commande\u00a0: «\u00a0{NOM\u00a0»\u00a0: accolade ouvrante sans accolade fermante "
+              L"(écrivez {{ pour une accolade).");
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(unstorable.rfind(L"Ligne de commande\u00a0: ce modèle ne peut pas être enregistré", 0), 0u)
         << testing::PrintToString(unstorable);
@@ -125,9 +127,11 @@ TEST_F(TemplateSetupTest, SetupRefusesAStoredTemplateThatDoesNotParseAndAProgram
         noProgram = RefusalOf(d, test::kSetupTitle);
         PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_EQ(badTemplate, L"Contenu du fichier d'échange\u00a0: «\u00a0}\u00a0»\u00a0: accolade fermante sans accolade "
-                           L"ouvrante (écrivez }} pour une accolade).");
-    EXPECT_EQ(noProgram, L"Choisissez le programme d'imagerie à lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).");
+    EXPECT_EQ(badTemplate,
+              L"Contenu du fichier d'échange\u00a0: «\u00a0}\u00a0»\u00a0: accolade fermante sans accolade "
+              L"ouvrante (écrivez }} pour une accolade).");
+    EXPECT_EQ(noProgram,
+              L"Choisissez le programme d'imagerie à lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).");
     EXPECT_EQ(SectionValues(), before) << "nothing is stored while refused";
 }
 

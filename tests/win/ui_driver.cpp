@@ -65,9 +65,7 @@ std::wstring Text(HWND window) {
 
 std::wstring ItemText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 
-bool IsChecked(HWND dialog, int id) {
-    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool IsChecked(HWND dialog, int id) { return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 RECT ScreenRect(HWND window) {
     RECT r = {};
@@ -88,8 +86,8 @@ void Click(HWND dialog, int id) {
 namespace {
 
 void ReadBranch(HWND tree, HTREEITEM first, HWND parentWindow, std::vector<TreeNode>& out) {
-    for (HTREEITEM item = first; item;
-         item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    for (HTREEITEM item = first; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(
+                                           tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
         wchar_t text[1024] = {};
         TVITEMW tv = {};
         tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
@@ -101,7 +99,8 @@ void ReadBranch(HWND tree, HTREEITEM first, HWND parentWindow, std::vector<TreeN
         const HWND window = reinterpret_cast<HWND>(tv.lParam);
         out.push_back({item, window, parentWindow, text, (tv.state & TVIS_EXPANDED) != 0});
         ReadBranch(tree,
-                   reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                   reinterpret_cast<HTREEITEM>(
+                       SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
                    window, out);
     }
 }
@@ -136,8 +135,8 @@ PracticeStandIn::PracticeStandIn(const wchar_t* className) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
     RegisterClassW(&wc);
-    top = CreateWindowExW(0, className, L"Cabinet dentaire", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 280, 330, nullptr,
-                          nullptr, wc.hInstance, nullptr);
+    top = CreateWindowExW(0, className, L"Cabinet dentaire", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 280, 330,
+                          nullptr, nullptr, wc.hInstance, nullptr);
     chart = Child(top, L"Edit", L"DUPONT", WS_BORDER, 20, 20, 150, 24);
     label = Child(top, L"Static", L"Jean", 0, 20, 60, 150, 20);
     checkBox = Child(top, L"Button", L"Rappel", BS_AUTOCHECKBOX, 20, 100, 150, 20);

@@ -39,8 +39,8 @@ void Click(HWND dialog, int id);
 
 struct TreeNode {
     HTREEITEM item;
-    HWND window;         // the item's data
-    HWND parentWindow;   // the data of the item above, null at the root
+    HWND window;        // the item's data
+    HWND parentWindow;  // the data of the item above, null at the root
     std::wstring text;
     bool expanded;
 };
@@ -64,7 +64,7 @@ public:
     HWND inGroup = nullptr;   // Edit "MARTIN" inside the frame
     HWND hidden = nullptr;    // hidden panel
     HWND underHidden = nullptr;
-    HWND popup = nullptr;     // owned pop-up "Surgissante"
+    HWND popup = nullptr;  // owned pop-up "Surgissante"
 
     // Posted to `top`: it takes the mouse capture.
     static constexpr UINT kTakeCapture = WM_APP + 7;

@@ -63,8 +63,8 @@ TempDir::~TempDir() {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr));
     std::vector<uint8_t> bytes;
     if (!file) return bytes;
     uint8_t buf[65536];

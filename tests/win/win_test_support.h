@@ -17,8 +17,8 @@ struct RawValue {
 
 // A value as the registry holds it, without any of the program's own reading rules.
 RawValue ReadRawValue(HKEY root, const std::wstring& path, const std::wstring& name);
-void WriteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-                   const void* data, DWORD size);
+void WriteRawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+                   DWORD size);
 void DeleteTree(HKEY root, const std::wstring& path);
 
 // Folder of the running test executable, with a trailing backslash.
