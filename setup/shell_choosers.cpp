@@ -1,5 +1,6 @@
 #include "setup/shell_choosers.h"
 
+#include "win/system_dll.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -9,12 +10,8 @@ using FileBrowseProc = BOOL(WINAPI*)(HWND, LPWSTR, UINT, LPCWSTR, LPCWSTR, LPCWS
 
 bool BrowseFile(HWND owner, wchar_t* file, UINT capacity, const wchar_t* folder, const wchar_t* defaultExtension,
                 const wchar_t* filter, const wchar_t* title) {
-    HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    if (!shell) shell = LoadLibraryW(L"shell32.dll");
     // SHELL32 exports this dialog by ordinal only.
-    auto proc =
-        shell ? reinterpret_cast<FileBrowseProc>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(63))))
-              : nullptr;
+    static const auto proc = SystemDllFunction<FileBrowseProc>("shell32.dll", MAKEINTRESOURCEA(63));
     if (!proc) return false;
     return proc(owner, file, capacity, folder, defaultExtension, filter, title) != FALSE;
 }

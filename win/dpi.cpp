@@ -1,14 +1,9 @@
 #include "win/dpi.h"
 
+#include "win/system_dll.h"
+
 namespace vorbel {
 namespace {
-
-template <typename F>
-F Lookup(const wchar_t* dll, const char* name) {
-    HMODULE module = GetModuleHandleW(dll);
-    if (!module) module = LoadLibraryW(dll);  // shcore is not loaded by default; kept for the run
-    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -24,13 +19,13 @@ UINT SystemDpi() {
 }
 
 UINT DpiOfWindow(HWND w) {
-    static const auto fn = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto fn = SystemDllFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
     const UINT dpi = fn && w ? fn(w) : 0;
     return dpi ? dpi : SystemDpi();
 }
 
 UINT DpiOfMonitor(HMONITOR m) {
-    static const auto fn = Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto fn = SystemDllFunction<GetDpiForMonitorFn>("shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user chose
     if (fn && m && SUCCEEDED(fn(m, kEffectiveDpi, &x, &y)) && y) return y;
@@ -38,7 +33,7 @@ UINT DpiOfMonitor(HMONITOR m) {
 }
 
 RECT WindowRectForClient(int cx, int cy, DWORD style, DWORD exStyle, UINT dpi) {
-    static const auto fn = Lookup<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    static const auto fn = SystemDllFunction<AdjustWindowRectExForDpiFn>("user32.dll", "AdjustWindowRectExForDpi");
     RECT r = {0, 0, cx, cy};
     if (!fn || !fn(&r, style, FALSE, exStyle, dpi)) AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return r;
