@@ -51,34 +51,24 @@ std::u16string LocalComputerName() {
     return U(name, size);
 }
 
-std::string ToOemBytes(std::u16string_view text) {
-    if (text.empty()) return {};
-    const std::wstring wide = ToWide(text);
-    const int n =
-        WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_OEMCP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 namespace {
 
-std::string ToCodePage(std::u16string_view text, UINT codePage) {
+// Text to a code page's bytes. With bestFit, the system's look-alikes for what the page lacks
+// (as the Sidexis records have always had them); without, "?" for it: "Œ" must not turn into "O"
+// silently. Pages that refuse these flags (UTF-8 as the system page) hold every character anyway.
+std::string ToCodePage(std::u16string_view text, UINT codePage, bool bestFit) {
     if (text.empty()) return {};
     const std::wstring wide = ToWide(text);
     const int length = static_cast<int>(wide.size());
-    // No best fit: "Œ" must not turn into "O" silently. Pages that refuse these flags (UTF-8
-    // as the system page) hold every character anyway.
-    DWORD flags = WC_NO_BEST_FIT_CHARS;
-    const char* fallback = "?";
+    DWORD flags = bestFit ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* fallback = bestFit ? nullptr : "?";
     int n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, fallback, nullptr);
-    if (n <= 0) {
+    if (n <= 0 && !bestFit) {
         flags = 0;
         fallback = nullptr;
         n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
     }
-    if (n <= 0) return std::string(text.size(), '?');
+    if (n <= 0) return bestFit ? std::string() : std::string(text.size(), '?');
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, fallback, nullptr);
     return out;
@@ -86,9 +76,11 @@ std::string ToCodePage(std::u16string_view text, UINT codePage) {
 
 }  // namespace
 
-std::string ToAnsiBytes(std::u16string_view text) { return ToCodePage(text, CP_ACP); }
+std::string ToOemBytes(std::u16string_view text) { return ToCodePage(text, CP_OEMCP, true); }
 
-std::string ToOemBytesOrQuestionMark(std::u16string_view text) { return ToCodePage(text, CP_OEMCP); }
+std::string ToAnsiBytes(std::u16string_view text) { return ToCodePage(text, CP_ACP, false); }
+
+std::string ToOemBytesOrQuestionMark(std::u16string_view text) { return ToCodePage(text, CP_OEMCP, false); }
 
 LocalDateTime LocalNow() {
     SYSTEMTIME st;
