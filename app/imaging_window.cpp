@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 #include "win/scoped.h"

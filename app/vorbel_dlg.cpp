@@ -6,7 +6,7 @@
 
 #include "app/button_monitors.h"
 #include "app/imaging_window.h"
-#include "capture/dialog_extraction.h"
+#include "app/dialog_extraction.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "bench/bench_support.h"
-#include "capture/window_fields.h"
+#include "patient/window_fields.h"
 #include "locator/field_locator.h"
 #include "setup/window_text.h"
 #include "win/descendant.h"

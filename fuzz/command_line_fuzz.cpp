@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "capture/command_line.h"
+#include "patient/command_line.h"
 #include "settings/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 #include "settings/text.h"
 #include "tests/core/argv_split.h"
 

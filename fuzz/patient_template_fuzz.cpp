@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "capture/handoff_formats.h"
-#include "capture/template_command_line.h"
-#include "capture/template_target.h"
+#include "handoff/handoff_formats.h"
+#include "handoff/template_command_line.h"
+#include "handoff/template_target.h"
 #include "settings/text.h"
 #include "tests/core/argv_split.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 #include "net/server_url.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "capture/command_line.h"
-#include "capture/handoff_formats.h"
-#include "capture/handoff_system.h"
+#include "patient/command_line.h"
+#include "handoff/handoff_formats.h"
+#include "handoff/handoff_system.h"
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -14,7 +14,7 @@
 #include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
 #include "setup/template_target_dialog.h"
-#include "capture/handoff.h"
+#include "handoff/handoff.h"
 #include "win/dpi.h"
 #include "win/module_path.h"
 #include "win/wide.h"

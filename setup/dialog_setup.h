@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "capture/template_target.h"
+#include "handoff/template_target.h"
 #include "setup/field_picker.h"
 #include "setup/shell_choosers.h"
 #include "win/dialog.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 #include "resources/resource.h"
 
 namespace vorbel {

@@ -1,8 +1,8 @@
 #include "setup/template_target_dialog.h"
 
-#include "capture/handoff.h"
-#include "capture/handoff_formats.h"
-#include "capture/handoff_system.h"
+#include "handoff/handoff.h"
+#include "handoff/handoff_formats.h"
+#include "handoff/handoff_system.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"

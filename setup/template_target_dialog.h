@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "capture/template_target.h"
+#include "handoff/template_target.h"
 #include "win/dialog.h"
 
 namespace vorbel {

@@ -3,7 +3,7 @@
 # below it. Lowest first; resources/ holds identifiers only and sits at the bottom.
 set -eu
 cd "$(dirname "$0")/.."
-order="resources win settings net locator capture setup app"
+order="resources win settings net locator patient handoff setup app"
 rank() {
   i=0
   for f in $order; do

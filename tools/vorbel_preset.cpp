@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/handoff_formats.h"
-#include "capture/template_target.h"
+#include "handoff/handoff_formats.h"
+#include "handoff/template_target.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"

@@ -1,4 +1,4 @@
-#include "capture/command_line.h"
+#include "patient/command_line.h"
 
 #include <gtest/gtest.h>
 

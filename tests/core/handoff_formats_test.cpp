@@ -1,4 +1,4 @@
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/text.h"
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 #include "tests/core/argv_split.h"
 
 namespace vorbel {

@@ -1,14 +1,14 @@
-#include "capture/patient_template.h"
+#include "handoff/patient_template.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "capture/bridge_encoding.h"
-#include "capture/handoff_formats.h"
-#include "capture/template_command_line.h"
-#include "capture/template_target.h"
+#include "handoff/bridge_encoding.h"
+#include "handoff/handoff_formats.h"
+#include "handoff/template_command_line.h"
+#include "handoff/template_target.h"
 #include "settings/text.h"
 #include "tests/core/argv_split.h"
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 #include "settings/text.h"
 
 namespace vorbel {

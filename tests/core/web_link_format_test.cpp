@@ -1,4 +1,4 @@
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The confirmation dialog, run in-process, and the diagnostic log it keeps bounded.
 #include <gtest/gtest.h>
 
-#include "capture/dialog_extraction.h"
+#include "app/dialog_extraction.h"
 #include "settings/diagnostic_log.h"
 #include "settings/text.h"
 #include "tests/win/beep_watch.h"

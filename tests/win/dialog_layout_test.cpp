@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "capture/dialog_extraction.h"
+#include "app/dialog_extraction.h"
 #include "resources/resource.h"
 #include "setup/dialog_list_control.h"
 #include "setup/dialog_setup.h"

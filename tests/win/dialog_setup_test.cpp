@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "capture/command_line.h"
+#include "patient/command_line.h"
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
 #include "setup/dialog_setup.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/handoff.h"
+#include "handoff/handoff.h"
 #include "settings/diagnostic_log.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"

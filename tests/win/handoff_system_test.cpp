@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "capture/handoff_system.h"
+#include "handoff/handoff_system.h"
 #include "settings/text.h"
 #include "win/keys.h"
 #include "win/wide.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "capture/handoff_files.h"
+#include "handoff/handoff_files.h"
 
 namespace vorbel::test {
 namespace {

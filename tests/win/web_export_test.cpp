@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/web_export.h"
+#include "handoff/web_export.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 #include "tests/win/net_rig.h"

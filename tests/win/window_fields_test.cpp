@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-#include "capture/window_fields.h"
+#include "patient/window_fields.h"
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/text.h"

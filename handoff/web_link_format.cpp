@@ -1,4 +1,4 @@
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 
 #include "net/server_url.h"
 #include "settings/text.h"

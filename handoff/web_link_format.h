@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/calendar_date.h"
+#include "patient/calendar_date.h"
 
 namespace vorbel {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/web_link_format.h"
+#include "handoff/web_link_format.h"
 
 namespace vorbel {
 

@@ -1,8 +1,8 @@
-#include "capture/patient_template.h"
+#include "handoff/patient_template.h"
 
 #include <algorithm>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 #include "settings/text.h"
 
 namespace vorbel {

@@ -1,6 +1,6 @@
-#include "capture/template_target.h"
+#include "handoff/template_target.h"
 
-#include "capture/template_command_line.h"
+#include "handoff/template_command_line.h"
 
 namespace vorbel {
 namespace {

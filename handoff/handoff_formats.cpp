@@ -1,4 +1,4 @@
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "capture/web_export.h"
+#include "handoff/web_export.h"
 
 #include <wininet.h>
 
 #include <optional>
 
-#include "capture/info_server.h"
+#include "handoff/info_server.h"
 #include "net/internet.h"
 #include "net/server_url.h"
 #include "net/upload_url.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "capture/command_line.h"
-#include "capture/handoff.h"
-#include "capture/patient_record.h"
+#include "patient/command_line.h"
+#include "handoff/handoff.h"
+#include "patient/patient_record.h"
 #include "win/dialog.h"
 
 namespace vorbel {

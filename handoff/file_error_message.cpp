@@ -1,4 +1,4 @@
-#include "capture/file_error_message.h"
+#include "handoff/file_error_message.h"
 
 #include <windows.h>
 

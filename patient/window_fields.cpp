@@ -1,4 +1,4 @@
-#include "capture/window_fields.h"
+#include "patient/window_fields.h"
 
 #include <windows.h>
 

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "capture/handoff_formats.h"
-#include "capture/patient_record.h"
-#include "capture/template_target.h"
-#include "capture/web_link_format.h"
+#include "handoff/handoff_formats.h"
+#include "patient/patient_record.h"
+#include "handoff/template_target.h"
+#include "handoff/web_link_format.h"
 
 namespace vorbel {
 

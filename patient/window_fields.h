@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "capture/patient_record.h"
+#include "patient/patient_record.h"
 #include "locator/field_locator.h"
 
 namespace vorbel {

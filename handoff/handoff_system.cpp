@@ -1,4 +1,4 @@
-#include "capture/handoff_system.h"
+#include "handoff/handoff_system.h"
 
 #include <windows.h>
 #include <oleauto.h>

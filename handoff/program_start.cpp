@@ -1,4 +1,4 @@
-#include "capture/program_start.h"
+#include "handoff/program_start.h"
 
 #include <windows.h>
 

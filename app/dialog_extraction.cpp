@@ -1,7 +1,7 @@
-#include "capture/dialog_extraction.h"
+#include "app/dialog_extraction.h"
 
-#include "capture/handoff.h"
-#include "capture/window_fields.h"
+#include "handoff/handoff.h"
+#include "patient/window_fields.h"
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
 #include "settings/settings.h"

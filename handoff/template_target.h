@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "capture/bridge_encoding.h"
-#include "capture/patient_template.h"
+#include "handoff/bridge_encoding.h"
+#include "handoff/patient_template.h"
 
 namespace vorbel {
 

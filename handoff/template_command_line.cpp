@@ -1,8 +1,8 @@
-#include "capture/template_command_line.h"
+#include "handoff/template_command_line.h"
 
 #include <utility>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 
 namespace vorbel {
 namespace {

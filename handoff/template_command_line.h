@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/patient_template.h"
+#include "handoff/patient_template.h"
 
 namespace vorbel {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/calendar_date.h"
-#include "capture/patient_record.h"
+#include "patient/calendar_date.h"
+#include "patient/patient_record.h"
 
 namespace vorbel {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/patient_record.h"
+#include "patient/patient_record.h"
 
 namespace vorbel {
 

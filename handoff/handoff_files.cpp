@@ -1,11 +1,11 @@
-#include "capture/handoff_files.h"
+#include "handoff/handoff_files.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "capture/file_error_message.h"
-#include "capture/handoff_formats.h"
+#include "handoff/file_error_message.h"
+#include "handoff/handoff_formats.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 

@@ -1,4 +1,4 @@
-#include "capture/bridge_encoding.h"
+#include "handoff/bridge_encoding.h"
 
 #include "settings/text.h"
 

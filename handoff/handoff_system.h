@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/handoff_formats.h"
+#include "handoff/handoff_formats.h"
 
 namespace vorbel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/patient_record.h"
+#include "patient/patient_record.h"
 
 namespace vorbel {
 
