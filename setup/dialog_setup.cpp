@@ -80,9 +80,7 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 void CDialogSetup::Load() {
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(
-            field.display,
-            ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
+        SetItemText(field.display, ReadLocatedField(locator, LocatorLookup::StructureFirst));
     }
     FillConventionList();
 
