@@ -128,7 +128,8 @@ std::vector<Node> ChildrenOf(const Msaa& msaa, const Node& parent) {
         VARIANT& v = children[static_cast<size_t>(i)];
         if (v.vt == VT_DISPATCH && v.pdispVal) {
             IAccessible* acc = nullptr;
-            if (v.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&acc)) != S_OK) acc = nullptr;
+            if (v.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&acc)) != S_OK)
+                acc = nullptr;
             v.pdispVal->Release();
             nodes.push_back({AccRef(acc), CHILDID_SELF});
         } else if (v.vt == VT_I4) {

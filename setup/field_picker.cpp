@@ -166,6 +166,12 @@ void FieldPicker::OnPick(HWND dialog, int field) {
         MessageBeep(MB_ICONHAND);
         return;
     }
+    if (tree.element) {
+        std::u16string chosen = BuildElementLocator(*tree.element);
+        const bool refused = chosen.empty();
+        Store(dialog, field, std::move(chosen), refused, true);
+        return;
+    }
     Designate(dialog, field, tree.window, std::nullopt);
 }
 

@@ -97,12 +97,8 @@ public:
         *out = visible[static_cast<size_t>(child.lVal) - 1];
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
-        return Text(child, name_, out);
-    }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
-        return Text(child, value_, out);
-    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override { return Text(child, name_, out); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override { return Text(child, value_, out); }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* out) override {
         *out = nullptr;
         return S_FALSE;
@@ -188,7 +184,8 @@ public:
         RECT client;
         GetClientRect(g_window, &client);
         RECT r = {MulDiv(design_.left, client.right, kDesignWidth), MulDiv(design_.top, client.bottom, kDesignHeight),
-                  MulDiv(design_.right, client.right, kDesignWidth), MulDiv(design_.bottom, client.bottom, kDesignHeight)};
+                  MulDiv(design_.right, client.right, kDesignWidth),
+                  MulDiv(design_.bottom, client.bottom, kDesignHeight)};
         MapWindowPoints(g_window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
@@ -231,8 +228,8 @@ struct Field {
 };
 
 void BuildTree(const std::wstring& title) {
-    g_root = std::make_unique<Element>(nullptr, ROLE_SYSTEM_CLIENT, title, L"",
-                                       RECT{0, 0, kDesignWidth, kDesignHeight});
+    g_root =
+        std::make_unique<Element>(nullptr, ROLE_SYSTEM_CLIENT, title, L"", RECT{0, 0, kDesignWidth, kDesignHeight});
     const Field fields[] = {{L"N\u00b0 de dossier", &g_options.chart, 0},
                             {g_options.rename ? L"Nom de famille" : L"Nom", &g_options.last, 1},
                             {L"Pr\u00e9nom", &g_options.first, 2}};
