@@ -156,6 +156,24 @@ std::u16string Cut(std::u16string name) {
     return name;
 }
 
+// Holds the process's multithreaded apartment open from the first query on, so that each
+// worker joins it instead of setting one up, and torn down, every time.
+DWORD WINAPI KeepApartment(void*) {
+    const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
+    if (initialize) initialize(nullptr, COINIT_MULTITHREADED);
+    Sleep(INFINITE);
+    return 0;
+}
+
+void KeepApartmentOpen() {
+    static const bool started = [] {
+        HANDLE thread = CreateThread(nullptr, 0, KeepApartment, nullptr, 0, nullptr);
+        if (thread) CloseHandle(thread);
+        return thread != nullptr;
+    }();
+    (void)started;
+}
+
 // Runs `work` on a thread of its own COM apartment and waits for it at most the bound that a
 // hung window costs, handling messages sent to this thread meanwhile. false when abandoned: the
 // worker then ends on its own, or never, holding only what it owns.
@@ -168,6 +186,7 @@ bool RunBounded(std::function<void(const Msaa&)> work) {
     job->work = std::move(work);
     job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!job->done) return false;
+    KeepApartmentOpen();
     auto* handover = new std::shared_ptr<Job>(job);
     const auto run = [](void* parameter) -> DWORD {
         const std::shared_ptr<Job> job = *static_cast<std::shared_ptr<Job>*>(parameter);
@@ -250,10 +269,30 @@ std::optional<Node> FollowStep(const Msaa& msaa, const std::vector<Node>& childr
     return std::nullopt;
 }
 
+// The child with that id asked for directly: one call instead of a walk of all the children.
+std::optional<Node> ChildById(const Node& parent, LONG id) {
+    if (parent.child != CHILDID_SELF) return std::nullopt;
+    IDispatch* dispatch = nullptr;
+    const HRESULT hr = parent.acc.get()->get_accChild(ChildVariant(id), &dispatch);
+    if (hr == S_FALSE && !dispatch) return Node{parent.acc, id};  // a simple element of the parent
+    if (hr != S_OK || !dispatch) return std::nullopt;
+    IAccessible* acc = nullptr;
+    if (dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&acc)) != S_OK) acc = nullptr;
+    dispatch->Release();
+    if (!acc) return std::nullopt;
+    return Node{AccRef(acc), CHILDID_SELF};
+}
+
 std::optional<Node> FollowPath(const Msaa& msaa, HWND host, const std::vector<AccessibleStep>& path) {
     std::optional<Node> node = RootOf(msaa, host);
     for (const AccessibleStep& step : path) {
         if (!node) return std::nullopt;
+        // Most often the element is where it was: checked first, the siblings only when it is not.
+        const auto direct = ChildById(*node, step.index);
+        if (direct && RoleOf(*direct) == step.role && Cut(NameOf(msaa, *direct)) == step.name) {
+            node = direct;
+            continue;
+        }
         node = FollowStep(msaa, ChildrenOf(msaa, *node), step);
     }
     return node;
