@@ -107,7 +107,7 @@ def walk_shell(node, calls, functions, name):
             elif first[0] in ("sh", "bash") and "-c" in first:
                 i = first.index("-c")
                 code = first[i + 1] if i + 1 < len(first) else None
-            if code:
+            if code and code != "-":
                 walk_shell(shfmt_tree(code, name), calls, functions, name)
     for key, value in node.items():
         if key not in ("Pos", "End"):
