@@ -198,7 +198,7 @@ def kind(path):
 
 
 def tracked():
-    out = subprocess.run(["git", "ls-files"], cwd=ROOT, capture_output=True, text=True, check=True)
+    out = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"], cwd=ROOT, capture_output=True, text=True, check=True)
     files = []
     for f in out.stdout.split():
         if f.startswith(("fuzz/seeds/", "info/")) or f.endswith((".png", ".bmp", ".ico", ".cur")):

@@ -61,7 +61,7 @@ net_servers_start() {
     sleep 0.1
   done
   if [ ! -f "$NET_SERVERS_DIR/ready.env" ]; then
-    echo "net servers did not start:" >&2
+    echo "the loopback net servers did not start within 15 s (package python3-pyftpdlib; tools/install-deps.sh installs it):" >&2
     cat "$NET_SERVERS_DIR/servers.log" >&2
     return 1
   fi
