@@ -84,6 +84,37 @@ def literal(word):
     return text
 
 
+def all_args(word):
+    """Whether a word is "$@" alone."""
+    parts = word.get("Parts", [])
+    if len(parts) == 1 and parts[0].get("Type") == "DblQuoted":
+        parts = parts[0].get("Parts", [])
+    return len(parts) == 1 and parts[0].get("Type") == "ParamExp" and parts[0]["Param"]["Value"] == "@"
+
+
+def walk_functions(node, functions):
+    """Every function's name; for a one-line wrapper such as f() { timeout 5 "$@"; }, the words
+    that come before its arguments, so that a call to it is read as that command."""
+    if isinstance(node, list):
+        for n in node:
+            walk_functions(n, functions)
+        return
+    if not isinstance(node, dict):
+        return
+    if node.get("Type") == "FuncDecl":
+        prefix = None
+        body = node.get("Body", {}).get("Cmd", {})
+        stmts = body.get("Stmts", []) if body.get("Type") == "Block" else []
+        if len(stmts) == 1 and stmts[0].get("Cmd", {}).get("Type") == "CallExpr":
+            args = stmts[0]["Cmd"].get("Args", [])
+            if args and all_args(args[-1]) and all(literal(a) is not None for a in args[:-1]):
+                prefix = [literal(a) for a in args[:-1]]
+        functions[node["Name"]["Value"]] = prefix
+    for key, value in node.items():
+        if key not in ("Pos", "End"):
+            walk_functions(value, functions)
+
+
 def walk_shell(node, calls, functions, name):
     if isinstance(node, list):
         for n in node:
@@ -91,13 +122,13 @@ def walk_shell(node, calls, functions, name):
         return
     if not isinstance(node, dict):
         return
-    t = node.get("Type")
-    if t == "FuncDecl":
-        functions.add(node["Name"]["Value"])
-    if t == "CallExpr" and node.get("Args"):
+    if node.get("Type") == "CallExpr" and node.get("Args"):
         words = [literal(w) for w in node["Args"]]
         line = node["Pos"]["Line"]
         first = unwrap(words)
+        # A call to a wrapper function is the command it wraps.
+        while first and functions.get(first[0]):
+            first = unwrap(functions[first[0]] + first[1:])
         if first and first[0] is not None:
             calls.append((first[0], line))
             # Code held in a string runs as well.
@@ -108,16 +139,12 @@ def walk_shell(node, calls, functions, name):
                 i = first.index("-c")
                 code = first[i + 1] if i + 1 < len(first) else None
             if code and code != "-":
-                walk_shell(shfmt_tree(code, name), calls, functions, name)
+                tree = shfmt_tree(code, name)
+                walk_functions(tree, functions)
+                walk_shell(tree, calls, functions, name)
     for key, value in node.items():
         if key not in ("Pos", "End"):
             walk_shell(value, calls, functions, name)
-
-
-def shell_programs(path, source, functions):
-    calls = []
-    walk_shell(shfmt_tree(source, path), calls, functions, path)
-    return calls
 
 
 def python_programs(path, source):
@@ -216,7 +243,8 @@ def main(argv):
         deps, argv = argv[1], argv[2:]
     listed = read_list(deps)
     files = argv or tracked()
-    functions = set()
+    functions = {}
+    trees = {}
     found = {}
     for path in files:
         k = kind(path)
@@ -225,15 +253,21 @@ def main(argv):
         with open(path, encoding="utf-8") as f:
             source = f.read()
         if k == "shell":
-            found[path] = shell_programs(path, source, functions)
+            trees[path] = shfmt_tree(source, path)
+            walk_functions(trees[path], functions)
         elif k == "python":
             found[path] = python_programs(path, source)
         elif k == "cmake":
             found[path] = cmake_programs(source)
         else:
             found[path] = unix_programs(source)
+    # Functions of every script first: the rig's are defined in one file and called in others.
+    for path, tree in trees.items():
+        calls = []
+        walk_shell(tree, calls, functions, path)
+        found[path] = calls
     passed = failed = 0
-    for path, calls in found.items():
+    for path, calls in sorted(found.items()):
         rel = os.path.relpath(path, ROOT)
         here = os.path.dirname(path)
         missing = []

@@ -20,6 +20,7 @@ cases=(
   '0|-|a.sh|/usr/bin/xdotool key shift; Xvfb :9 &'
   '0|-|a.sh|f() { :; }; case $a in x86) f ;; esac; command -v nothere; local x=1; "$bin/x.exe"'
   '0|-|a.py|import os, json, subprocess'
+  '1|wineboot|a.sh|run() { timeout -k 5 "$@"; }; run 60 wineboot -i'
 )
 fails=0
 for row in "${cases[@]}"; do

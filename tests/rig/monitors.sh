@@ -38,9 +38,9 @@ phase() {
   # shellcheck disable=SC2086
   if ! wine_env_prefix; then
     broken="the Wine prefix could not be made"
-  elif ! timeout --foreground -k 10 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1 </dev/null ||
-       ! timeout --foreground -k 10 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null ||
-       ! timeout --foreground -k 10 60 wineserver -w; then
+  elif ! wine_env_bounded 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 60 wineserver -w; then
     broken="Wine did not start ($WINE_ENV_HINT)"
   elif ! xephyr_start $screens; then
     broken="its X screens did not start"
@@ -50,7 +50,7 @@ phase() {
   [ -z "$broken" ] || rc=1
   while [ $# -gt 0 ] && [ $rc = 0 ]; do
     # A filter that matches no test would pass: at least one must have run.
-    (cd "$bin" && timeout --foreground -k 10 600 wine "$1" --gtest_filter="$2" </dev/null) 2>&1 | tee "$root/build/monitors-phase.log"
+    (cd "$bin" && wine_env_bounded 600 wine "$1" --gtest_filter="$2" </dev/null) 2>&1 | tee "$root/build/monitors-phase.log"
     [ "${PIPESTATUS[0]}" = 0 ] && grep -q '^\[  PASSED  \] [1-9]' "$root/build/monitors-phase.log" || rc=1
     shift 2
   done
@@ -71,8 +71,8 @@ for dpi in 144 192; do
 done
 # Back to 100 % for whoever uses the prefix next.
 if [ -z "$broken" ]; then
-  timeout --foreground -k 10 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 </dev/null
-  timeout --foreground -k 10 60 wineserver -w
+  wine_env_bounded 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 </dev/null
+  wine_env_bounded 60 wineserver -w
 fi
 
 echo

@@ -65,6 +65,9 @@ wine_arch_use() {
 # Each start below is bounded: a part that cannot start fails at once, saying what and how to
 # get it, instead of waiting.
 WINE_ENV_HINT="packages wine and wine64, tools/install-deps.sh installs them"
+# wine_env_bounded SECONDS COMMAND...: in the caller's process group, so that ending a part
+# ends it too.
+wine_env_bounded() { timeout --foreground -k 10 "$@"; }
 
 wine_env_prefix() {
   if [ ! -f "$WINEPREFIX/.vorbel-ready" ]; then
@@ -72,10 +75,10 @@ wine_env_prefix() {
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     # Without a window manager every DestroyWindow would wait 2 s.
-    if ! timeout --foreground -k 10 300 wineboot -i >/dev/null 2>&1 </dev/null || ! timeout --foreground -k 10 120 wineserver -w ||
-       ! timeout --foreground -k 10 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null ||
-       ! timeout --foreground -k 10 120 wineserver -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
-      timeout --foreground 30 wineserver -k 2>/dev/null
+    if ! wine_env_bounded 300 wineboot -i >/dev/null 2>&1 </dev/null || ! wine_env_bounded 120 wineserver -w ||
+       ! wine_env_bounded 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 120 wineserver -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wine_env_bounded 30 wineserver -k 2>/dev/null || true
       echo "the Wine prefix $WINEPREFIX could not be made: wineboot failed or took too long ($WINE_ENV_HINT)" >&2
       return 1
     fi
@@ -84,9 +87,9 @@ wine_env_prefix() {
   printf '%s\n' "$VORBEL_TEST_SERIAL" > "$WINEPREFIX/drive_c/.windows-serial"
 }
 
-# wine_env_wait_x N PID NAME PACKAGE: waits (5 s at most) for X server :N, started as PID.
+# wine_env_wait_x N PID NAME PACKAGE: waits (10 s at most) for X server :N, started as PID.
 wine_env_wait_x() {
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 200); do
     [ -e "/tmp/.X11-unix/X$1" ] && return 0
     kill -0 "$2" 2>/dev/null || break
     sleep 0.05
@@ -112,7 +115,7 @@ wine_env_start() {
   if [ "${1:-own}" = own ] || [ -z "${DISPLAY:-}" ]; then
     [ -n "$WINE_ENV_XVFB_PID" ] || wine_env_xvfb || return 1
   fi
-  if ! timeout --foreground -k 10 60 wineserver -p || ! timeout --foreground -k 10 120 wineboot >/dev/null 2>&1 </dev/null; then
+  if ! wine_env_bounded 60 wineserver -p || ! wine_env_bounded 120 wineboot >/dev/null 2>&1 </dev/null; then
     echo "Wine did not start in $WINEPREFIX ($WINE_ENV_HINT)" >&2
     return 1
   fi
@@ -132,7 +135,7 @@ wine_env_start() {
 # Ends the wineserver of the current prefix; the X screen stays for the next build, unless $1 is
 # "all" (the default).
 wine_env_stop() {
-  timeout --foreground -k 5 30 wineserver -k 2>/dev/null || true
+  wine_env_bounded 30 wineserver -k 2>/dev/null || true
   if [ -n "$WINE_ENV_KEEPALIVE_PID" ]; then
     # It ends with its wineserver; ours to end when it does not.
     for _ in $(seq 1 100); do kill -0 "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null || break; sleep 0.1; done
