@@ -25,8 +25,8 @@ enum class LinkEvent : uint8_t {
     LaterInstance,  // WM_APP: a request left in "CmdLine" (or the start-up command line)
     SetupOpened,    // right click, or "Setup" in the context menu
     SetupClosed,
-    BoxClosed,   // the context menu closed
-    LinkEnded,   // the confirmation closed and the pause after it is over, or no confirmation ran
+    BoxClosed,  // the context menu closed
+    LinkEnded,  // the confirmation closed and the pause after it is over, or no confirmation ran
 };
 inline constexpr int kLinkEventCount = 8;
 

@@ -59,11 +59,11 @@ TEST(LinkStates, EveryEventInEveryState) {
             const bool click = e == E::Click || e == E::RemoteClick;
             if (s == S::Idle) {
                 // At rest each request opens what it asks for; ends of what is not open do nothing.
-                const LinkStep expected = click                     ? LinkStep{S::Link, A::RunLink}
-                                          : e == E::RemoteMenu      ? LinkStep{S::Box, A::ShowMenu}
-                                          : e == E::LaterInstance   ? LinkStep{S::Link, A::HandOff}
-                                          : e == E::SetupOpened     ? LinkStep{S::Setup, A::OpenSetup}
-                                                                    : LinkStep{S::Idle, A::None};
+                const LinkStep expected = click                   ? LinkStep{S::Link, A::RunLink}
+                                          : e == E::RemoteMenu    ? LinkStep{S::Box, A::ShowMenu}
+                                          : e == E::LaterInstance ? LinkStep{S::Link, A::HandOff}
+                                          : e == E::SetupOpened   ? LinkStep{S::Setup, A::OpenSetup}
+                                                                  : LinkStep{S::Idle, A::None};
                 EXPECT_EQ(step, expected);
             } else if (Closes(s, e)) {
                 // What was open closes: a request that waited runs now, once; else the button rests.
@@ -138,7 +138,8 @@ TEST(LinkStates, RequestDuringALinkRunsOnceAfterIt) {
 }
 
 TEST(LinkStates, RequestDuringSetupOrTheMenuRunsWhenItCloses) {
-    for (const auto& [open, close] : {std::pair{E::SetupOpened, E::SetupClosed}, std::pair{E::RemoteMenu, E::BoxClosed}}) {
+    for (const auto& [open, close] :
+         {std::pair{E::SetupOpened, E::SetupClosed}, std::pair{E::RemoteMenu, E::BoxClosed}}) {
         Button b;
         b.On(open);
         b.On(E::LaterInstance);
