@@ -139,10 +139,10 @@ HWND ShowProgress(HWND owner) {
                              GetModuleHandleW(nullptr), nullptr);
     if (!w) return nullptr;
     const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HWND text = CreateWindowExW(0, L"STATIC", L"Envoi du patient au site Web\u2026", WS_CHILD | WS_VISIBLE, 12, 12,
-                                290, 20, w, nullptr, GetModuleHandleW(nullptr), nullptr);
-    HWND cancel = CreateWindowExW(0, L"BUTTON", L"Annuler", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                                  220, 44, 84, 24, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
+    HWND text = CreateWindowExW(0, L"STATIC", L"Envoi du patient au site Web\u2026", WS_CHILD | WS_VISIBLE, 12, 12, 290,
+                                20, w, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND cancel = CreateWindowExW(0, L"BUTTON", L"Annuler", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 220,
+                                  44, 84, 24, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
                                   GetModuleHandleW(nullptr), nullptr);
     for (HWND c : {text, cancel}) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return w;
