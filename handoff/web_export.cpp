@@ -8,6 +8,7 @@
 #include "net/internet.h"
 #include "net/server_url.h"
 #include "net/upload_url.h"
+#include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "win/scoped.h"
@@ -86,6 +87,8 @@ void Scrub(std::u16string& secret) {
 }  // namespace
 
 std::u16string InformationServerUrl() {
+    const Policy policy = CurrentPolicy();
+    if (const std::u16string* fixed = policy.Value(PolicyId::InfoServer)) return *fixed;
     std::u16string url = RegistryProfile().GetString(kInfoServerEntry);
     return url.empty() ? U(kDefaultInfoServer) : url;
 }
