@@ -13,7 +13,8 @@ static_assert(DefinitionOf(PolicyId::BridgeFileEncoding).high == kBridgeEncoding
 
 std::u16string CheckPolicyTemplate(Setting setting, std::u16string_view text) {
     // {FICHIER} names the bridge file: never inside its own path.
-    const BridgeFileField field = setting == Setting::BridgeFilePath ? BridgeFileField::OwnPath : BridgeFileField::Allowed;
+    const BridgeFileField field =
+        setting == Setting::BridgeFilePath ? BridgeFileField::OwnPath : BridgeFileField::Allowed;
     return ParsePatientTemplate(text, field).error;
 }
 

@@ -75,8 +75,8 @@ PolicyCheck CheckPolicyValue(const PolicyDefinition& d, const PolicyData& data, 
         return Refuse(d.kind == PolicyKind::Template ? u"neither REG_SZ nor REG_MULTI_SZ" : u"not REG_SZ");
     }
     // Never more than Setup could store for the user.
-    const size_t limit = d.setting == kNoSetting ? LimitsOf(Setting::ProgramLocation).plainWrite
-                                                 : LimitsOf(d.setting).plainWrite;
+    const size_t limit =
+        d.setting == kNoSetting ? LimitsOf(Setting::ProgramLocation).plainWrite : LimitsOf(d.setting).plainWrite;
     if (text.size() > limit) {
         return Refuse(u"longer than " + DecimalText(static_cast<int64_t>(limit)) + u" characters");
     }
@@ -130,8 +130,8 @@ PolicyResolution ResolvePolicy(const std::vector<PolicySource*>& sources, Policy
                 out.policy.Set(d.id, std::move(*checked.value));
                 break;
             }
-            out.refusals.push_back(FormatLogLine(u"Policy %s (%s) ignored: %s\r\n",
-                                                 {d.name, source->Label(), checked.refusal}));
+            out.refusals.push_back(
+                FormatLogLine(u"Policy %s (%s) ignored: %s\r\n", {d.name, source->Label(), checked.refusal}));
         }
     }
     return out;

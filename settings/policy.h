@@ -63,8 +63,8 @@ inline constexpr std::array<PolicyDefinition, kPolicyCount> kPolicyDefinitions =
     {PolicyId::ImagingTarget, u"ImagingTarget", PolicyKind::Number, Setting::ImagingTarget, -1, 6},
     {PolicyId::ProgramLocation, u"ProgramLocation", PolicyKind::Path, Setting::ProgramLocation},
     {PolicyId::DataLocation, u"DataLocation", PolicyKind::Path, Setting::DataLocation},
-    {PolicyId::CommandLineConvention, u"CommandLineConvention", PolicyKind::Convention,
-     Setting::CommandLineConvention, 0, 4},
+    {PolicyId::CommandLineConvention, u"CommandLineConvention", PolicyKind::Convention, Setting::CommandLineConvention,
+     0, 4},
     {PolicyId::InfoServer, u"InfoServer", PolicyKind::Url, kNoSetting},
     {PolicyId::ArgumentTemplate, u"ArgumentTemplate", PolicyKind::Template, Setting::ArgumentTemplate},
     {PolicyId::BridgeFilePath, u"BridgeFilePath", PolicyKind::Template, Setting::BridgeFilePath},
@@ -90,8 +90,8 @@ constexpr const PolicyDefinition* DefinitionFor(Setting s) {
 // A registry value as read, before any check.
 struct PolicyData {
     enum class Type : uint8_t { Number, Text, Lines, Other } type = Type::Other;
-    uint32_t number = 0;              // Number
-    std::u16string text;              // Text
+    uint32_t number = 0;                // Number
+    std::u16string text;                // Text
     std::vector<std::u16string> lines;  // Lines
 };
 

@@ -11,6 +11,7 @@ packages=(
   wine wine64 xvfb xauth                     # running them, and their tests, under Wine on Xvfb
   xdotool                                    # a key held at the X server, for the Shift test
   nsis                                       # the installers
+  wixl msitools libxml2-utils                # the MSI packages; the policy templates checked (xmllint)
   locales                                    # Wine tests run with the practices' French locale
   openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
   imagemagick                                # the demo's screenshots

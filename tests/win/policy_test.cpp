@@ -42,9 +42,7 @@ protected:
         TheDiagnosticLog().Clear();
     }
     // The user's own value, read past the policy.
-    static std::u16string Users(Setting s) {
-        return ReadStoredSetting(s, kKey).value_or(u"(absent)");
-    }
+    static std::u16string Users(Setting s) { return ReadStoredSetting(s, kKey).value_or(u"(absent)"); }
     static size_t Count(const std::u16string& text, const std::u16string& part) {
         size_t n = 0;
         for (size_t at = text.find(part); at != std::u16string::npos; at = text.find(part, at + 1)) ++n;

@@ -59,28 +59,30 @@ TEST_F(SetupPolicyTest, FixedSettingsAreGreyedShownAndNeverStored) {
     std::wstring note, program, data;
     int convention = -2;
     bool cliniView = false, exitMode = false, startup = false;
-    bool targetsEnabled = true, programEnabled = true, browseProgram = true, browseData = true, conventionEnabled = true,
-         exitEnabled = true, startupEnabled = true, swapEnabled = false;
-    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, [&](HWND d) {
-        note = ItemText(d, IDC_POLICY_NOTE);
-        program = ItemText(d, IDC_PROGRAM_LOCATION);
-        data = ItemText(d, IDC_DATA_LOCATION);
-        convention = static_cast<int>(SendDlgItemMessageW(d, IDC_CONVENTION, CB_GETCURSEL, 0, 0));
-        cliniView = IsChecked(d, IDC_CLINIVIEW);
-        exitMode = IsChecked(d, IDC_EXIT_MODE);
-        startup = IsChecked(d, IDC_STARTUP_ENTRY);
-        targetsEnabled = Enabled(d, IDC_VIXWIN) || Enabled(d, IDC_CLINIVIEW) || Enabled(d, IDC_OTHER_PROGRAM);
-        programEnabled = Enabled(d, IDC_PROGRAM_LOCATION);
-        browseProgram = Enabled(d, IDC_BROWSE_PROGRAM);
-        browseData = Enabled(d, IDC_BROWSE_DATA);
-        conventionEnabled = Enabled(d, IDC_CONVENTION);
-        exitEnabled = Enabled(d, IDC_EXIT_MODE);
-        startupEnabled = Enabled(d, IDC_STARTUP_ENTRY);
-        swapEnabled = Enabled(d, IDC_SWAP_NAMES);
-        // The user may still change what IT left to them.
-        SendDlgItemMessageW(d, IDC_SWAP_NAMES, BM_SETCHECK, BST_CHECKED, 0);
-        PressOk(d);
-    });
+    bool targetsEnabled = true, programEnabled = true, browseProgram = true, browseData = true,
+         conventionEnabled = true, exitEnabled = true, startupEnabled = true, swapEnabled = false;
+    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
+                      [&](HWND d) {
+                          note = ItemText(d, IDC_POLICY_NOTE);
+                          program = ItemText(d, IDC_PROGRAM_LOCATION);
+                          data = ItemText(d, IDC_DATA_LOCATION);
+                          convention = static_cast<int>(SendDlgItemMessageW(d, IDC_CONVENTION, CB_GETCURSEL, 0, 0));
+                          cliniView = IsChecked(d, IDC_CLINIVIEW);
+                          exitMode = IsChecked(d, IDC_EXIT_MODE);
+                          startup = IsChecked(d, IDC_STARTUP_ENTRY);
+                          targetsEnabled =
+                              Enabled(d, IDC_VIXWIN) || Enabled(d, IDC_CLINIVIEW) || Enabled(d, IDC_OTHER_PROGRAM);
+                          programEnabled = Enabled(d, IDC_PROGRAM_LOCATION);
+                          browseProgram = Enabled(d, IDC_BROWSE_PROGRAM);
+                          browseData = Enabled(d, IDC_BROWSE_DATA);
+                          conventionEnabled = Enabled(d, IDC_CONVENTION);
+                          exitEnabled = Enabled(d, IDC_EXIT_MODE);
+                          startupEnabled = Enabled(d, IDC_STARTUP_ENTRY);
+                          swapEnabled = Enabled(d, IDC_SWAP_NAMES);
+                          // The user may still change what IT left to them.
+                          SendDlgItemMessageW(d, IDC_SWAP_NAMES, BM_SETCHECK, BST_CHECKED, 0);
+                          PressOk(d);
+                      });
     EXPECT_EQ(note, kNote);
     EXPECT_TRUE(cliniView);
     EXPECT_EQ(program, L"D:\\CliniView\\CliniView.exe");
@@ -113,13 +115,14 @@ TEST_F(SetupPolicyTest, AFixedProgramStaysWhenTheUserPicksAnotherTarget) {
     CDialogSetup setup;
     std::wstring program, data;
     bool browseData = false;
-    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, [&](HWND d) {
-        test::Click(d, IDC_CLINIVIEW);
-        program = ItemText(d, IDC_PROGRAM_LOCATION);
-        data = ItemText(d, IDC_DATA_LOCATION);
-        browseData = Enabled(d, IDC_BROWSE_DATA);
-        PressOk(d);
-    });
+    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
+                      [&](HWND d) {
+                          test::Click(d, IDC_CLINIVIEW);
+                          program = ItemText(d, IDC_PROGRAM_LOCATION);
+                          data = ItemText(d, IDC_DATA_LOCATION);
+                          browseData = Enabled(d, IDC_BROWSE_DATA);
+                          PressOk(d);
+                      });
     EXPECT_EQ(program, L"D:\\Rx\\rx.exe");
     EXPECT_NE(data, L"C:\\MesImages") << "the data location is the user's: CliniView's default";
     EXPECT_TRUE(browseData);
@@ -134,17 +137,19 @@ TEST_F(SetupPolicyTest, WithoutPolicyNothingIsGreyedAndNothingIsSaid) {
     CDialogSetup setup;
     std::wstring note = L"?";
     bool allEnabled = false;
-    test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, [&](HWND d) {
-        note = ItemText(d, IDC_POLICY_NOTE);
-        allEnabled = true;
-        for (int id : {IDC_VIXWIN, IDC_CLINIVIEW, IDC_OTHER_PROGRAM, IDC_CONVENTION, IDC_PROGRAM_LOCATION,
-                       IDC_BROWSE_PROGRAM, IDC_DATA_LOCATION, IDC_BROWSE_DATA, IDC_STARTUP_ENTRY, IDC_EXIT_MODE,
-                       IDC_SKIP_CONFIRMATION, IDC_SWAP_NAMES, IDC_POINT_ONLY}) {
-            allEnabled = allEnabled && Enabled(d, id);
-        }
-        SendDlgItemMessageW(d, IDC_EXIT_MODE, BM_SETCHECK, BST_CHECKED, 0);
-        PressOk(d);
-    });
+    test::RunScripted(
+        [&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
+        [&](HWND d) {
+            note = ItemText(d, IDC_POLICY_NOTE);
+            allEnabled = true;
+            for (int id : {IDC_VIXWIN, IDC_CLINIVIEW, IDC_OTHER_PROGRAM, IDC_CONVENTION, IDC_PROGRAM_LOCATION,
+                           IDC_BROWSE_PROGRAM, IDC_DATA_LOCATION, IDC_BROWSE_DATA, IDC_STARTUP_ENTRY, IDC_EXIT_MODE,
+                           IDC_SKIP_CONFIRMATION, IDC_SWAP_NAMES, IDC_POINT_ONLY}) {
+                allEnabled = allEnabled && Enabled(d, id);
+            }
+            SendDlgItemMessageW(d, IDC_EXIT_MODE, BM_SETCHECK, BST_CHECKED, 0);
+            PressOk(d);
+        });
     EXPECT_EQ(note, L"");
     EXPECT_TRUE(allEnabled);
     EXPECT_EQ(Stored(Setting::ExitMode), u"1");
