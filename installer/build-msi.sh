@@ -3,7 +3,7 @@
 # the condition PROPERTY (IfOne_PROPERTY: PROPERTY="1"), which wixl cannot express.
 # build-msi.sh WXS OUT ARCH VERSION EXE [SIGN_COMMAND]
 # SIGN_COMMAND, when given, is run with the finished package as its last argument: the one place
-# where a release signs both packages (for example: osslsigncode-based script of the release).
+# where a release signs both packages (its own signing script).
 set -eu
 wxs=$1 out=$2 arch=$3 version=$4 exe=$5 sign=${6:-}
 tmp=$out.tmp
