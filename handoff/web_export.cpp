@@ -87,7 +87,7 @@ void Scrub(std::u16string& secret) {
 }  // namespace
 
 std::u16string InformationServerUrl() {
-    const Policy policy = CurrentPolicy();
+    const Policy policy = CurrentPolicy(PolicyId::InfoServer);
     if (const std::u16string* fixed = policy.Value(PolicyId::InfoServer)) return *fixed;
     std::u16string url = RegistryProfile().GetString(kInfoServerEntry);
     return url.empty() ? U(kDefaultInfoServer) : url;

@@ -119,9 +119,11 @@ bool Policy::Empty() const {
     return true;
 }
 
-PolicyResolution ResolvePolicy(const std::vector<PolicySource*>& sources, PolicyTemplateCheck check) {
+PolicyResolution ResolvePolicy(const std::vector<PolicySource*>& sources, PolicyTemplateCheck check,
+                               std::optional<PolicyId> only) {
     PolicyResolution out;
     for (const PolicyDefinition& d : kPolicyDefinitions) {
+        if (only && d.id != *only) continue;
         for (PolicySource* source : sources) {
             const std::optional<PolicyData> data = source->Get(d.name);
             if (!data) continue;

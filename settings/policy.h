@@ -137,6 +137,8 @@ struct PolicyResolution {
 };
 
 // The first source holding a valid value gives it; an ignored value lets the next source speak.
-PolicyResolution ResolvePolicy(const std::vector<PolicySource*>& sources, PolicyTemplateCheck check);
+// With only, that value alone is looked up.
+PolicyResolution ResolvePolicy(const std::vector<PolicySource*>& sources, PolicyTemplateCheck check,
+                               std::optional<PolicyId> only = std::nullopt);
 
 }  // namespace vorbel

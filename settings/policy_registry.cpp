@@ -71,14 +71,14 @@ std::vector<PolicyView> PolicyViews(bool wow64) {
 
 void SetPolicyTemplateCheck(PolicyTemplateCheck check) { g_templateCheck = check; }
 
-Policy CurrentPolicy() {
+Policy CurrentPolicy(std::optional<PolicyId> only) {
     const std::vector<PolicyView> views = PolicyViews(RunsUnderWow64());
     std::vector<RegistryPolicySource> sources;
     sources.reserve(views.size());
     for (const PolicyView& view : views) sources.emplace_back(view);
     std::vector<PolicySource*> ordered;
     for (RegistryPolicySource& s : sources) ordered.push_back(&s);
-    PolicyResolution r = ResolvePolicy(ordered, g_templateCheck);
+    PolicyResolution r = ResolvePolicy(ordered, g_templateCheck, only);
     // Settings are read many times an action: a mistake the log already tells is not repeated.
     for (const std::u16string& line : r.refusals) {
         if (TheDiagnosticLog().Text().find(line) == std::u16string::npos) TheDiagnosticLog().Append(line);

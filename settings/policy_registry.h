@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "settings/policy.h"
@@ -24,7 +25,8 @@ std::vector<PolicyView> PolicyViews(bool wow64);
 // its start (the check lives above this layer).
 void SetPolicyTemplateCheck(PolicyTemplateCheck check);
 
-// The policy as the registry holds it now. Each ignored value is logged once per process.
-Policy CurrentPolicy();
+// The policy as the registry holds it now (with only, that value alone). An ignored value is
+// logged unless the log already says so.
+Policy CurrentPolicy(std::optional<PolicyId> only = std::nullopt);
 
 }  // namespace vorbel

@@ -25,7 +25,7 @@ namespace {
 std::optional<std::u16string> PolicyFor(Setting s) {
     const PolicyDefinition* d = DefinitionFor(s);
     if (!d) return std::nullopt;
-    const Policy policy = CurrentPolicy();
+    const Policy policy = CurrentPolicy(d->id);
     const std::u16string* value = policy.Value(d->id);
     if (!value) return std::nullopt;
     AppendLogLine(u"Policy %s -> %s\r\n", {d->name, *value});
@@ -55,7 +55,7 @@ std::u16string ReadSettingWithDefault(Setting s, uint32_t key, std::u16string_vi
 
 // A setting IT fixed keeps the user's own value untouched underneath.
 void WriteSetting(Setting s, uint32_t key, std::u16string_view plain) {
-    if (const PolicyDefinition* d = DefinitionFor(s); d && CurrentPolicy().Controls(d->id)) {
+    if (const PolicyDefinition* d = DefinitionFor(s); d && CurrentPolicy(d->id).Controls(d->id)) {
         AppendLogLine(u"Policy %s: the user's value is not written\r\n", {d->name});
         return;
     }

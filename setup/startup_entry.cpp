@@ -70,7 +70,7 @@ void UpdateStartupEntry(bool wanted) {
 }
 
 std::optional<bool> StartupPolicy() {
-    const Policy policy = CurrentPolicy();
+    const Policy policy = CurrentPolicy(PolicyId::StartWithWindows);
     const std::u16string* fixed = policy.Value(PolicyId::StartWithWindows);
     if (!fixed) return std::nullopt;
     return *fixed != u"0";

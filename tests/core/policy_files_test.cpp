@@ -69,8 +69,9 @@ TEST(PolicyFilesTest, TheTemplateDescribesExactlyTheValuesVorbelReads) {
             for (int64_t v = d.low; v <= d.high; ++v) range.insert(v);
             EXPECT_EQ(values, range);
         } else {
-            EXPECT_TRUE(p.find("<text id=\"" + name + "\"") != std::string::npos ||
-                        (d.kind == PolicyKind::Template && p.find("<multiText id=\"" + name + "\"") != std::string::npos));
+            EXPECT_TRUE(
+                p.find("<text id=\"" + name + "\"") != std::string::npos ||
+                (d.kind == PolicyKind::Template && p.find("<multiText id=\"" + name + "\"") != std::string::npos));
             EXPECT_NE(p.find("maxLength=\"511\""), std::string::npos);
         }
     }

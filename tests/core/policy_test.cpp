@@ -112,6 +112,17 @@ TEST(PolicyTest, TheMachineWinsAndAnIgnoredValueLetsTheNextSourceSpeak) {
                           }));
 }
 
+TEST(PolicyTest, OneValueAloneIsLookedUpWhenAsked) {
+    FakeSource machine(u"HKLM");
+    machine.values[u"ImagingTarget"] = Dword(4);
+    machine.values[u"ExitMode"] = Dword(9);
+    const PolicyResolution r = ResolvePolicy({&machine}, CheckPolicyTemplate, PolicyId::ImagingTarget);
+    EXPECT_TRUE(r.policy.Controls(PolicyId::ImagingTarget));
+    EXPECT_TRUE(r.refusals.empty()) << "ExitMode was not looked at";
+    EXPECT_FALSE(
+        ResolvePolicy({&machine}, CheckPolicyTemplate, PolicyId::SwapNames).policy.Controls(PolicyId::ImagingTarget));
+}
+
 TEST(PolicyTest, NoPolicyChangesNothing) {
     FakeSource machine(u"HKLM"), user(u"HKCU");
     const PolicyResolution r = ResolvePolicy({&machine, &user}, CheckPolicyTemplate);
