@@ -5,7 +5,11 @@
 #include "app/handed_request.h"
 #include "app/request_lock.h"
 #include "app/vorbel_dlg.h"
+#include "handoff/policy_templates.h"
+#include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
+#include "settings/settings.h"
+#include "setup/startup_entry.h"
 #include "win/scoped.h"
 
 namespace vorbel {
@@ -37,6 +41,8 @@ bool CVorbelApp::InitInstance() {
         }
         Sleep(kPollMs);
     }
+    SetPolicyTemplateCheck(CheckPolicyTemplate);
+    ApplyStartupPolicy();
     {
         CVorbelDlg dialog;
         dialog.pendingCommandLine = commandLine_;

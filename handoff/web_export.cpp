@@ -12,6 +12,7 @@
 #include "net/internet.h"
 #include "net/server_url.h"
 #include "net/upload_url.h"
+#include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "win/scoped.h"
@@ -228,6 +229,8 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
 }  // namespace
 
 std::u16string InformationServerUrl() {
+    const Policy policy = CurrentPolicy(PolicyId::InfoServer);
+    if (const std::u16string* fixed = policy.Value(PolicyId::InfoServer)) return *fixed;
     std::u16string url = RegistryProfile().GetString(kInfoServerEntry);
     return url.empty() ? U(kDefaultInfoServer) : url;
 }
