@@ -173,10 +173,14 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
         case WM_TIMER:
             if (wp == kPauseTimer) {
                 KillTimer(hwnd(), kPauseTimer);
-                ShowWindow(hwnd(), SW_SHOW);
-                UpdateExitSign();
-                InvalidateRect(hwnd(), nullptr, TRUE);
+                // At rest before it shows: a click on the shown button must find it free. A request
+                // that waited runs first, and its own pause shows the button.
                 On(LinkEvent::LinkEnded);
+                if (states_.state() == LinkState::Idle) {
+                    ShowWindow(hwnd(), SW_SHOW);
+                    UpdateExitSign();
+                    InvalidateRect(hwnd(), nullptr, TRUE);
+                }
             } else if (wp == kExitSignTimer) {
                 UpdateExitSign();
             }
