@@ -53,9 +53,8 @@ int wmain() {
     HANDLE classicProcess = nullptr, drawnProcess = nullptr;
     const HWND classic =
         StartStandIn(L"\"" + bench::BinDir() + L"practice_standin.exe\" --pos=10,10 --chart=1234", classicProcess);
-    const HWND drawnTop =
-        StartStandIn(L"\"" + bench::BinDir() + L"drawn_standin.exe\" --mode=nested --pos=700,10 --chart=4321",
-                     drawnProcess);
+    const HWND drawnTop = StartStandIn(
+        L"\"" + bench::BinDir() + L"drawn_standin.exe\" --mode=nested --pos=700,10 --chart=4321", drawnProcess);
     if (!classic || !drawnTop) bench::Fail("a stand-in never showed");
     const FieldLocators classicFields = {BuildFieldLocator(FindDescendantById(classic, standin::kChartNumber)),
                                          BuildFieldLocator(FindDescendantById(classic, standin::kLastName)),

@@ -188,7 +188,8 @@ bool RunBounded(std::function<void(const Msaa&)> work) {
     if (!job->done) return false;
     KeepApartmentOpen();
     auto* handover = new std::shared_ptr<Job>(job);
-    const auto run = [](void* parameter) -> DWORD {
+    // Marked WINAPI: on x86 a thread routine is stdcall, which a plain lambda does not convert to.
+    LPTHREAD_START_ROUTINE run = [](void* parameter) WINAPI -> DWORD {
         const std::shared_ptr<Job> job = *static_cast<std::shared_ptr<Job>*>(parameter);
         delete static_cast<std::shared_ptr<Job>*>(parameter);
         const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
