@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 
+#include "locator/accessible_element.h"
 #include "locator/field_locator.h"
 #include "locator/locator_text.h"
 #include "patient/window_fields.h"
@@ -90,6 +91,11 @@ TEST(DrawnFields, ChangedNamesAreFoundByIndexThenByPoint) {
     }
     StandIn renamed = Drawn(L"--mode=nested --rename");
     EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), kShown) << "by index";
+    // The index alone, without the point to fall back on.
+    const auto renamedLast = ParseFieldLocator(locators.lastName);
+    ASSERT_TRUE(renamedLast.has_value());
+    EXPECT_EQ(ReadElementText(renamed.top(), renamedLast->element, std::nullopt),
+              std::optional<std::u16string>(u"MARTIN"));
 
     // Neither the name nor the index holds any more: the scaled point still does.
     std::u16string& last = locators.lastName;
