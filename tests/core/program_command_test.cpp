@@ -26,8 +26,7 @@ class ProgramSettingTest : public ::testing::TestWithParam<SettingCase> {};
 // full path stands for what was written.
 TEST_P(ProgramSettingTest, SplitOnceFromTheSettingAndNeverSearchedFurther) {
     const std::set<std::u16string> files = {u"C:\\Program.exe", u"C:\\Program Files\\Img\\img.exe",
-                                            u"C:\\Sidexis\\sidexis.exe", u"C:\\img\\rview.exe",
-                                            u"C:\\img\\start.bat"};
+                                            u"C:\\Sidexis\\sidexis.exe", u"C:\\img\\rview.exe", u"C:\\img\\start.bat"};
     std::vector<std::u16string> asked;
     const auto resolve = [&](std::u16string_view candidate) -> std::optional<std::u16string> {
         asked.emplace_back(candidate);
@@ -45,23 +44,22 @@ TEST_P(ProgramSettingTest, SplitOnceFromTheSettingAndNeverSearchedFurther) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, ProgramSettingTest,
-    ::testing::Values(
-        SettingCase{u"C:\\Program Files\\Img\\img.exe", u"C:\\Program Files\\Img\\img.exe",
-                    u"C:\\Program Files\\Img\\img.exe", u""},
-        // The longest part first: C:\Program.exe exists but is not what the setting names.
-        SettingCase{u"C:\\Program Files\\Img\\img.exe -x 1", u"C:\\Program Files\\Img\\img.exe",
-                    u"C:\\Program Files\\Img\\img.exe", u" -x 1"},
-        SettingCase{u"C:\\Sidexis\\sidexis.exe /NOSPLASH", u"C:\\Sidexis\\sidexis.exe", u"C:\\Sidexis\\sidexis.exe",
-                    u" /NOSPLASH"},
-        SettingCase{u"\"C:\\Program Files\\Img\\img.exe\" /a", u"\"C:\\Program Files\\Img\\img.exe\"",
-                    u"C:\\Program Files\\Img\\img.exe", u" /a"},
-        SettingCase{u"C:\\img\\rview", u"C:\\img\\rview", u"C:\\img\\rview.exe", u""},
-        SettingCase{u"C:\\img\\rview -p", std::nullopt, u"", u""},
-        SettingCase{u"C:\\img\\start.bat", u"C:\\img\\start.bat", u"C:\\img\\start.bat", u""},
-        // A program that is not there: C:\Program.exe is not taken for it.
-        SettingCase{u"C:\\Program Files\\RadioView\\rview.exe", std::nullopt, u"", u""},
-        SettingCase{u"\"C:\\absent.exe\" C:\\img\\rview.exe", std::nullopt, u"", u""},
-        SettingCase{u"", std::nullopt, u"", u""}));
+    ::testing::Values(SettingCase{u"C:\\Program Files\\Img\\img.exe", u"C:\\Program Files\\Img\\img.exe",
+                                  u"C:\\Program Files\\Img\\img.exe", u""},
+                      // The longest part first: C:\Program.exe exists but is not what the setting names.
+                      SettingCase{u"C:\\Program Files\\Img\\img.exe -x 1", u"C:\\Program Files\\Img\\img.exe",
+                                  u"C:\\Program Files\\Img\\img.exe", u" -x 1"},
+                      SettingCase{u"C:\\Sidexis\\sidexis.exe /NOSPLASH", u"C:\\Sidexis\\sidexis.exe",
+                                  u"C:\\Sidexis\\sidexis.exe", u" /NOSPLASH"},
+                      SettingCase{u"\"C:\\Program Files\\Img\\img.exe\" /a", u"\"C:\\Program Files\\Img\\img.exe\"",
+                                  u"C:\\Program Files\\Img\\img.exe", u" /a"},
+                      SettingCase{u"C:\\img\\rview", u"C:\\img\\rview", u"C:\\img\\rview.exe", u""},
+                      SettingCase{u"C:\\img\\rview -p", std::nullopt, u"", u""},
+                      SettingCase{u"C:\\img\\start.bat", u"C:\\img\\start.bat", u"C:\\img\\start.bat", u""},
+                      // A program that is not there: C:\Program.exe is not taken for it.
+                      SettingCase{u"C:\\Program Files\\RadioView\\rview.exe", std::nullopt, u"", u""},
+                      SettingCase{u"\"C:\\absent.exe\" C:\\img\\rview.exe", std::nullopt, u"", u""},
+                      SettingCase{u"", std::nullopt, u"", u""}));
 
 TEST(ProgramSetting, AMissingProgramIsNeverLookedForInTheArguments) {
     std::vector<std::u16string> asked;
@@ -93,21 +91,22 @@ TEST_P(BatchArgumentTest, QuotedSoThatCmdRunsNothingAndExpandsNothing) {
     EXPECT_EQ(ToUtf8(QuoteBatchArgument(GetParam().argument)), ToUtf8(GetParam().quoted));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, BatchArgumentTest,
-    ::testing::Values(BatchCase{u"4217", u"4217"}, BatchCase{u"/ID:C:\\x-1.2", u"/ID:C:\\x-1.2"},
-                      BatchCase{u"", u"\"\""}, BatchCase{u"X&echo>C:\\x.txt", u"\"X&echo>C:\\x.txt\""},
-                      BatchCase{u"A\" & calc & \"B", u"\"A\"\" & calc & \"\"B\""},
-                      BatchCase{u"%PATH%", u"\"%%cd:~,%PATH%%cd:~,%\""},
-                      BatchCase{u"a|b^c<d", u"\"a|b^c<d\""}, BatchCase{u"C:\\tmp\\", u"\"C:\\tmp\\\\\""},
-                      BatchCase{u"x\\\"y", u"\"x\\\\\"\"y\""}, BatchCase{u"!VAR!", u"\"!VAR!\""},
-                      BatchCase{u"\u00c9LISE", u"\u00c9LISE"}, BatchCase{u"a\x1b", u"\"a\x1b\""}));
+INSTANTIATE_TEST_SUITE_P(All, BatchArgumentTest,
+                         ::testing::Values(BatchCase{u"4217", u"4217"}, BatchCase{u"/ID:C:\\x-1.2", u"/ID:C:\\x-1.2"},
+                                           BatchCase{u"", u"\"\""},
+                                           BatchCase{u"X&echo>C:\\x.txt", u"\"X&echo>C:\\x.txt\""},
+                                           BatchCase{u"A\" & calc & \"B", u"\"A\"\" & calc & \"\"B\""},
+                                           BatchCase{u"%PATH%", u"\"%%cd:~,%PATH%%cd:~,%\""},
+                                           BatchCase{u"a|b^c<d", u"\"a|b^c<d\""},
+                                           BatchCase{u"C:\\tmp\\", u"\"C:\\tmp\\\\\""},
+                                           BatchCase{u"x\\\"y", u"\"x\\\\\"\"y\""}, BatchCase{u"!VAR!", u"\"!VAR!\""},
+                                           BatchCase{u"\u00c9LISE", u"\u00c9LISE"}, BatchCase{u"a\x1b", u"\"a\x1b\""}));
 
 TEST(BatchFile, TheCommandLineRunsTheScriptThroughCmdAndRefusesWhatCannotBeCarried) {
     EXPECT_EQ(ToUtf8(*BuildBatchCommandLine(u"C:\\img dir\\start.bat", {u"-name", u"X&echo", u""})),
               "cmd.exe /e:ON /v:OFF /d /c \"\"C:\\img dir\\start.bat\" -name \"X&echo\" \"\"\"");
-    for (const std::u16string& bad : {std::u16string(u"L1\r\nL2"), std::u16string(u"a\nb"), std::u16string(u"a\rb"),
-                                      std::u16string(u"a\0b", 3)})
+    for (const std::u16string& bad :
+         {std::u16string(u"L1\r\nL2"), std::u16string(u"a\nb"), std::u16string(u"a\rb"), std::u16string(u"a\0b", 3)})
         EXPECT_FALSE(BuildBatchCommandLine(u"C:\\img\\start.bat", {u"ok", bad})) << ToUtf8(bad);
     EXPECT_FALSE(BuildBatchCommandLine(u"C:\\img\\start.bat", {std::u16string(kCmdLineLimit, u'a')}));
     EXPECT_TRUE(BuildBatchCommandLine(u"C:\\img\\start.bat", {std::u16string(kCmdLineLimit - 60, u'a')}));
