@@ -40,7 +40,8 @@ protected:
 };
 
 // Records %1 to %7 as cmd.exe hands them to a batch file, quotes included: read into variables,
-// then listed by "set" (under another name until complete), so that whatever they hold, the recording runs nothing of theirs.
+// then listed by "set" (under another name until complete), so that whatever they hold, the recording runs nothing of
+// theirs.
 constexpr char kRecordingBatch[] =
     "@echo off\r\n"
     "set VORBELARG1=%1\r\nset VORBELARG2=%2\r\nset VORBELARG3=%3\r\nset VORBELARG4=%4\r\n"

@@ -25,8 +25,8 @@ TEST(PlantedDll, BesideTheProgramOrInTheCurrentFolderIsNeverLoaded) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, current.path().c_str(),
-                               &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, current.path().c_str(), &si, &pi));
     CloseHandle(pi.hThread);
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
     DWORD code = 99;
