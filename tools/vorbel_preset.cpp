@@ -89,6 +89,7 @@ InstallerOptions ParseInstallerOptions(std::u16string_view line) {
     while (i < line.size() && line[i] != u' ' && line[i] != u'\t') ++i;
     // The "/" starting each option outside quotes.
     std::vector<size_t> starts;
+    size_t stop = line.size();
     char16_t quote = 0;
     for (size_t k = i; k < line.size(); ++k) {
         const char16_t c = line[k];
@@ -100,13 +101,14 @@ InstallerOptions ParseInstallerOptions(std::u16string_view line) {
         } else if (c == u'/') {
             if (line.substr(k, 3) == u"/D=" && k > 0 && line[k - 1] == u' ') {
                 options.folder = std::u16string(vorbel::Trim(line.substr(k + 3)));
+                stop = k;
                 break;
             }
             starts.push_back(k);
         }
     }
     for (size_t n = 0; n < starts.size(); ++n) {
-        const size_t end = n + 1 < starts.size() ? starts[n + 1] : options.folder ? line.rfind(u" /D=") : line.size();
+        const size_t end = n + 1 < starts.size() ? starts[n + 1] : stop;
         const std::u16string_view option = line.substr(starts[n], end - starts[n]);
         const size_t equals = option.find(u'=');
         if (equals == std::u16string_view::npos) continue;

@@ -135,6 +135,18 @@ TEST_F(InstallerTest, SilentInstallStoresEveryPresetValueExactly) {
     EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
 }
 
+// The folder given last is the one installed into, even after a template holding " /D=".
+TEST_F(InstallerTest, TheFolderGivenLastStaysAfterATemplateHoldingSlashD) {
+    test::TempDir temp;
+    const std::wstring folder = temp.File(L"Vorbel ici");
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /TARGET=6 /ARGUMENTS='-x /D=C:\\faux {NOM}' /D=" + folder,
+                               120000),
+              0);
+    EXPECT_TRUE(test::FileExists(folder + L"\\Vorbel.exe"));
+    EXPECT_EQ(Stored(Setting::ArgumentTemplate), u"-x /D=C:\\faux {NOM}");
+    EXPECT_EQ(test::RunProcess(L"\"" + folder + L"\\Uninstall.exe\" /S _?=" + folder, 60000), 0);
+}
+
 TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
         std::wstring options;
