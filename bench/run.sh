@@ -63,6 +63,7 @@ for arch in $(wine_archs_wanted); do
   timeout 300 wine "$bin/bench_link_latency.exe"
   timeout 300 wine "$bin/bench_tree_fill.exe"
   timeout 120 wine "$bin/bench_hung_capture.exe"
+  timeout 300 wine "$bin/bench_drawn_capture.exe"
   footprint "$bin" "$size_target"
   timeout 120 wine "$bin/bench_loaded_dlls.exe"
   # The same X screen for the next build.

@@ -17,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (parsed->className.size() > text.size()) std::abort();
     if (parsed->path.size() > text.size()) std::abort();
     if (!parsed->hasStructure && !parsed->path.empty()) std::abort();
+    if (parsed->element.size() > text.size()) std::abort();
+    for (const auto& step : parsed->element) {
+        if (step.name.size() > text.size()) std::abort();
+    }
 
     // Normalised through the formatter, a locator whose class holds no separator is a fixed point.
     if (!parsed->hasStructure || !parsed->screen) return 0;
@@ -30,6 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parts.x = parsed->x;
     parts.y = parsed->y;
     parts.screen = *parsed->screen;
+    // Element names are cut when written; escaped, any name reads back.
+    for (const auto& step : parsed->element) {
+        if (step.name.size() > vorbel::kMaxAccessibleNameLength) return 0;
+    }
+    parts.element = parsed->element;
     const std::u16string again = vorbel::FormatFieldLocator(parts);
     if (again.size() > vorbel::kMaxLocatorLength) return 0;
     const auto reparsed = vorbel::ParseFieldLocator(again);

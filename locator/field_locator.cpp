@@ -74,6 +74,38 @@ HWND FindByStructure(HWND top, const ParsedLocator& locator) {
     return candidate;
 }
 
+// The window an element locator names: its path leads to that window itself.
+HWND FindElementHost(HWND top, const ParsedLocator& locator) {
+    HWND host = top;
+    for (int32_t position : locator.path) {
+        host = NthChild(host, position);
+        if (!host) return nullptr;
+    }
+    return host;
+}
+
+// The locator's centre scaled to the top window's present client size, on the screen.
+POINT ScaledScreenPoint(HWND top, const ParsedLocator& locator) {
+    RECT client = {};
+    GetClientRect(top, &client);
+    POINT scaled = {MulDiv(locator.x, client.right - client.left, locator.width),
+                    MulDiv(locator.y, client.bottom - client.top, locator.height)};
+    ClientToScreen(top, &scaled);
+    return scaled;
+}
+
+std::u16string ReadLocatedElement(const ParsedLocator& locator, LocatorLookup lookup) {
+    if (lookup == LocatorLookup::StructureFirst) {
+        const HWND top = locator.className.empty() ? nullptr : FindWindowW(W(locator.className), nullptr);
+        if (!top || !locator.hasStructure) return {};
+        if (HWND host = FindElementHost(top, locator)) {
+            return ReadElementText(host, locator.element, ScaledScreenPoint(top, locator)).value_or(u"");
+        }
+    }
+    if (!locator.screen) return {};
+    return ReadElementTextAtPoint({locator.screen->x, locator.screen->y});
+}
+
 std::u16string Cut(std::u16string text) {
     if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
     return text;
@@ -124,9 +156,42 @@ std::u16string BuildFieldLocator(HWND window) {
     return locator;
 }
 
+std::u16string BuildElementLocator(const AccessibleElement& element) {
+    if (!element.host || !IsWindow(element.host) || element.path.empty()) return {};
+    const HWND top = TopWindowOf(element.host);
+
+    LocatorParts parts;
+    for (HWND w = element.host; w != top && HasChildStyle(w) && parts.path.size() < kMaxDepth; w = GetParent(w)) {
+        parts.path.insert(parts.path.begin(), ChildPosition(w));
+    }
+    const POINT screen = {(element.screen.left + element.screen.right) / 2,
+                          (element.screen.top + element.screen.bottom) / 2};
+    POINT centre = screen;
+    ScreenToClient(top, &centre);
+    parts.x = centre.x;
+    parts.y = centre.y;
+    parts.screen = {screen.x, screen.y};
+    wchar_t className[kMaxLocatorClassLength + 1] = {};
+    const int classLength = GetClassNameW(top, className, kMaxLocatorClassLength + 1);
+    parts.className = U(className, static_cast<size_t>(std::max(classLength, 0)));
+    RECT client = {};
+    GetClientRect(top, &client);
+    parts.width = client.right;
+    parts.height = client.bottom;
+    parts.element = element.path;
+
+    std::u16string locator = FormatFieldLocator(parts);
+    if (!CanStoreExactly(Setting::ChartNumberLocator, locator)) return {};
+    return locator;
+}
+
 HWND FindLocatedControl(std::u16string_view text, LocatorLookup lookup) {
     const auto locator = ParseFieldLocator(text);
     if (!locator) return nullptr;
+    if (locator->IsElement()) {
+        const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
+        return top && locator->hasStructure ? FindElementHost(top, *locator) : nullptr;
+    }
     if (lookup == LocatorLookup::StructureFirst) {
         const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
         if (!top || !locator->hasStructure) return nullptr;
@@ -134,6 +199,13 @@ HWND FindLocatedControl(std::u16string_view text, LocatorLookup lookup) {
     }
     if (!locator->screen) return nullptr;
     return ControlAtScreenPoint({locator->screen->x, locator->screen->y});
+}
+
+std::u16string ReadLocatedField(std::u16string_view text, LocatorLookup lookup) {
+    const auto locator = ParseFieldLocator(text);
+    if (!locator) return {};
+    if (locator->IsElement()) return ReadLocatedElement(*locator, lookup);
+    return ReadControlValue(FindLocatedControl(text, lookup));
 }
 
 HWND ControlAtScreenPoint(POINT screen) {

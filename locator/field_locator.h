@@ -1,11 +1,13 @@
-// Remembering a control of another program's window as a locator text, finding it again and
-// reading what it shows.
+// Remembering a field of another program's window as a locator text, finding it again and
+// reading what it shows: a control (a child window), or an element that a window draws.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <string_view>
+
+#include "locator/accessible_element.h"
 
 namespace vorbel {
 
@@ -14,13 +16,21 @@ namespace vorbel {
 // cannot carry): an empty locator is a field that is not configured.
 std::u16string BuildFieldLocator(HWND window);
 
+// The locator of an element a window draws: the path to its window, its centre, its path in the
+// window's accessible tree. Empty when it could not be stored and read back whole, as above.
+std::u16string BuildElementLocator(const AccessibleElement& element);
+
 enum class LocatorLookup {
     StructureFirst,  // top window by class, path, scaled centre; then the screen point
     PointOnly,       // the screen point alone (setting G, "Pointage des données")
 };
 
-// The control the locator names now, or nullptr.
+// The control the locator names now, or nullptr. For an element, the window that draws it.
 HWND FindLocatedControl(std::u16string_view locator, LocatorLookup lookup);
+
+// What the field that the locator names shows now: a control's value (ReadControlValue), or an
+// element's value or else its name. Empty when not configured, not found or not answered in time.
+std::u16string ReadLocatedField(std::u16string_view locator, LocatorLookup lookup);
 
 // The window under a screen point, descending through visible children; among siblings that
 // contain the point, the last visible one in sibling order. nullptr over no window, over the

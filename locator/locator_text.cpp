@@ -19,6 +19,63 @@ std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separa
     }
 }
 
+constexpr std::u16string_view kElementMarker = u"|@";
+constexpr char16_t kHex[] = u"0123456789ABCDEF";
+
+bool Escaped(char16_t c) { return c < 0x20 || c == u'%' || c == u';' || c == u'|' || c == u',' || c == u'>'; }
+
+void AppendName(std::u16string& out, std::u16string_view name) {
+    for (char16_t c : name.substr(0, kMaxAccessibleNameLength)) {
+        if (!Escaped(c)) {
+            out += c;
+            continue;
+        }
+        out += u'%';
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+    }
+}
+
+int HexValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+}
+
+// A "%" not followed by four hex digits stands for itself.
+std::u16string DecodeName(std::u16string_view text) {
+    std::u16string name;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 4 < text.size()) {
+            int value = 0;
+            bool hex = true;
+            for (size_t k = 1; k <= 4 && hex; ++k) {
+                const int digit = HexValue(text[i + k]);
+                hex = digit >= 0;
+                value = value * 16 + digit;
+            }
+            if (hex) {
+                name += static_cast<char16_t>(value);
+                i += 4;
+                continue;
+            }
+        }
+        name += text[i];
+    }
+    return name;
+}
+
+// "ROLE,INDEX,NAME" steps joined by ">"; nullopt when a step lacks a field.
+std::optional<std::vector<AccessibleStep>> ParseElement(std::u16string_view text) {
+    std::vector<AccessibleStep> steps;
+    for (std::u16string_view step : Split(text, u'>')) {
+        const auto fields = Split(step, u',');
+        if (fields.size() != 3) return std::nullopt;
+        steps.push_back({ParseDecimalInt(fields[0]), ParseDecimalInt(fields[1]), DecodeName(fields[2])});
+    }
+    return steps;
+}
+
 char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 }  // namespace
@@ -27,10 +84,20 @@ std::optional<ParsedLocator> ParseFieldLocator(std::u16string_view text) {
     if (text.empty() || text.size() > kMaxLocatorLength) return std::nullopt;
     // Windows would read a class name only up to a NUL and could find another class.
     if (text.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+    ParsedLocator p;
+    // Names in the element part carry no ";": it lies after the window part's last ";".
+    const size_t lastSemicolon = text.rfind(u';');
+    const size_t marker = lastSemicolon == std::u16string_view::npos ? std::u16string_view::npos
+                                                                     : text.find(kElementMarker, lastSemicolon);
+    if (marker != std::u16string_view::npos) {
+        auto element = ParseElement(text.substr(marker + kElementMarker.size()));
+        if (!element) return std::nullopt;
+        p.element = std::move(*element);
+        text = text.substr(0, marker);
+    }
     const auto fields = Split(text, u';');
     if (fields.size() < 3) return std::nullopt;
 
-    ParsedLocator p;
     p.width = ParseDecimalInt(fields[0]);
     p.height = ParseDecimalInt(fields[1]);
     p.className = std::u16string(fields[2]);
@@ -68,6 +135,16 @@ std::u16string FormatFieldLocator(const LocatorParts& parts) {
     out += DecimalText(parts.screen.x);
     out += u'|';
     out += DecimalText(parts.screen.y);
+    if (parts.element.empty()) return out;
+    out += kElementMarker;
+    for (size_t i = 0; i < parts.element.size(); ++i) {
+        if (i > 0) out += u'>';
+        out += DecimalText(parts.element[i].role);
+        out += u',';
+        out += DecimalText(parts.element[i].index);
+        out += u',';
+        AppendName(out, parts.element[i].name);
+    }
     return out;
 }
 

@@ -1,5 +1,8 @@
-// The text by which a control of another program's window is remembered:
-// W;H;CLASS;i1;...;ik;X;Y|SX|SY. Platform-free: reading and writing the text only.
+// The text by which a field of another program's window is remembered. A control (a child
+// window): W;H;CLASS;i1;...;ik;X;Y|SX|SY. An element the window draws and publishes to screen
+// readers: the same window part, then "|@" and the element's path in the window's accessible tree,
+// one step per level joined by ">", each "ROLE,INDEX,NAME". Platform-free: reading and writing the
+// text only.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +18,19 @@ namespace vorbel {
 inline constexpr size_t kMaxLocatorLength = 511;
 // GetClassNameW into a buffer of 250 characters.
 inline constexpr size_t kMaxLocatorClassLength = 249;
+
+// Names are kept to this many characters and compared on them: a long label or a value
+// mistaken for a name must not push the locator over kMaxLocatorLength.
+inline constexpr size_t kMaxAccessibleNameLength = 64;
+
+// One level of an accessible element's path: its role (ROLE_SYSTEM_*), its 1-based position
+// among its siblings, and its name (cut to kMaxAccessibleNameLength).
+struct AccessibleStep {
+    int32_t role = 0;
+    int32_t index = 0;
+    std::u16string name;
+    bool operator==(const AccessibleStep&) const = default;
+};
 
 struct ScreenPoint {
     int32_t x = 0;
@@ -33,12 +49,18 @@ struct ParsedLocator {
     int32_t x = 0;              // centre of the control in the top window's client area
     int32_t y = 0;
     std::optional<ScreenPoint> screen;  // the centre on the screen, when both "|" fields exist
+    // For an element: its path from the window's client object, outermost first. The window
+    // part then names the window that publishes it: `path` leads to that window itself (empty:
+    // the top window), and the centre and screen point are the element's.
+    std::vector<AccessibleStep> element;
 
+    bool IsElement() const { return !element.empty(); }
     bool operator==(const ParsedLocator&) const = default;
 };
 
 // nullopt when nothing can be found from the text: empty, longer than kMaxLocatorLength,
-// holding a NUL, or without a class field (fewer than two ";").
+// holding a NUL, or without a class field (fewer than two ";"). The element part is what follows
+// the first "|@" after the last ";"; a step missing its name or its index reads as not found.
 std::optional<ParsedLocator> ParseFieldLocator(std::u16string_view text);
 
 struct LocatorParts {
@@ -49,10 +71,13 @@ struct LocatorParts {
     int32_t x = 0;
     int32_t y = 0;
     ScreenPoint screen;
+    std::vector<AccessibleStep> element;  // empty for a control
 };
 
 // "%d;%d;%s;%s|%d|%d" of W, H, CLASS (cut to kMaxLocatorClassLength), the path and centre, SX
-// and SY. The length is not checked here: see kMaxLocatorLength.
+// and SY; for an element, "|@" and its steps. In names, "%", ";", "|", ",", ">" and control
+// characters are written "%" and four hex digits. The length is not checked here: see
+// kMaxLocatorLength.
 std::u16string FormatFieldLocator(const LocatorParts& parts);
 
 // Window class names compare without regard to ASCII letter case, as Windows compares them.

@@ -78,9 +78,9 @@ PatientRecord ReadWindowFields(uint32_t key, LocatorLookup lookup) {
 PatientRecord ReadWindowFields(const FieldLocators& locators, LocatorLookup lookup) {
     PrepareReading(locators.chartNumber);
     PatientRecord record;
-    record.ChartNumber = ReadControlValue(FindLocatedControl(locators.chartNumber, lookup));
-    record.LastName = ReadControlValue(FindLocatedControl(locators.lastName, lookup));
-    record.FirstName = ReadControlValue(FindLocatedControl(locators.firstName, lookup));
+    record.ChartNumber = ReadLocatedField(locators.chartNumber, lookup);
+    record.LastName = ReadLocatedField(locators.lastName, lookup);
+    record.FirstName = ReadLocatedField(locators.firstName, lookup);
     FinishReading(locators.firstName);
     return record;
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
 #include <unordered_map>
 
 #include "resources/resource.h"
@@ -14,6 +15,21 @@ namespace {
 
 constexpr size_t kItemTextLimit = 519;
 constexpr int kNameRoom = 256;  // class name and window text, terminator included
+// More than any patient form shows: a program publishing a huge tree cannot flood the list.
+constexpr size_t kMaxElementsPerWindow = 200;
+
+// Classes whose window is a field itself, or a list of entries rather than drawn fields.
+bool IsClassicControl(const wchar_t* className) {
+    static constexpr const wchar_t* kClasses[] = {L"Edit",          L"Static",  L"Button",   L"ComboBox",
+                                                  L"ComboLBox",     L"ListBox", L"RichEdit", L"SysListView32",
+                                                  L"SysTreeView32", L"msctls_", L"#32770"};
+    const int length = static_cast<int>(wcslen(className));
+    for (const wchar_t* prefix : kClasses) {
+        const int n = static_cast<int>(wcslen(prefix));
+        if (length >= n && CompareStringOrdinal(className, n, prefix, n, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
+}
 
 // The windows below one top-level window, each with its item once it is listed.
 struct DescendantContext {
@@ -36,12 +52,15 @@ bool CDialogListControl::DoDataExchange(Exchange direction) {
         return true;
     }
     window = nullptr;
+    element.reset();
     if (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0))) {
         TVITEMW tv = {};
         tv.mask = TVIF_PARAM;
         tv.hItem = item;
         if (SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)))
             window = reinterpret_cast<HWND>(tv.lParam);
+        const auto chosen = elementItems_.find(item);
+        if (chosen != elementItems_.end()) element = elements_[chosen->second];
     }
     return true;
 }
@@ -49,6 +68,8 @@ bool CDialogListControl::DoDataExchange(Exchange direction) {
 void CDialogListControl::FillTree() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     selected_ = nullptr;
+    elements_.clear();
+    elementItems_.clear();
     EnumWindows(ListTop, reinterpret_cast<LPARAM>(this));
     if (selected_) SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected_));
 }
@@ -62,6 +83,7 @@ BOOL CALLBACK CDialogListControl::ListTop(HWND w, LPARAM dialog) {
     if (GetParent(w) || !IsWindowVisible(w)) return TRUE;
     HTREEITEM item = self->InsertWindow(w, TVI_ROOT);
     if (!item) return TRUE;
+    self->InsertElements(w, item);
     DescendantContext below = {self, {{w, item}}};
     EnumChildWindows(w, ListDescendant, reinterpret_cast<LPARAM>(&below));
     return TRUE;
@@ -71,7 +93,10 @@ BOOL CALLBACK CDialogListControl::ListDescendant(HWND w, LPARAM context) {
     auto* c = reinterpret_cast<DescendantContext*>(context);
     const auto parent = c->items.find(GetParent(w));
     if (parent == c->items.end() || !(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return TRUE;
-    if (HTREEITEM item = c->dialog->InsertWindow(w, parent->second)) c->items.emplace(w, item);
+    if (HTREEITEM item = c->dialog->InsertWindow(w, parent->second)) {
+        c->items.emplace(w, item);
+        c->dialog->InsertElements(w, item);
+    }
     return TRUE;
 }
 
@@ -94,6 +119,30 @@ HTREEITEM CDialogListControl::InsertWindow(HWND w, HTREEITEM parentItem) {
         selected_ = item;
     }
     return item;
+}
+
+void CDialogListControl::InsertElements(HWND w, HTREEITEM windowItem) {
+    wchar_t className[kNameRoom] = {};
+    GetClassNameW(w, className, kNameRoom);
+    if (GetWindow(w, GW_CHILD) || IsClassicControl(className)) return;
+    for (AccessibleElement& e : TextElementsOf(w, kMaxElementsPerWindow)) {
+        // Marked apart from the windows: no handle, a word saying what it is.
+        std::u16string text = u"\u25C6 \u00c9l\u00e9ment (r\u00f4le " + DecimalText(e.path.back().role) + u") \u00ab " +
+                              e.name + u" \u00bb";
+        if (!e.value.empty()) text += u" : " + e.value;
+        if (text.size() > kItemTextLimit) text.resize(kItemTextLimit);
+        TVINSERTSTRUCTW insert = {};
+        insert.hParent = windowItem;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(W(text));
+        insert.item.lParam = reinterpret_cast<LPARAM>(w);
+        auto item =
+            reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!item) continue;
+        elementItems_.emplace(item, elements_.size());
+        elements_.push_back(std::move(e));
+    }
 }
 
 bool CDialogListControl::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {

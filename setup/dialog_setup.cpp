@@ -85,9 +85,7 @@ void CDialogSetup::Load() {
     policy_ = CurrentPolicy();
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
-        SetItemText(
-            field.display,
-            ReadControlValue(locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst)));
+        SetItemText(field.display, ReadLocatedField(locator, LocatorLookup::StructureFirst));
     }
     FillConventionList();
 

@@ -1,5 +1,8 @@
 #include "setup/field_picker.h"
 
+#include <algorithm>
+#include <cwchar>
+
 #include "locator/field_locator.h"
 #include "setup/dialog_list_control.h"
 #include "win/wide.h"
@@ -31,6 +34,22 @@ void DrawFrames(HWND erase, HWND draw) {
     SetROP2(screen, oldMode);
     DeleteObject(pen);
     ReleaseDC(nullptr, screen);
+}
+
+// Windows classes whose window is the field itself: they are designated as controls, as always.
+bool IsClassicControl(HWND w) {
+    static constexpr const wchar_t* kClasses[] = {L"Edit",          L"Static",  L"Button",   L"ComboBox",
+                                                  L"ComboLBox",     L"ListBox", L"RichEdit", L"SysListView32",
+                                                  L"SysTreeView32", L"msctls_"};
+    wchar_t cls[256] = {};
+    GetClassNameW(w, cls, 256);
+    for (const wchar_t* prefix : kClasses) {
+        const int n = static_cast<int>(wcslen(prefix));
+        if (CompareStringOrdinal(cls, std::min(n, static_cast<int>(wcslen(cls))), prefix, n, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -68,6 +87,7 @@ void FieldPicker::OnMouseMove(HWND dialog, POINT client) {
     // press released where it was made designates nothing.
     if (!moved_ && screen.x == pressedAt_.x && screen.y == pressedAt_.y) return;
     moved_ = true;
+    lastAt_ = screen;
     HWND under = ControlAtScreenPoint(screen);
     if (!under || under == hovered_) return;
     DrawFrames(hovered_, under);
@@ -103,17 +123,32 @@ void FieldPicker::EndDrag(HWND dialog, bool designate) {
         MessageBeep(MB_ICONHAND);
         return;
     }
-    Designate(dialog, field, hovered);
+    Designate(dialog, field, hovered, lastAt_);
 }
 
-void FieldPicker::Designate(HWND dialog, int field, HWND window) {
+void FieldPicker::Designate(HWND dialog, int field, HWND window, std::optional<POINT> screen) {
+    if (window && screen && !IsClassicControl(window)) {
+        // A window that draws its fields itself: the element under the point, when it publishes one.
+        if (const auto element = ElementAtScreenPoint(window, *screen)) {
+            std::u16string locator = BuildElementLocator(*element);
+            const bool refused = locator.empty();
+            Store(dialog, field, std::move(locator), refused, true);
+            return;
+        }
+    }
     std::u16string locator = window ? BuildFieldLocator(window) : u"";
-    if (window && locator.empty()) {
+    const bool refused = window && locator.empty();
+    Store(dialog, field, std::move(locator), refused, false);
+}
+
+void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool refused, bool element) {
+    if (refused) {
         std::u16string text = u"Ce contrôle ne peut pas être mémorisé pour le champ « ";
         text += kSetupFields[field].label;
-        text +=
-            u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
-            u"conserver. Le champ garde sa désignation précédente.";
+        text += element ? u" » : son chemin dans la fenêtre ou le nom de sa fenêtre est trop long, ou contient des "
+                          u"caractères que Vorbel ne sait pas conserver. Le champ garde sa désignation précédente."
+                        : u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
+                          u"conserver. Le champ garde sa désignation précédente.";
         MessageBoxW(dialog, W(text), L"Paramétrage", MB_ICONWARNING | MB_OK);
         return;
     }
@@ -131,7 +166,13 @@ void FieldPicker::OnPick(HWND dialog, int field) {
         MessageBeep(MB_ICONHAND);
         return;
     }
-    Designate(dialog, field, tree.window);
+    if (tree.element) {
+        std::u16string chosen = BuildElementLocator(*tree.element);
+        const bool refused = chosen.empty();
+        Store(dialog, field, std::move(chosen), refused, true);
+        return;
+    }
+    Designate(dialog, field, tree.window, std::nullopt);
 }
 
 }  // namespace vorbel

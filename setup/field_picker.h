@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "setup/setup_fields.h"
@@ -35,9 +36,11 @@ public:
 
 private:
     void EndDrag(HWND dialog, bool designate);
-    // Replaces the field's locator with the window's; a window that cannot be remembered exactly
-    // is refused with a message and the field keeps what it had.
-    void Designate(HWND dialog, int field, HWND window);
+    // Replaces the field's locator with the window's, or with the element's that the window
+    // draws at `screen` when it is no classic control; a field that cannot be remembered exactly
+    // is refused with a message and keeps what it had.
+    void Designate(HWND dialog, int field, HWND window, std::optional<POINT> screen);
+    void Store(HWND dialog, int field, std::u16string locator, bool refused, bool element);
 
     Locators& locators_;
     std::function<void()> reload_;
@@ -46,6 +49,7 @@ private:
     HWND hovered_ = nullptr;
     RECT savedRect_ = {};
     POINT pressedAt_ = {};  // screen
+    POINT lastAt_ = {};     // screen, where the cursor last moved
     bool moved_ = false;
 };
 

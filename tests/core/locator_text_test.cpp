@@ -14,6 +14,8 @@ void PrintTo(const ParsedLocator& p, std::ostream* os) {
         *os << " at " << p.x << "," << p.y;
     }
     if (p.screen) *os << " screen " << p.screen->x << "," << p.screen->y;
+    for (const AccessibleStep& step : p.element)
+        *os << " > " << step.role << "," << step.index << "," << ToUtf8(step.name);
     *os << "}";
 }
 
@@ -28,7 +30,7 @@ struct ParseCase {
 
 ParsedLocator Full(int32_t w, int32_t h, std::u16string cls, std::vector<int32_t> path, int32_t x, int32_t y,
                    std::optional<ScreenPoint> screen) {
-    return {w, h, std::move(cls), true, std::move(path), x, y, screen};
+    return {w, h, std::move(cls), true, std::move(path), x, y, screen, {}};
 }
 
 ParsedLocator ClassOnly(int32_t w, int32_t h, std::u16string cls, std::optional<ScreenPoint> screen) {
@@ -125,6 +127,51 @@ TEST(FormatFieldLocator, ReadsBackAsWritten) {
     const auto parsed = ParseFieldLocator(FormatFieldLocator(parts));
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(*parsed, Full(1920, -1, u"FENETRE_VISIODENT32", {2, 1, 14}, 2147483647, -2147483647 - 1, {{5, 6}}));
+}
+
+ParsedLocator Element(ParsedLocator window, std::vector<AccessibleStep> steps) {
+    window.element = std::move(steps);
+    return window;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Elements, ParseFieldLocatorTest,
+    ::testing::Values(
+        ParseCase{u"640;440;VorbelDrawnForm;320;40|400|120|@42,2,N° de dossier",
+                  Element(Full(640, 440, u"VorbelDrawnForm", {}, 320, 40, {{400, 120}}), {{42, 2, u"N° de dossier"}})},
+        ParseCase{
+            u"640;440;Q;2;9;8|7|6|@16,1,>20,3,Identité>42,1,",
+            Element(Full(640, 440, u"Q", {2}, 9, 8, {{7, 6}}), {{16, 1, u""}, {20, 3, u"Identité"}, {42, 1, u""}})},
+        // Escapes: every separator and "%" itself; a "%" without four hex digits stands for itself.
+        ParseCase{u"1;2;C;3;4|5|6|@42,1,a%003Bb%007Cc%002Cd%003Ee%0025f%000A",
+                  Element(Full(1, 2, u"C", {}, 3, 4, {{5, 6}}), {{42, 1, u"a;b|c,d>e%f\n"}})},
+        ParseCase{u"1;2;C;3;4|5|6|@42,1,100%>42,2,%4x%00e9",
+                  Element(Full(1, 2, u"C", {}, 3, 4, {{5, 6}}), {{42, 1, u"100%"}, {42, 2, u"%4xé"}})},
+        // A class holding "|@" stays a class: the element part comes after the last ";".
+        ParseCase{u"1;2;A|@B;3;4|5|6", Full(1, 2, u"A|@B", {}, 3, 4, {{0, 5}})},
+        // A step short of a field names nothing.
+        ParseCase{u"1;2;C;3;4|5|6|@42,1", std::nullopt}, ParseCase{u"1;2;C;3;4|5|6|@", std::nullopt},
+        ParseCase{u"1;2;C;3;4|5|6|@42,1,a>", std::nullopt}, ParseCase{u"1;2;C;3;4|5|6|@42,1,a,b", std::nullopt}));
+
+TEST(FormatFieldLocator, WritesAnElementAfterItsWindow) {
+    LocatorParts parts;
+    parts.width = 640;
+    parts.height = 440;
+    parts.className = u"VorbelDrawnForm";
+    parts.x = 320;
+    parts.y = 40;
+    parts.screen = {400, 120};
+    parts.element = {{16, 1, u"Fiche"}, {42, 3, u"Nom; prénom|1,2>%"}};
+    EXPECT_EQ(FormatFieldLocator(parts),
+              u"640;440;VorbelDrawnForm;320;40|400|120|@16,1,Fiche>42,3,Nom%003B prénom%007C1%002C2%003E%0025");
+    const auto parsed = ParseFieldLocator(FormatFieldLocator(parts));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->element, parts.element);
+
+    parts.element = {{42, 1, std::u16string(200, u'x')}};
+    const auto cut = ParseFieldLocator(FormatFieldLocator(parts));
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->element[0].name, std::u16string(kMaxAccessibleNameLength, u'x')) << "long names are cut";
 }
 
 TEST(SameClassName, IgnoresAsciiLetterCaseOnly) {

@@ -1,12 +1,16 @@
 // The field picker with real mouse input: drags from Setup's targets onto a stand-in practice
 // program, and picks through the window tree.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include "locator/field_locator.h"
 #include "resources/resource.h"
 #include "setup/dialog_setup.h"
+#include "locator/locator_text.h"
 #include "tests/win/setup_test_support.h"
+#include "tests/win/standin_process.h"
 #include "tests/win/ui_driver.h"
+#include "tools/drawn_standin_ids.h"
 
 namespace vorbel {
 namespace {
@@ -364,6 +368,67 @@ TEST_F(FieldPickerTest, RefusesALocatorTheStoreCannotKeep) {
     EXPECT_TRUE(closed);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Stored(Setting::ChartNumberLocator), u"");
+}
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+// A field drawn by the stand-in with no child window, at design row `row`, on the screen.
+POINT DrawnField(HWND top, int row) {
+    RECT client;
+    GetClientRect(top, &client);
+    POINT p = {MulDiv(drawn::FieldCentreX(), client.right, drawn::kDesignWidth),
+               MulDiv(drawn::FieldCentreY(row), client.bottom, drawn::kDesignHeight)};
+    ClientToScreen(top, &p);
+    return p;
+}
+
+TEST_F(FieldPickerTest, DrawnFieldsAreDesignatedByDragAndFromTheTree) {
+    test::StandIn form(L"--mode=nested --pos=420,60", L"", L"drawn_standin.exe");
+    CDialogSetup setup;
+    struct {
+        std::wstring dragged, picked;
+        bool treeListsElements = false;
+    } seen;
+    RunSetup(setup, [&](HWND d) {
+        // A real drag from the chart number's target onto the drawn last name.
+        const POINT start = ItemCentre(d, IDC_CHART_TARGET);
+        const POINT field = DrawnField(form.top(), 1);
+        test::MouseMove(start);
+        test::MouseDown(start);
+        test::WaitUntil([&] { return Height(d) == 0; });
+        test::MouseGlide(start, field);
+        test::MouseUp(field);
+        test::WaitUntil([&] { return ItemText(d, IDC_CHART_VALUE) == L"MARTIN"; }, 3000);
+        seen.dragged = ItemText(d, IDC_CHART_VALUE);
+
+        // The tree lists the drawn first name under the stand-in's window, apart from windows.
+        HWND tree = OpenTree(d, IDC_FIRST_NAME_PICK);
+        if (!tree) return;
+        HWND control = GetDlgItem(tree, IDC_WINDOW_TREE);
+        for (const test::TreeNode& n : test::ReadTree(control)) {
+            if (n.window != form.top() || n.parentWindow != form.top()) continue;
+            if (n.text.find(L"\u00ab Pr\u00e9nom \u00bb : Zo\u00e9") == std::wstring::npos) continue;
+            seen.treeListsElements = n.text.rfind(L"\u25C6 \u00c9l\u00e9ment", 0) == 0;
+            SendMessageW(control, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(n.item));
+        }
+        EndTree(tree, IDOK);
+        test::WaitUntil([&] { return ItemText(d, IDC_FIRST_NAME_VALUE) == L"Zo\u00e9"; }, 3000);
+        seen.picked = ItemText(d, IDC_FIRST_NAME_VALUE);
+        PressOk(d);
+    });
+    EXPECT_EQ(seen.dragged, L"MARTIN") << "Setup shows the drawn field's value";
+    EXPECT_TRUE(seen.treeListsElements);
+    EXPECT_EQ(seen.picked, L"Zo\u00e9");
+    for (Setting s : {Setting::ChartNumberLocator, Setting::FirstNameLocator}) {
+        const auto stored = ParseFieldLocator(Stored(s).value_or(u""));
+        ASSERT_TRUE(stored.has_value());
+        ASSERT_EQ(stored->element.size(), 3u) << "pane > group > field";
+        EXPECT_EQ(stored->element.back().role, ROLE_SYSTEM_TEXT);
+    }
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ BOOL CALLBACK FindById(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-StandIn::StandIn(const std::wstring& options, const std::wstring& recordPath) : record_(recordPath) {
-    std::wstring cmd = L"\"" + TestBinDir() + L"practice_standin.exe\" " + options;
+StandIn::StandIn(const std::wstring& options, const std::wstring& recordPath, const wchar_t* exe)
+    : record_(recordPath) {
+    std::wstring cmd = L"\"" + TestBinDir() + exe + L"\" " + options;
     if (!record_.empty()) cmd += L" \"--record=" + record_ + L"\"";
     STARTUPINFOW si = {};
     si.cb = sizeof(si);

@@ -14,8 +14,10 @@ namespace vorbel::test {
 class StandIn {
 public:
     // options: the stand-in's command-line options. With record set, its key messages and
-    // commands go to that file. Fails the current test when the window does not appear.
-    explicit StandIn(const std::wstring& options, const std::wstring& recordPath = L"");
+    // commands go to that file. Fails the current test when the window does not appear. `exe`:
+    // the stand-in program beside the tests.
+    explicit StandIn(const std::wstring& options, const std::wstring& recordPath = L"",
+                     const wchar_t* exe = L"practice_standin.exe");
     ~StandIn();
     StandIn(const StandIn&) = delete;
     StandIn& operator=(const StandIn&) = delete;
