@@ -1,50 +1,137 @@
 #!/usr/bin/env bash
 # Sets up, builds both Windows targets and runs every test: the core natively under ASan/UBSan,
 # a short fuzzing smoke run, the Wine tests of each Windows build this host can run, and a short
-# demo. The last lines say what ran, what did not and why; the very last sums it up.
+# demo. The last lines say what ran, what did not and why; the very last sums it up, and says
+# what failed when anything did.
+# Each part runs in a process group of its own under a time limit (the table below): past it the
+# part is ended, its own processes only, and counts as failed.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
-
-tools/install-deps.sh
-. tests/rig/wine-env.sh
-. tests/rig/ctest-run.sh
-
 summary=$root/build/test-summary.txt
+
+# test.sh --part NAME [ARCH]: one part, as the loop below runs it.
+if [ "${1:-}" = --part ]; then
+  . tests/rig/wine-env.sh
+  . tests/rig/ctest-run.sh
+  case $2 in
+    set-up) tools/install-deps.sh ;;
+    tools)
+      rc=0
+      out=$(tests/check_tools.py) || rc=1
+      echo "$out"
+      grep '^tools: ' <<<"$out" >> "$summary"
+      exit $rc ;;
+    format)
+      if tools/format.sh --check; then echo "format: 1 passed, 0 failed (every C++ file matches .clang-format)" >> "$summary"
+      else echo "format: 0 passed, 1 failed (files named above; tools/format.sh formats them)" >> "$summary"; exit 1; fi ;;
+    native)
+      tools/build.sh native
+      ctest_run native "$root/build/native" "$summary" -j"$(nproc)" ;;
+    tidy)
+      if tools/tidy.sh; then echo "clang-tidy: 1 passed, 0 failed (the core is clean)" >> "$summary"
+      else echo "clang-tidy: 0 passed, 1 failed (findings above)" >> "$summary"; exit 1; fi ;;
+    fuzz)
+      tools/build.sh fuzz
+      fuzz_seconds=5
+      if fuzz_out=$(fuzz/run.sh build/fuzz "$fuzz_seconds"); then fuzz_bad=0; else fuzz_bad=1; fi
+      echo "$fuzz_out"
+      fuzz_targets=$(sed -n 's/^fuzz \([^:]*\):.*/\1/p' <<<"$fuzz_out" | tr '\n' ' ')
+      echo "fuzz: $(wc -w <<<"$fuzz_targets") targets, ${fuzz_seconds} s each: ${fuzz_targets% }$([ $fuzz_bad = 0 ] && echo ', no finding' || echo ', FINDING')" >> "$summary"
+      [ -n "$fuzz_targets" ] || { echo "fuzz: no target ran" >&2; exit 1; }
+      exit $fuzz_bad ;;
+    host)   # $3: the build's architecture, whose Wine does not run here
+      tools/build.sh "$(wine_arch_build "$3")"
+      ctest_run "$3 host" "$root/build/$(wine_arch_build "$3")/tests/host" "$summary" ;;
+    wine)
+      tools/build.sh "$(wine_arch_build "$3")"
+      LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$3" "$summary" ;;
+    monitors) tests/rig/monitors.sh "$summary" ;;
+    demo)
+      VORBEL_ARCHS=$3 VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" \
+        LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tools/demo.sh
+      echo "demo ($3): 1 passed, 0 failed" >> "$summary" ;;
+    *) echo "no part $2" >&2; exit 2 ;;
+  esac
+  exit 0
+fi
+
 mkdir -p build
 : > "$summary"
-status=0
+failures=()
+part_pid=
+
+# Prints the summary; the closing line sums the runners (disabled tests count with the skipped
+# ones) and names what failed.
+finish() {
+  local rc=$?
+  trap - EXIT
+  [ $rc = 0 ] || [ ${#failures[@]} -gt 0 ] || failures+=("test.sh itself (exit status $rc)")
+  echo
+  echo "== Summary"
+  cat "$summary"
+  local why=
+  [ ${#failures[@]} = 0 ] || why=$(printf '; FAILED: %s' "$(printf '%s, ' "${failures[@]}" | sed 's/, $//')")
+  awk -v why="$why" '/^[^:]+: [0-9]+ passed, [0-9]+ failed/ {
+         for (i = 1; i <= NF; i++) {
+           if ($(i+1) ~ /^passed/) p += $i
+           if ($(i+1) ~ /^failed/) f += $i
+           if ($(i+1) ~ /^(skipped|disabled)/) s += $i
+         }
+       }
+       END { printf "total: %d passed, %d failed, %d skipped%s\n", p, f, s, why }' "$summary"
+  [ ${#failures[@]} = 0 ] || rc=1
+  exit $rc
+}
+trap finish EXIT
+# An interrupted run ends the part that runs (timeout passes the signal to its group).
+trap '[ -z "$part_pid" ] || kill -TERM "$part_pid" 2>/dev/null; failures+=("interrupted"); exit 130' INT TERM
+
+# part LABEL SECONDS NAME [ARCH]: runs one part under its time limit (VORBEL_PARTS="tools
+# monitors" runs those parts alone, by NAME). A part that fails without
+# a counted failure of its own in the summary gets a line that counts one.
+part() {
+  local label=$1 limit=$2 rc=0 before why
+  shift 2
+  if [ -n "${VORBEL_PARTS:-}" ] && [[ " $VORBEL_PARTS " != *" $1 "* ]]; then
+    not_run "$label" "VORBEL_PARTS=$VORBEL_PARTS"
+    return 0
+  fi
+  before=$(wc -l < "$summary")
+  timeout -k 20 "$limit" "$root/test.sh" --part "$@" &
+  part_pid=$!
+  wait "$part_pid" || rc=$?
+  part_pid=
+  [ $rc != 0 ] || return 0
+  why="exit status $rc"
+  if [ $rc = 124 ] || [ $rc = 137 ]; then why="ended after its time limit of $limit s"; fi
+  if ! tail -n +$((before + 1)) "$summary" | grep -Eq '^[^:]+: [0-9]+ passed, [1-9][0-9]* failed'; then
+    echo "$label: 0 passed, 1 failed ($why)" >> "$summary"
+  fi
+  failures+=("$label ($why)")
+}
 not_run() { echo "$1: not run, $2" >> "$summary"; }
 
+echo "== Set-up"
+part set-up 1800 set-up
+. tests/rig/wine-env.sh
+
+echo "== Every program the scripts start is installed by the set-up"
+part tools 120 tools
 echo "== Format"
-if tools/format.sh --check; then echo "format: every C++ file matches .clang-format" >> "$summary"
-else echo "format: FAILED, files named above (tools/format.sh formats them)" >> "$summary"; status=1; fi
-
+part format 300 format
 echo "== Native core (ASan, UBSan)"
-tools/build.sh native
-ctest_run native "$root/build/native" "$summary" -j"$(nproc)" || status=1
-
+part native 2400 native
 echo "== clang-tidy on the core"
-if tools/tidy.sh; then echo "clang-tidy: the core is clean" >> "$summary"
-else echo "clang-tidy: FAILED, findings above" >> "$summary"; status=1; fi
-
+part clang-tidy 1200 tidy
 echo "== Fuzzing smoke run"
-tools/build.sh fuzz
-fuzz_seconds=5
-if fuzz_out=$(fuzz/run.sh build/fuzz "$fuzz_seconds"); then fuzz_bad=0; else fuzz_bad=1; status=1; fi
-echo "$fuzz_out"
-fuzz_targets=$(sed -n 's/^fuzz \([^:]*\):.*/\1/p' <<<"$fuzz_out" | tr '\n' ' ')
-echo "fuzz: $(wc -w <<<"$fuzz_targets") targets, ${fuzz_seconds} s each: ${fuzz_targets% }$([ $fuzz_bad = 0 ] && echo ', no finding' || echo ', FINDING')" >> "$summary"
-[ -n "$fuzz_targets" ] || { echo "fuzz: no target ran" >> "$summary"; status=1; }
+part fuzz 900 fuzz
 
 # Both Windows builds are made everywhere: cross-building runs no Windows code. A build that
 # is not run under Wine here (its Wine cannot start, or VORBEL_ARCHS leaves it out, as on a host
 # that cannot run it) still has its host-side checks run, and the summary says why.
 wanted=" $(wine_archs_wanted) "
 for arch in x86 x64; do
-  echo "== $arch build"
-  build=$root/build/$(wine_arch_build "$arch")
-  tools/build.sh "$(wine_arch_build "$arch")"
   why=
   if [[ $wanted != *" $arch "* ]]; then
     why="VORBEL_ARCHS=$VORBEL_ARCHS"
@@ -52,13 +139,13 @@ for arch in x86 x64; do
     why=$(wine_arch_why_not "$arch")
   fi
   if [ -n "$why" ]; then
-    echo "== $arch host-side checks only: $why"
-    ctest_run "$arch host" "$build/tests/host" "$summary" || status=1
+    echo "== $arch build, host-side checks only: $why"
+    part "$arch host" 1800 host "$arch"
     not_run "$arch wine" "$why"
-    continue
+  else
+    echo "== $arch build under Wine"
+    part "$arch wine" 3600 wine "$arch"
   fi
-  echo "== $arch under Wine"
-  LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$arch" "$summary" || status=1
 done
 
 # Two monitors, and display scales of 150 % and 200 %: screens of their own, 64-bit Wine only.
@@ -68,33 +155,13 @@ elif ! wine_arch_runs x64; then
   not_run "monitors" "64-bit Wine does not start here"
 else
   echo "== Two monitors, 150 % and 200 % (x64)"
-  tests/rig/monitors.sh "$summary" || status=1
+  part monitors 1200 monitors
 fi
 
 # A short run of ./run.sh --demo on its own screen and prefix, with the build it would use.
 if demo_arch=$(wine_arch_pick 2>/dev/null); then
   echo "== Demo smoke run ($demo_arch)"
-  if VORBEL_ARCHS=$demo_arch VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" \
-       LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 timeout 180 tools/demo.sh; then
-    echo "demo ($demo_arch): 1 passed, 0 failed" >> "$summary"
-  else
-    echo "demo ($demo_arch): 0 passed, 1 failed" >> "$summary"
-    status=1
-  fi
+  part "demo ($demo_arch)" 300 demo "$demo_arch"
 else
   not_run demo "no Windows build runs here"
 fi
-
-echo
-echo "== Summary"
-cat "$summary"
-# The closing line sums the runners; disabled tests count with the skipped ones there.
-awk '/^[^:]+: [0-9]+ passed, [0-9]+ failed/ {
-       for (i = 1; i <= NF; i++) {
-         if ($(i+1) ~ /^passed/) p += $i
-         if ($(i+1) ~ /^failed/) f += $i
-         if ($(i+1) ~ /^(skipped|disabled)/) s += $i
-       }
-     }
-     END { printf "total: %d passed, %d failed, %d skipped\n", p, f, s }' "$summary"
-exit $status

@@ -45,6 +45,47 @@ bool WindowOfProgram(HWND window, const std::u16string& program) {
     return SamePath(std::wstring(image.data(), size), ToWide(program));
 }
 
+struct ProgramWindowSearch {
+    std::wstring program;  // canonical
+    DWORD lastPid = 0;     // the last process looked at, and whether it runs the program
+    bool lastMatched = false;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ProgramWindowSearch*>(param);
+    // A main window: shown and owned by no other; helper windows of the program stay alone.
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    DWORD pid = 0;
+    if (!GetWindowThreadProcessId(window, &pid) || pid == 0) return TRUE;
+    if (pid != search->lastPid) {
+        search->lastPid = pid;
+        search->lastMatched = false;
+        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        std::vector<wchar_t> image(32768);
+        DWORD size = static_cast<DWORD>(image.size());
+        if (process && QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) {
+            const std::wstring path = Canonical(std::wstring(image.data(), size));
+            search->lastMatched =
+                CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), search->program.c_str(),
+                                     static_cast<int>(search->program.size()), TRUE) == CSTR_EQUAL;
+        }
+    }
+    if (!search->lastMatched) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A shown top-level window of a process started from the configured program P.
+HWND FindWindowOfProgram(int target, uint32_t settingsKey) {
+    std::u16string program = Trim(ReadSetting(Setting::ProgramLocation, settingsKey));
+    if (program.empty()) program = DefaultProgramPath(target);
+    ProgramWindowSearch search;
+    search.program = Canonical(ToWide(program));
+    EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 ImagingWindowLookup ReadCliniViewWindowHandle() {
@@ -78,7 +119,10 @@ ImagingWindowLookup ReadCliniViewWindowHandle() {
 ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey) {
     if (target != kCliniView) {
         ImagingWindowLookup found;
-        found.window = FindWindowW(L"WVXMAIN", nullptr);
+        if (target == TargetVixWin) found.window = FindWindowW(L"WVXMAIN", nullptr);
+        // The web export starts no program: there is none to close.
+        else if (target != TargetWebExport && target != TargetNone)
+            found.window = FindWindowOfProgram(target, settingsKey);
         return found;
     }
     ImagingWindowLookup found = ReadCliniViewWindowHandle();

@@ -14,7 +14,9 @@ struct ImagingWindowLookup {
 
 // Target 1: the handle CliniView stored under HKLM, only while it names a window of a process
 // running the configured CliniView program (setting P, else its default); a stale handle may
-// have been reused by any other program. Others: a window of class "WVXMAIN".
+// have been reused by any other program. Target 0 (VixWin): a window of class "WVXMAIN". Target
+// 5 (web export): none, it starts no program. Every other: a shown, unowned top-level window of
+// a process started from the configured program (setting P, else its default).
 ImagingWindowLookup FindOpenImagingProgram(int target, uint32_t settingsKey);
 
 // CliniView's stored window handle: its machine key in this process's registry view and, in a

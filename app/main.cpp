@@ -7,5 +7,5 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     vorbel::CVorbelApp app(vorbel::U(commandLine));
     app.InitInstance();
-    return 0;
+    return app.ExitCode();
 }

@@ -2,6 +2,8 @@
 // one hands its command line to the running instance and ends.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace vorbel {
@@ -14,8 +16,15 @@ public:
     // Always false: the process ends when it returns.
     bool InitInstance();
 
+    // 0, or kNotDelivered when a later instance could not hand its request over.
+    int ExitCode() const { return exitCode_; }
+    static constexpr int kNotDelivered = 1;
+
 private:
+    void HandOver(HWND running);
+
     std::u16string commandLine_;
+    int exitCode_ = 0;
 };
 
 }  // namespace vorbel

@@ -5,9 +5,12 @@
 #include <algorithm>
 
 #include "app/button_monitors.h"
-#include "app/imaging_window.h"
 #include "app/dialog_extraction.h"
+#include "app/handed_request.h"
+#include "app/imaging_window.h"
+#include "app/request_lock.h"
 #include "resources/resource.h"
+#include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "setup/setup_launcher.h"
 #include "win/dpi.h"
@@ -15,12 +18,28 @@
 #include "win/foreign_message.h"
 #include "win/error_beep.h"
 #include "win/scoped.h"
+#include "win/system_dll.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
 
 constexpr DWORD kPauseAfterLinkMs = 2000;
+constexpr UINT_PTR kPauseTimer = 1;
+// The exit sign follows the imaging program within this, while the button sits still.
+constexpr UINT_PTR kExitSignTimer = 2;
+constexpr DWORD kExitSignPeriodMs = 500;
+
+// An elevated button still takes the requests of the practice program and of a later instance
+// that are not: exactly these two messages pass the filter. The call is missing before Windows 7.
+void LetRequestsThrough(HWND button) {
+    using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto allow = SystemDllFunction<Filter>("user32.dll", "ChangeWindowMessageFilterEx");
+    if (!allow) return;
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    allow(button, WM_VORBEL_HANDOFF, kAllow, nullptr);
+    allow(button, WM_VORBEL_REMOTE, kAllow, nullptr);
+}
 
 void MoveTo(HWND w, const ButtonRect& r) {
     SetWindowPos(w, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -64,7 +83,10 @@ bool CVorbelDlg::OnInitDialog() {
     ShowWindow(hwnd(), SW_SHOW);
     // A later instance finds the running one by this title (and the class); practice programs
     // by the title alone.
+    LetRequestsThrough(hwnd());
     SetWindowTextW(hwnd(), kButtonTitle);
+    UpdateExitSign();
+    SetTimer(hwnd(), kExitSignTimer, kExitSignPeriodMs, nullptr);
     if (!pendingCommandLine.empty()) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
     return true;
 }
@@ -106,8 +128,7 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             // Only the release of the button that took the capture acts.
             if (GetCapture() == hwnd()) {
                 ReleaseCapture();
-                if (msg == WM_LBUTTONUP) RunLinkAction();
-                else OpenSetup();
+                On(msg == WM_LBUTTONUP ? LinkEvent::Click : LinkEvent::SetupOpened);
             }
             return false;
         case WM_GETMINMAXINFO: {
@@ -138,19 +159,35 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             if (const auto back = BringBackOnScreen(FromRect(now), PresentMonitors(hwnd()))) MoveTo(hwnd(), *back);
             return false;
         }
-        case WM_DESTROY: StoreRect(); return false;
+        case WM_DESTROY:
+            KillTimer(hwnd(), kExitSignTimer);
+            KillTimer(hwnd(), kPauseTimer);
+            StoreRect();
+            return false;
         case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
-        case WM_VORBEL_HANDOFF: OnHandOff(); return true;
+        case WM_VORBEL_HANDOFF: On(LinkEvent::LaterInstance); return true;
         case WM_VORBEL_REMOTE:
-            // One link at a time: a click arriving during one (a double click in the practice
-            // program) would start the imaging program twice and append the records twice.
-            if (lp == WM_LBUTTONUP && linksRunning_ > 0) MessageBeep(MB_ICONHAND);
-            else if (lp == WM_LBUTTONUP) RunLinkAction();
-            else if (lp == WM_RBUTTONUP) ShowContextMenu();
+            if (lp == WM_LBUTTONUP) On(LinkEvent::RemoteClick);
+            else if (lp == WM_RBUTTONUP) On(LinkEvent::RemoteMenu);
+            return true;
+        case WM_TIMER:
+            if (wp == kPauseTimer) {
+                KillTimer(hwnd(), kPauseTimer);
+                // At rest before it shows: a click on the shown button must find it free. A request
+                // that waited runs first, and its own pause shows the button.
+                On(LinkEvent::LinkEnded);
+                if (states_.state() == LinkState::Idle) {
+                    ShowWindow(hwnd(), SW_SHOW);
+                    UpdateExitSign();
+                    InvalidateRect(hwnd(), nullptr, TRUE);
+                }
+            } else if (wp == kExitSignTimer) {
+                UpdateExitSign();
+            }
             return true;
         case WM_COMMAND:
             if (LOWORD(wp) == ID_VORBEL_SETUP) {
-                OpenSetup();
+                On(LinkEvent::SetupOpened);
                 return true;
             }
             if (LOWORD(wp) == ID_VORBEL_QUIT) {
@@ -175,11 +212,9 @@ void CVorbelDlg::Paint() {
         return;
     }
     const int w = client.right, h = client.bottom;
-    const uint32_t key = GetMachineKey();
     int iconId = IDI_VORBEL, side = std::max(w, h);
-    if (ReadSettingInt(Setting::ExitMode, key) != 0) {
-        const int target = ReadSettingInt(Setting::ImagingTarget, key);
-        if (FindOpenImagingProgram(target, key).window) iconId = IDI_VORBEL_EXIT;
+    if (exitMode_) {
+        if (exitSign_) iconId = IDI_VORBEL_EXIT;
         side = ExitModeIconSize(w, h, static_cast<int>(DpiOfWindow(hwnd())));
     }
     // An image of its own size, never one the system would blow up from a smaller one.
@@ -194,39 +229,49 @@ void CVorbelDlg::Paint() {
     EndPaint(hwnd(), &ps);
 }
 
+void CVorbelDlg::UpdateExitSign() {
+    const uint32_t key = GetMachineKey();
+    const bool exitMode = ReadSettingInt(Setting::ExitMode, key) != 0;
+    const bool sign = exitMode && FindOpenImagingProgram(ReadSettingInt(Setting::ImagingTarget, key), key).window;
+    if (exitMode == exitMode_ && sign == exitSign_) return;
+    exitMode_ = exitMode;
+    exitSign_ = sign;
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CVorbelDlg::On(LinkEvent event) {
+    switch (states_.On(event)) {
+        case LinkAction::None: break;
+        case LinkAction::Beep: MessageBeep(MB_ICONHAND); break;
+        case LinkAction::RunLink: RunLinkAction(); break;
+        case LinkAction::HandOff: OnHandOff(); break;
+        case LinkAction::OpenSetup: OpenSetup(); break;
+        case LinkAction::ShowMenu: ShowContextMenu(); break;
+    }
+}
+
 void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
     ShowWindow(hwnd(), SW_HIDE);
     LoadCommonControls();
     CDialogExtraction(commandLine).DoModal(hwnd());
+    // The button stays hidden a moment, then the link ends (WM_TIMER).
+    SetTimer(hwnd(), kPauseTimer, kPauseAfterLinkMs, nullptr);
 }
 
 void CVorbelDlg::OnHandOff() {
-    // A request arriving during a link waits for its end. Run nested, it would hand off before
-    // the link under way and leave the imaging program on the older patient.
-    if (linksRunning_ > 0) {
-        handOffWaiting_ = true;
+    // The start-up command line first; else what a later instance left.
+    std::u16string commandLine = std::move(pendingCommandLine);
+    pendingCommandLine.clear();
+    if (commandLine.empty()) {
+        RequestLock lock;
+        RegistryProfile profile;
+        commandLine = TakeHandedRequest(profile);
+    }
+    if (commandLine.empty()) {
+        On(LinkEvent::LinkEnded);
         return;
     }
-    if (pendingCommandLine.empty()) {
-        pendingCommandLine = ReadHandedCommandLine();
-        WriteHandedCommandLine(u"");
-    }
-    if (pendingCommandLine.empty()) return;
-    ++linksRunning_;
-    RunConfirmation(pendingCommandLine);
-    pendingCommandLine.clear();
-    EndLink();
-}
-
-void CVorbelDlg::EndLink() {
-    Sleep(kPauseAfterLinkMs);
-    ShowWindow(hwnd(), SW_SHOW);
-    InvalidateRect(hwnd(), nullptr, TRUE);
-    // "CmdLine" holds the newest of the requests that waited.
-    if (--linksRunning_ == 0 && handOffWaiting_) {
-        handOffWaiting_ = false;
-        PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
-    }
+    RunConfirmation(commandLine);
 }
 
 void CVorbelDlg::RunLinkAction() {
@@ -234,6 +279,7 @@ void CVorbelDlg::RunLinkAction() {
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
         ErrorBeep();
+        On(LinkEvent::LinkEnded);
         return;
     }
     if (ReadSettingInt(Setting::ExitMode, key) != 0) {
@@ -248,13 +294,12 @@ void CVorbelDlg::RunLinkAction() {
         } else if (open.window) {
             // Bounded: an imaging program that stopped answering must not freeze the button.
             SendToForeignWindow(open.window, WM_CLOSE, 0, 0);
-            InvalidateRect(hwnd(), nullptr, TRUE);
+            UpdateExitSign();
+            On(LinkEvent::LinkEnded);
             return;
         }
     }
-    ++linksRunning_;
     RunConfirmation(u"");
-    EndLink();
 }
 
 void CVorbelDlg::OpenSetup() {
@@ -262,6 +307,9 @@ void CVorbelDlg::OpenSetup() {
     LoadCommonControls();
     RunSetupDialog(hwnd());
     ShowWindow(hwnd(), SW_SHOW);
+    // Exit mode or the target may have changed.
+    UpdateExitSign();
+    On(LinkEvent::SetupClosed);
 }
 
 void CVorbelDlg::ShowContextMenu() {
@@ -276,6 +324,7 @@ void CVorbelDlg::ShowContextMenu() {
     TrackPopupMenu(menu, TPM_CENTERALIGN, at.x, at.y, 0, hwnd(), nullptr);
     PostMessageW(hwnd(), WM_NULL, 0, 0);
     DestroyMenu(menu);
+    On(LinkEvent::BoxClosed);
 }
 
 }  // namespace vorbel

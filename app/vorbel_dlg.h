@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/button_geometry.h"
+#include "app/link_states.h"
 #include "win/dialog.h"
 
 namespace vorbel {
@@ -39,19 +40,23 @@ private:
     void RestoreRect();
     void StoreRect();
     void Paint();
+    // Moves the states by the event and does what the table says.
+    void On(LinkEvent event);
     void OnHandOff();
     void RunLinkAction();
     void OpenSetup();
     void ShowContextMenu();
-    // Hides the button, runs a confirmation, and shows the button again 2 s later.
+    // Hides the button and runs a confirmation; the pause after it ends the link.
     void RunConfirmation(const std::u16string& commandLine);
-    // After a confirmation: the 2 s pause, the button back, then a request that waited meanwhile.
-    void EndLink();
+    // Decides the exit sign, and repaints when it changed. Never from WM_PAINT: the lookup may
+    // open the registry and another process.
+    void UpdateExitSign();
 
     HICON icon_;
-    int linksRunning_ = 0;         // confirmations open from a click or a request, nested included
-    bool handOffWaiting_ = false;  // a request came while one was open
-    bool placing_ = false;         // restoring R, which is kept whatever scale its monitor has
+    LinkStates states_;
+    bool exitMode_ = false;
+    bool exitSign_ = false;  // exit mode and the imaging program open
+    bool placing_ = false;   // restoring R, which is kept whatever scale its monitor has
 };
 
 }  // namespace vorbel

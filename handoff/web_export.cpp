@@ -2,12 +2,17 @@
 
 #include <wininet.h>
 
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "handoff/info_server.h"
 #include "net/internet.h"
 #include "net/server_url.h"
 #include "net/upload_url.h"
+#include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "win/scoped.h"
@@ -83,9 +88,149 @@ void Scrub(std::u16string& secret) {
     secret.clear();
 }
 
+// The lookup and the upload run on a worker: WinINet may wait a minute or more for a server
+// that never answers, and the button's thread must keep answering meanwhile. What the worker
+// would say is kept, and said on this thread once it is done, in the same order.
+constexpr DWORD kOverallBoundMs = 30000;
+constexpr wchar_t kProgressClass[] = L"VorbelWebExportProgress";
+constexpr int kCancelId = IDCANCEL;
+
+struct UploadRun {
+    std::mutex lock;
+    struct Said {
+        bool box;
+        std::u16string text, caption;
+        UINT type;
+    };
+    std::vector<Said> said;
+    bool cancelled = false;
+    UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+LRESULT CALLBACK ProgressProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && LOWORD(wp) == kCancelId) {
+        SetWindowLongPtrW(w, GWLP_USERDATA, 1);
+        return 0;
+    }
+    if (msg == WM_CLOSE) {
+        SetWindowLongPtrW(w, GWLP_USERDATA, 1);
+        return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+// A small window over the confirmation: the export is under way, and "Annuler" gives it up.
+HWND ShowProgress(HWND owner) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = ProgressProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kProgressClass;
+        return RegisterClassExW(&wc);
+    }();
+    if (!registered) return nullptr;
+    RECT r = {0, 0, 320, 90};
+    if (owner) GetWindowRect(owner, &r);
+    const int x = (r.left + r.right) / 2 - 160, y = (r.top + r.bottom) / 2 - 45;
+    HWND w = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kProgressClass, L"Internet",
+                             WS_POPUP | WS_CAPTION | WS_VISIBLE, x, y, 320, 110, owner, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!w) return nullptr;
+    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HWND text = CreateWindowExW(0, L"STATIC", L"Envoi du patient au site Web\u2026", WS_CHILD | WS_VISIBLE, 12, 12, 290,
+                                20, w, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND cancel = CreateWindowExW(0, L"BUTTON", L"Annuler", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 220,
+                                  44, 84, 24, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    for (HWND c : {text, cancel}) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return w;
+}
+
+// Runs the upload on a worker, pumping this thread's messages until it ends, the user gives it
+// up, or the overall bound passes. False with nothing said when given up; on the bound, the
+// message of a server that cannot be reached.
+bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
+                         const WebExportHooks& hooks) {
+    auto run = std::make_shared<UploadRun>();
+    auto result = std::make_shared<bool>(false);
+    if (!run->done) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
+    WebExportHooks recorder;
+    recorder.messageBox = [run](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
+        std::lock_guard<std::mutex> g(run->lock);
+        run->said.push_back({true, text, caption, type});
+        return IDOK;
+    };
+    recorder.beep = [run](UINT type) {
+        std::lock_guard<std::mutex> g(run->lock);
+        run->said.push_back({false, {}, {}, type});
+    };
+    recorder.cancelled = [run] {
+        std::lock_guard<std::mutex> g(run->lock);
+        return run->cancelled;
+    };
+    std::thread worker([run, result, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode] {
+        *result = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
+        SetEvent(run->done.get());
+    });
+    // Given up, the worker ends on its own when WinINet gives up; it holds all it uses.
+    worker.detach();
+
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    HWND progress = ShowProgress(owner);
+    const ULONGLONG deadline = GetTickCount64() + kOverallBoundMs;
+    bool finished = false, givenUp = false;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        const HANDLE done = run->done.get();
+        const DWORD w = MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        if (w == WAIT_OBJECT_0) {
+            finished = true;
+            break;
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (progress && IsDialogMessageW(progress, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (progress && GetWindowLongPtrW(progress, GWLP_USERDATA) != 0) {
+            givenUp = true;
+            break;
+        }
+    }
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (progress) DestroyWindow(progress);
+    std::vector<UploadRun::Said> said;
+    {
+        std::lock_guard<std::mutex> g(run->lock);
+        run->cancelled = !finished;
+        if (finished) said = run->said;
+    }
+    if (!finished) {
+        if (!givenUp) Tell(hooks, owner, kCannotContact);
+        return false;
+    }
+    for (const auto& s : said) {
+        if (s.box) hooks.messageBox(owner, s.text, s.caption, s.type);
+        else hooks.beep(s.type);
+    }
+    return *result;
+}
+
 }  // namespace
 
 std::u16string InformationServerUrl() {
+    const Policy policy = CurrentPolicy(PolicyId::InfoServer);
+    if (const std::u16string* fixed = policy.Value(PolicyId::InfoServer)) return *fixed;
     std::u16string url = RegistryProfile().GetString(kInfoServerEntry);
     return url.empty() ? U(kDefaultInfoServer) : url;
 }
@@ -109,7 +254,7 @@ void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient
         WebLinkFileName(siteComputerName, siteLabel, {{t.wDay, t.wMonth, t.wYear}, t.wHour, t.wMinute, t.wSecond});
     const bool testMode = ReadFtpTestMode() != 0;
     if (testMode) hooks.messageBox(owner, u"Environnement de test !", u"WARNING", MB_ICONEXCLAMATION | MB_OK);
-    UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
+    UploadOffThisThread(owner, fileName, bytes, testMode, hooks);
 }
 
 bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
@@ -133,6 +278,12 @@ bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_vie
     // An https:// address takes the file by PUT, encrypted; any other goes by FTP as always.
     const bool https = IsHttpsUrl(url);
     std::u16string object = https ? HttpsUploadObject(url, fileName) : std::u16string();
+    // Given up meanwhile: the file is not sent after the user was told it was not.
+    if (hooks.cancelled && hooks.cancelled()) {
+        Scrub(url);
+        Scrub(object);
+        return false;
+    }
     UniqueInternet connection = ConnectToUrl(session.get(), url);
     Scrub(url);
     if (!connection) {

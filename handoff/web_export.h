@@ -23,6 +23,8 @@ struct WebExportHooks {
                                reinterpret_cast<const wchar_t*>(caption.c_str()), type);
         };
     std::function<void(UINT type)> beep = [](UINT type) { MessageBeep(type); };
+    // Asked before the upload: true when the export was given up meanwhile.
+    std::function<bool()> cancelled;
 };
 
 // Profile entry (plain REG_SZ) that replaces the built-in information server, as "https://host/"
@@ -35,7 +37,9 @@ inline constexpr wchar_t kRememberedAddressKey[] = L"Software\\ZEMO\\brevane";
 std::u16string InformationServerUrl();
 
 // Builds the file and its name, warns in test mode, and uploads. Messages are owned by `owner`,
-// the confirmation dialog, so that it cannot be confirmed again while one is shown.
+// the confirmation dialog, so that it cannot be confirmed again while one is shown. The lookup
+// and the upload run on a worker, 30 s at most in all, while this thread keeps answering its
+// messages; a small window over `owner` shows it and can give it up ("Annuler").
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient);
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient, const WebExportHooks& hooks);
 

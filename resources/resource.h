@@ -54,6 +54,7 @@
 #define IDC_TPL_ENCODING 1053
 #define IDC_TPL_XML 1054
 #define IDC_TPL_PREVIEW 1055
+#define IDC_POLICY_NOTE 1056
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

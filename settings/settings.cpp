@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include "settings/diagnostic_log.h"
+#include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings_store.h"
+#include "settings/text.h"
 
 namespace vorbel {
 
@@ -16,22 +19,46 @@ uint32_t GetMachineKey() {
     return serial;
 }
 
+namespace {
+
+// The value IT fixed for this setting, logged as it is used; nothing when the setting is the user's.
+std::optional<std::u16string> PolicyFor(Setting s) {
+    const PolicyDefinition* d = DefinitionFor(s);
+    if (!d) return std::nullopt;
+    const Policy policy = CurrentPolicy(d->id);
+    const std::u16string* value = policy.Value(d->id);
+    if (!value) return std::nullopt;
+    AppendLogLine(u"Policy %s -> %s\r\n", {d->name, *value});
+    return *value;
+}
+
+}  // namespace
+
 std::u16string ReadSetting(Setting s, uint32_t key) {
+    if (std::optional<std::u16string> fixed = PolicyFor(s)) return *fixed;
     RegistryProfile profile;
     return ReadSetting(profile, s, key);
 }
 
 int32_t ReadSettingInt(Setting s, uint32_t key) {
+    if (std::optional<std::u16string> fixed = PolicyFor(s)) return ParseDecimalInt(*fixed);
     RegistryProfile profile;
     return ReadSettingInt(profile, s, key);
 }
 
+// A fixed value is never stored: the user's own comes back when IT lifts the policy.
 std::u16string ReadSettingWithDefault(Setting s, uint32_t key, std::u16string_view fallback) {
+    if (std::optional<std::u16string> fixed = PolicyFor(s)) return *fixed;
     RegistryProfile profile;
     return ReadSettingWithDefault(profile, s, key, fallback);
 }
 
+// A setting IT fixed keeps the user's own value untouched underneath.
 void WriteSetting(Setting s, uint32_t key, std::u16string_view plain) {
+    if (const PolicyDefinition* d = DefinitionFor(s); d && CurrentPolicy(d->id).Controls(d->id)) {
+        AppendLogLine(u"Policy %s: the user's value is not written\r\n", {d->name});
+        return;
+    }
     RegistryProfile profile;
     WriteSetting(profile, s, key, plain);
 }

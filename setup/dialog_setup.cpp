@@ -8,6 +8,7 @@
 #include "handoff/handoff_formats.h"
 #include "handoff/handoff_system.h"
 #include "locator/field_locator.h"
+#include "settings/policy_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings/text.h"
@@ -26,6 +27,9 @@ constexpr wchar_t kTitle[] = L"Paramétrage";
 constexpr int kCheckBoxes[] = {IDC_SKIP_CONFIRMATION, IDC_EXIT_MODE, IDC_SWAP_NAMES, IDC_POINT_ONLY};
 constexpr Setting kCheckBoxSettings[] = {Setting::SkipConfirmation, Setting::ExitMode, Setting::SwapNames,
                                          Setting::PointOnlyMode};
+constexpr Setting kTemplateSettings[] = {Setting::ArgumentTemplate, Setting::BridgeFilePath, Setting::BridgeFileContent,
+                                         Setting::BridgeFileEncoding, Setting::BridgeXmlEscape};
+constexpr char16_t kPolicyNote[] = u"Les r\u00e9glages gris\u00e9s sont fix\u00e9s par l'administrateur.";
 
 // " (Version ß 1.2.3)": the running executable's file version, with the sign of a pre-release.
 std::u16string VersionSuffix() {
@@ -78,6 +82,7 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
 void CDialogSetup::Load() {
+    policy_ = CurrentPolicy();
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
         SetItemText(
@@ -98,11 +103,53 @@ void CDialogSetup::Load() {
     if (!data.empty() && target != TargetTemplate) SetItemText(IDC_DATA_LOCATION, data);
     const std::u16string program = ReadSetting(Setting::ProgramLocation, key);
     if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
-    CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, StartupEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
+    const std::u16string* startup = policy_.Value(PolicyId::StartWithWindows);
+    const bool starts = startup ? *startup != u"0" : StartupEntryPresent();
+    CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, starts ? BST_CHECKED : BST_UNCHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
         const bool on = ReadSettingInt(kCheckBoxSettings[i], key) != 0;
         CheckDlgButton(hwnd(), kCheckBoxes[i], on ? BST_CHECKED : BST_UNCHECKED);
     }
+    ApplyPolicy();
+}
+
+bool CDialogSetup::TemplatesFixed() const {
+    for (Setting s : kTemplateSettings) {
+        if (policy_.Controls(s)) return true;
+    }
+    return false;
+}
+
+void CDialogSetup::ApplyPolicy() {
+    const auto grey = [this](int id, bool fixed) {
+        if (fixed) EnableWindow(Item(id), FALSE);
+    };
+    for (const OfferedTarget& offered : kOfferedTargets) {
+        EnableWindow(Item(offered.button), !policy_.Controls(Setting::ImagingTarget));
+    }
+    grey(IDC_CONVENTION, policy_.Controls(Setting::CommandLineConvention));
+    EnableWindow(Item(IDC_PROGRAM_LOCATION), !policy_.Controls(Setting::ProgramLocation));
+    grey(IDC_BROWSE_PROGRAM, policy_.Controls(Setting::ProgramLocation));
+    if (const std::u16string* program = policy_.ForSetting(Setting::ProgramLocation))
+        SetItemText(IDC_PROGRAM_LOCATION, *program);
+    if (OtherProgramChosen()) {
+        // The data row shows the templates there, edited in their own dialog.
+        EnableWindow(Item(IDC_DATA_LOCATION), !TemplatesFixed());
+        grey(IDC_BROWSE_DATA, TemplatesFixed());
+    } else {
+        EnableWindow(Item(IDC_DATA_LOCATION), !policy_.Controls(Setting::DataLocation));
+        grey(IDC_BROWSE_DATA, policy_.Controls(Setting::DataLocation));
+        if (const std::u16string* data = policy_.ForSetting(Setting::DataLocation))
+            SetItemText(IDC_DATA_LOCATION, *data);
+    }
+    EnableWindow(Item(IDC_STARTUP_ENTRY), !policy_.Controls(PolicyId::StartWithWindows));
+    for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
+        EnableWindow(Item(kCheckBoxes[i]), !policy_.Controls(kCheckBoxSettings[i]));
+    }
+    bool any = false;
+    for (const PolicyDefinition& d : kPolicyDefinitions)
+        any = any || (d.id != PolicyId::InfoServer && policy_.Controls(d.id));
+    SetItemText(IDC_POLICY_NOTE, any ? kPolicyNote : u"");
 }
 
 void CDialogSetup::FillConventionList() {
@@ -133,11 +180,13 @@ void CDialogSetup::SelectImagingProgram(int button) {
     EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
     if (offered->target == TargetTemplate) {
         ShowOtherProgram();
+        ApplyPolicy();
         return;
     }
     SetItemText(IDC_DATA_LOCATION_LABEL, offered->dataLabel);
     SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(offered->target).value_or(u""));
     SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(offered->target)));
+    ApplyPolicy();
 }
 
 const OfferedTarget* CDialogSetup::CheckedTarget() const {
@@ -150,7 +199,7 @@ const OfferedTarget* CDialogSetup::CheckedTarget() const {
 void CDialogSetup::ShowKeptTarget(int target) {
     targetKept_ = true;
     for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
-    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target));
+    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target, policy_.Controls(Setting::ImagingTarget)));
     SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
     // What the hand-off would use: the stored texts replace these when there are any.
     SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));
@@ -209,6 +258,7 @@ bool CDialogSetup::RefuseUnstorable() {
         if (targetKept_) break;  // neither is stored
         // The other program's row shows its templates, which are checked on their own.
         if (path.setting == Setting::DataLocation && OtherProgramChosen()) continue;
+        if (policy_.Controls(path.setting)) continue;  // IT's value is not stored
         if (CanStoreExactly(path.setting, ItemText(path.edit))) continue;
         const std::u16string name = path.label ? ItemText(path.label) : u"Emplacement du programme";
         const std::u16string text = u"Le chemin « " + name +
@@ -218,7 +268,8 @@ bool CDialogSetup::RefuseUnstorable() {
         SetFocus(Item(path.edit));
         return true;
     }
-    return OtherProgramChosen() && RefuseOtherProgram();
+    // Templates IT fixed are checked at the hand-off, not held against the user here.
+    return OtherProgramChosen() && !TemplatesFixed() && RefuseOtherProgram();
 }
 
 bool CDialogSetup::Save() {
@@ -241,7 +292,9 @@ bool CDialogSetup::Save() {
             WriteSetting(Setting::DataLocation, key, ItemText(IDC_DATA_LOCATION));
         }
     }
-    UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
+    // The entry follows IT's choice at each start, not the user's box.
+    if (!policy_.Controls(PolicyId::StartWithWindows))
+        UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
         WriteSetting(kCheckBoxSettings[i], key,
                      IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");

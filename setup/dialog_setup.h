@@ -7,6 +7,7 @@
 #include <string>
 
 #include "handoff/template_target.h"
+#include "settings/policy.h"
 #include "setup/field_picker.h"
 #include "setup/shell_choosers.h"
 #include "win/dialog.h"
@@ -48,6 +49,9 @@ private:
     void ShowOtherProgram();
     void EditOtherProgramTemplates();
     bool RefuseOtherProgram();
+    // Greys what IT fixed by policy, shows the fixed locations, and says so under the picture.
+    void ApplyPolicy();
+    bool TemplatesFixed() const;
     void UseTargetFont();
     void AppendVersionToTitle();
 
@@ -55,6 +59,7 @@ private:
     bool targetKept_ = false;  // no offered target chosen: OK leaves Y, P and I as they are
     TemplateTargetSettings templates_;
     std::u16string storedConvention_;
+    Policy policy_;  // as read by the last load
     HFONT targetFont_ = nullptr;
     FieldPicker picker_;
 };

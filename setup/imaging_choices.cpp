@@ -18,7 +18,7 @@ const OfferedTarget* OfferedTargetOfButton(int button) {
     return nullptr;
 }
 
-std::u16string KeptTargetNote(int target) {
+std::u16string KeptTargetNote(int target, bool byPolicy) {
     std::u16string name;
     switch (target) {
         case TargetNone: name = u"aucune (liaisons refusées)"; break;
@@ -28,7 +28,7 @@ std::u16string KeptTargetNote(int target) {
         case TargetWebExport: name = u"export web"; break;
         default: name = u"n° " + DecimalText(target) + u" (programme lancé seul)"; break;
     }
-    return u"Cible : " + name + u", réglée par l'installation";
+    return u"Cible : " + name + (byPolicy ? u", réglée par l'administrateur" : u", réglée par l'installation");
 }
 
 std::u16string KeptTargetDataLabel(int target) {

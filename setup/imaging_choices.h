@@ -28,8 +28,9 @@ inline constexpr OfferedTarget kOfferedTargets[] = {
 const OfferedTarget* OfferedTargetFor(int target);
 const OfferedTarget* OfferedTargetOfButton(int button);
 
-// The line shown for a target Setup keeps: "Cible : fichier de liaison, réglée par l'installation".
-std::u16string KeptTargetNote(int target);
+// The line shown for a target Setup keeps: "Cible : fichier de liaison, réglée par l'installation"
+// ("par l'administrateur" when policy fixes it).
+std::u16string KeptTargetNote(int target, bool byPolicy = false);
 
 // The data-location label of a kept target.
 std::u16string KeptTargetDataLabel(int target);

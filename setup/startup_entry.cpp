@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/diagnostic_log.h"
+#include "settings/policy_registry.h"
 #include "win/module_path.h"
 #include "win/registry_value.h"
 #include "win/scoped.h"
@@ -64,6 +66,37 @@ void UpdateStartupEntry(bool wanted) {
         WriteEntry(key.get());
     } else if (!wanted && !entry.empty()) {
         RegDeleteValueW(key.get(), kEntryName);
+    }
+}
+
+std::optional<bool> StartupPolicy() {
+    const Policy policy = CurrentPolicy(PolicyId::StartWithWindows);
+    const std::u16string* fixed = policy.Value(PolicyId::StartWithWindows);
+    if (!fixed) return std::nullopt;
+    return *fixed != u"0";
+}
+
+bool MachineStartupEntryPresent() {
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        UniqueHKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) {
+            key.release();
+            continue;
+        }
+        if (!ReadEntry(key.get()).empty()) return true;
+    }
+    return false;
+}
+
+void ApplyStartupPolicy() {
+    const std::optional<bool> wanted = StartupPolicy();
+    if (!wanted) return;
+    if (!*wanted) {
+        if (StartupEntryPresent()) AppendLogLine(u"Policy StartWithWindows -> 0: the user's Run entry removed\r\n", {});
+        UpdateStartupEntry(false);
+    } else if (!StartupEntryPresent() && !MachineStartupEntryPresent()) {
+        AppendLogLine(u"Policy StartWithWindows -> 1: the user's Run entry written\r\n", {});
+        UpdateStartupEntry(true);
     }
 }
 

@@ -1,6 +1,7 @@
 // The entry "Vorbel" of the current user's Run key, which starts Vorbel at logon.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,15 @@ bool StartupEntryPresent();
 // whatever path it holds, except this program's own path unquoted, which is quoted. Not wanted
 // and present: deleted. Failures are not reported.
 void UpdateStartupEntry(bool wanted);
+
+// IT's choice ("StartWithWindows" policy); nothing when the user decides.
+std::optional<bool> StartupPolicy();
+
+// True when the machine's Run key (either registry view) starts Vorbel for every user.
+bool MachineStartupEntryPresent();
+
+// At start, the user's entry follows IT's choice: removed when IT says no; written when IT says
+// yes and the machine's Run key does not already start Vorbel. Without the policy, nothing.
+void ApplyStartupPolicy();
 
 }  // namespace vorbel

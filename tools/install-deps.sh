@@ -1,25 +1,20 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Vorbel needs on Debian 12, only when something is
-# missing: quiet when nothing is.
+# missing: quiet when nothing is. The packages are those of tools/deps.txt, one list of every
+# program the scripts start.
 set -euo pipefail
+list=$(dirname "$0")/deps.txt
 
-packages=(
-  cmake g++ clang make googletest            # native core, its tests and the fuzz targets
-  clang-format clang-tidy                    # the code's format and static analysis
-  g++-mingw-w64-i686-posix                   # the x86 Windows program (the release build)
-  g++-mingw-w64-x86-64-posix                 # the x64 Windows program
-  wine wine64 xvfb xauth                     # running them, and their tests, under Wine on Xvfb
-  xdotool                                    # a key held at the X server, for the Shift test
-  nsis                                       # the installers
-  locales                                    # Wine tests run with the practices' French locale
-  openssl python3-pyftpdlib                  # the web export's test servers: CA, HTTPS, FTP
-  imagemagick                                # the demo's screenshots
-)
 # 32-bit Wine, unless this kernel is known to refuse 32-bit programs: where the loader is
 # present but cannot start, installing wine32 only brings maintainer-script errors.
-if [ ! -e /lib/ld-linux.so.2 ] || /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
-  packages+=(wine32:i386 libgnutls30:i386)   # HTTPS inside 32-bit Wine (only recommended by wine32)
-fi
+i386=1
+if [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then i386=; fi
+
+packages=()
+while read -r _ package _; do
+  [[ $package == *:i386 && -z $i386 ]] && continue
+  [[ " ${packages[*]} " == *" $package "* ]] || packages+=("$package")
+done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$list")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -20,6 +20,7 @@ trap 'wine_env_stop; xephyr_stop' EXIT
 
 results=()
 failed=0
+broken=   # what did not start: every later phase would fail the same way
 
 # $1 title, $2 LogPixels, $3 monitors (space-separated WxH+X+Y), then pairs of test program and
 # gtest filter.
@@ -28,23 +29,34 @@ phase() {
   shift 3
   # VORBEL_MONITORS_ONLY="scale 200 %" runs that phase alone.
   if [ -n "${VORBEL_MONITORS_ONLY:-}" ] && [ "$title" != "$VORBEL_MONITORS_ONLY" ]; then return 0; fi
+  if [ -n "$broken" ]; then
+    results+=("$title: FAILED, not run: $broken")
+    failed=1
+    return 0
+  fi
   echo "== $title"
-  wine_env_prefix
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  wineserver -w
   # shellcheck disable=SC2086
-  xephyr_start $screens || rc=1
-  wine_env_start display "$bin/keepalive.exe"
+  if ! wine_env_prefix; then
+    broken="the Wine prefix could not be made"
+  elif ! wine_env_bounded 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 60 wineserver -w; then
+    broken="Wine did not start ($WINE_ENV_HINT)"
+  elif ! xephyr_start $screens; then
+    broken="its X screens did not start"
+  elif ! wine_env_start display "$bin/keepalive.exe"; then
+    broken="Wine did not start on them"
+  fi
+  [ -z "$broken" ] || rc=1
   while [ $# -gt 0 ] && [ $rc = 0 ]; do
     # A filter that matches no test would pass: at least one must have run.
-    (cd "$bin" && timeout 600 wine "$1" --gtest_filter="$2" </dev/null) 2>&1 | tee "$root/build/monitors-phase.log"
+    (cd "$bin" && wine_env_bounded 600 wine "$1" --gtest_filter="$2" </dev/null) 2>&1 | tee "$root/build/monitors-phase.log"
     [ "${PIPESTATUS[0]}" = 0 ] && grep -q '^\[  PASSED  \] [1-9]' "$root/build/monitors-phase.log" || rc=1
     shift 2
   done
   wine_env_stop
   xephyr_stop
-  if [ $rc = 0 ]; then results+=("$title: passed"); else results+=("$title: FAILED"); failed=1; fi
+  if [ $rc = 0 ]; then results+=("$title: passed"); else results+=("$title: FAILED${broken:+, $broken}"); failed=1; fi
 }
 
 two="1280x1024+0+0 1024x768+1280+0"
@@ -58,8 +70,10 @@ for dpi in 144 192; do
     vorbel_win_tests.exe 'FieldLocatorTest.*:WindowFieldsTest.*'
 done
 # Back to 100 % for whoever uses the prefix next.
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
-wineserver -w
+if [ -z "$broken" ]; then
+  wine_env_bounded 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 </dev/null
+  wine_env_bounded 60 wineserver -w
+fi
 
 echo
 printf 'monitors: %s\n' "${results[@]}"

@@ -47,7 +47,7 @@ net_servers_start() {
   unset http_proxy https_proxy ftp_proxy all_proxy no_proxy HTTP_PROXY HTTPS_PROXY FTP_PROXY ALL_PROXY NO_PROXY
   local pki="$WINE_ENV_ROOT/net-pki"
   net_servers_pki "$pki"
-  timeout 60 wine "$1" "$(net_servers_winpath "$pki/ca.der")" </dev/null >/dev/null || {
+  wine_env_bounded 60 wine "$1" "$(net_servers_winpath "$pki/ca.der")" </dev/null >/dev/null || {
     echo "net servers: the test CA could not be trusted in $WINEPREFIX" >&2
     return 1
   }
@@ -61,7 +61,7 @@ net_servers_start() {
     sleep 0.1
   done
   if [ ! -f "$NET_SERVERS_DIR/ready.env" ]; then
-    echo "net servers did not start:" >&2
+    echo "the loopback net servers did not start within 15 s (package python3-pyftpdlib; tools/install-deps.sh installs it):" >&2
     cat "$NET_SERVERS_DIR/servers.log" >&2
     return 1
   fi

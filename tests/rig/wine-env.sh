@@ -62,18 +62,40 @@ wine_arch_use() {
   esac
 }
 
+# Each start below is bounded: a part that cannot start fails at once, saying what and how to
+# get it, instead of waiting.
+WINE_ENV_HINT="packages wine and wine64, tools/install-deps.sh installs them"
+# wine_env_bounded SECONDS COMMAND...: in the caller's process group, so that ending a part
+# ends it too.
+wine_env_bounded() { timeout --foreground -k 10 "$@"; }
+
 wine_env_prefix() {
   if [ ! -f "$WINEPREFIX/.vorbel-ready" ]; then
     echo "Creating the Wine prefix $WINEPREFIX ($WINEARCH)"
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    mkdir -p "$(dirname "$WINEPREFIX")"
     # Without a window manager every DestroyWindow would wait 2 s.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
+    if ! wine_env_bounded 300 wineboot -i >/dev/null 2>&1 </dev/null || ! wine_env_bounded 120 wineserver -w ||
+       ! wine_env_bounded 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null ||
+       ! wine_env_bounded 120 wineserver -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wine_env_bounded 30 wineserver -k 2>/dev/null || true
+      echo "the Wine prefix $WINEPREFIX could not be made: wineboot failed or took too long ($WINE_ENV_HINT)" >&2
+      return 1
+    fi
     touch "$WINEPREFIX/.vorbel-ready"
   fi
   printf '%s\n' "$VORBEL_TEST_SERIAL" > "$WINEPREFIX/drive_c/.windows-serial"
+}
+
+# wine_env_wait_x N PID NAME PACKAGE: waits (10 s at most) for X server :N, started as PID.
+wine_env_wait_x() {
+  for _ in $(seq 1 200); do
+    [ -e "/tmp/.X11-unix/X$1" ] && return 0
+    kill -0 "$2" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "$3 did not start on :$1 (package $4, tools/install-deps.sh installs it)" >&2
+  return 1
 }
 
 # Starts an Xvfb on the first free display number and exports DISPLAY.
@@ -82,33 +104,42 @@ wine_env_xvfb() {
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   WINE_ENV_XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.05
-  done
+  wine_env_wait_x "$n" "$WINE_ENV_XVFB_PID" Xvfb xvfb || return 1
   export DISPLAY=":$n"
 }
 
 # $1: "own" for a private Xvfb even when $DISPLAY is set. $2: keep-alive exe (optional).
 # Runs the build chosen by wine_arch_use.
 wine_env_start() {
-  wine_env_prefix
+  wine_env_prefix || return 1
   if [ "${1:-own}" = own ] || [ -z "${DISPLAY:-}" ]; then
-    [ -n "$WINE_ENV_XVFB_PID" ] || wine_env_xvfb
+    [ -n "$WINE_ENV_XVFB_PID" ] || wine_env_xvfb || return 1
   fi
-  wineserver -p
-  wineboot >/dev/null 2>&1 </dev/null
+  if ! wine_env_bounded 60 wineserver -p || ! wine_env_bounded 120 wineboot >/dev/null 2>&1 </dev/null; then
+    echo "Wine did not start in $WINEPREFIX ($WINE_ENV_HINT)" >&2
+    return 1
+  fi
   if [ -n "${2:-}" ]; then
     wine "$2" >/dev/null 2>&1 </dev/null &
     WINE_ENV_KEEPALIVE_PID=$!
+    # It runs until the end: gone within its first second, it could not start.
+    sleep 1
+    if ! kill -0 "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null; then
+      WINE_ENV_KEEPALIVE_PID=
+      echo "the keep-alive $2 did not start under Wine ($WINE_ENV_HINT)" >&2
+      return 1
+    fi
   fi
 }
 
 # Ends the wineserver of the current prefix; the X screen stays for the next build, unless $1 is
 # "all" (the default).
 wine_env_stop() {
-  wineserver -k 2>/dev/null || true
+  wine_env_bounded 30 wineserver -k 2>/dev/null || true
   if [ -n "$WINE_ENV_KEEPALIVE_PID" ]; then
+    # It ends with its wineserver; ours to end when it does not.
+    for _ in $(seq 1 100); do kill -0 "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null || true
     wait "$WINE_ENV_KEEPALIVE_PID" 2>/dev/null || true
   fi
   WINE_ENV_KEEPALIVE_PID=

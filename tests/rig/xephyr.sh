@@ -1,7 +1,7 @@
 # Sourced by tests/rig/monitors.sh: an X screen made of several monitors, for Wine. Xephyr with
 # Xinerama runs inside an Xvfb large enough to hold it (Xvfb's own +xinerama puts every screen at
 # the origin). With UseXRandR=N in the prefix, Wine reports each Xinerama head as a monitor.
-# xephyr_stop ends both servers; it never touches an X server it did not start.
+# xephyr_stop ends both servers; it never touches an X server it did not start. Needs wine-env.sh.
 
 XEPHYR_XVFB_PID=
 XEPHYR_PID=
@@ -10,15 +10,6 @@ xephyr_free_display() {
   local n=$1
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   echo "$n"
-}
-
-xephyr_wait_socket() {
-  for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$1" ] && return 0
-    sleep 0.05
-  done
-  echo "X server :$1 did not start" >&2
-  return 1
 }
 
 # $@: the monitors as WxH+X+Y, the primary first. Exports DISPLAY.
@@ -34,11 +25,11 @@ xephyr_start() {
   host=$(xephyr_free_display 150)
   Xvfb ":$host" -screen 0 "${w}x${h}x24" -nolisten tcp >/dev/null 2>&1 &
   XEPHYR_XVFB_PID=$!
-  xephyr_wait_socket "$host" || return 1
+  wine_env_wait_x "$host" "$XEPHYR_XVFB_PID" Xvfb xvfb || return 1
   n=$(xephyr_free_display $((host + 1)))
   DISPLAY=":$host" Xephyr ":$n" +xinerama "${args[@]}" -nolisten tcp >/dev/null 2>&1 &
   XEPHYR_PID=$!
-  xephyr_wait_socket "$n" || return 1
+  wine_env_wait_x "$n" "$XEPHYR_PID" Xephyr xserver-xephyr || return 1
   export DISPLAY=":$n"
 }
 

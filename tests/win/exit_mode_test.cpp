@@ -2,6 +2,7 @@
 // ever freezing on it and without closing a window that is not the imaging program's.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -120,6 +121,49 @@ TEST_F(ExitModeTest, CliniViewsStoredHandleClosesOnlyAWindowOfCliniView) {
             if (window) {
                 EXPECT_EQ(window->count(), 0) << "a stranger's window is never closed";
             }
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        ASSERT_TRUE(vorbel.Quit());
+    }
+}
+
+// Beyond VixWin and CliniView, the open imaging program is a shown window of a process started
+// from the configured program; a VixWin window beside it is not theirs. The web export starts
+// no program, so nothing is ever closed for it.
+TEST_F(ExitModeTest, EachTargetClosesOnlyTheProgramItStarts) {
+    const struct {
+        const char* target;
+        std::wstring program;  // setting P
+        bool closed;
+    } cases[] = {
+        {"6", test::StandInExe(), false},  // a VixWin window beside the template target
+        {"6", OwnExe(), true},
+        {"2", OwnExe(), true},
+        {"3", OwnExe(), true},
+        {"4", OwnExe(), true},
+        {"7", OwnExe(), true},
+        {"2", test::StandInExe(), false},
+        {"5", OwnExe(), false},
+        {"0", test::StandInExe(), true},  // VixWin itself: by its window class
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("target ") + c.target + (c.closed ? ", its program's window" : ", a stranger"));
+        test::ClearVorbelProfile();
+        Store(Setting::ExitMode, u"1");
+        Store(Setting::ImagingTarget, U(std::wstring(c.target, c.target + std::strlen(c.target)).c_str()));
+        Store(Setting::ProgramLocation, U(c.program.c_str()));
+        ForeignWindow window({L"WVXMAIN", L"Imagerie", 0, WM_CLOSE, false, true});
+        VorbelProcess vorbel;
+        ASSERT_TRUE(vorbel.Start());
+        Click(vorbel.Button());
+        if (c.closed) {
+            EXPECT_TRUE(WaitUntil([&] { return window.count() == 1; }, 5000));
+            ExpectIdleWithoutCapture(vorbel.Button());
+        } else {
+            HWND dialog = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000))
+                << "counted as not open: the click captures";
+            EXPECT_EQ(window.count(), 0) << "a stranger's window is never closed";
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }
         ASSERT_TRUE(vorbel.Quit());

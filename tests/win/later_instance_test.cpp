@@ -9,6 +9,7 @@
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "tests/win/dialog_search.h"
 #include "tests/win/foreign_window.h"
 #include "tests/win/shift_held.h"
 #include "tests/win/vorbel_process.h"
@@ -148,6 +149,90 @@ INSTANTIATE_TEST_SUITE_P(Boxes, LaterInstanceBoxTest,
                                      false,
                                      true}),
                          [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.what); });
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+BOOL CALLBACK CountButtons(HWND w, LPARAM count) {
+    wchar_t cls[64] = L"";
+    if (GetClassNameW(w, cls, 64) && lstrcmpW(cls, L"VorbelLaunchButton") == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int Buttons() {
+    int count = 0;
+    EnumWindows(CountButtons, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// The link has ended and no other starts: Setup opens from the button, and no confirmation.
+void ExpectAtRest(HWND button) {
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
+    Sleep(500);
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "no second link for the same request";
+    PostMessageW(button, WM_COMMAND, 66, 0);
+    const DWORD thread = GetWindowThreadProcessId(button, nullptr);
+    HWND setup = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", button)) != nullptr; }, 10000))
+        << "the button is at rest";
+    PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
+}
+
+// A practice program's double click: two starts 30 ms apart, before either has a window.
+TEST_F(LaterInstanceTest, TwoQuickStartsGiveOneButtonAndOneLink) {
+    VorbelProcess first, second;
+    ASSERT_TRUE(first.Start(L"", false));
+    Sleep(30);
+    ASSERT_TRUE(second.Start(L"4217 MARTIN HELENE", false));
+    const HWND dialog = WaitForConfirmation(L"4217");
+    ASSERT_NE(dialog, nullptr) << "the request reached a button";
+    EXPECT_TRUE(WaitUntil([&] { return second.WaitForExit(0) || first.WaitForExit(0); }, 10000))
+        << "the later one hands over and ends";
+    EXPECT_EQ(Buttons(), 1);
+    EXPECT_EQ(HandedCommandLine(), u"");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    const HWND button = FindWindowW(L"VorbelLaunchButton", L"Vorbel");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
+    Sleep(500);
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "no second link for the same request";
+    EXPECT_EQ(Buttons(), 1);
+}
+
+// Setup is open when the request comes: it waits, then runs once Setup has closed.
+TEST_F(LaterInstanceTest, RequestDuringSetupRunsWhenSetupCloses) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    PostMessageW(vorbel.Button(), WM_COMMAND, 66, 0);  // "Setup" of the context menu
+    HWND setup = nullptr;
+    const DWORD thread = GetWindowThreadProcessId(vorbel.Button(), nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", vorbel.Button())) != nullptr; }, 10000));
+    EXPECT_EQ(test::RunLaterInstance(L"2 SECOND BRUNO"), 0);
+    // The button has handled the request (a sent message comes after the posted one).
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(vorbel.Button(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
+    Sleep(500);
+    EXPECT_EQ(FindVisibleWindow(kConfirmationTitle), nullptr) << "no link inside Setup";
+    // A remote click is refused too: no second Setup, no link over it.
+    PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
+    PostMessageW(vorbel.Button(), WM_COMMAND, 66, 0);
+    ASSERT_TRUE(SendMessageTimeoutW(vorbel.Button(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
+    Sleep(300);
+    EXPECT_EQ(FindVisibleWindow(kConfirmationTitle), nullptr);
+    PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
+    const HWND dialog = WaitForConfirmation(L"2");
+    ASSERT_NE(dialog, nullptr) << "the request ran after Setup closed";
+    EXPECT_EQ(FindWindowW(nullptr, L"Param\u00e9trage"), nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
+    ExpectAtRest(vorbel.Button());
+}
 
 }  // namespace
 }  // namespace vorbel

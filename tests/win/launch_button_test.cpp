@@ -313,6 +313,26 @@ int BluePixels(const std::vector<uint32_t>& pixels) {
     return n;
 }
 
+// The button sits still (nothing repaints it from outside) while the imaging program opens and
+// closes: the exit sign follows within a moment.
+TEST_F(LaunchButtonTest, ExitSignFollowsTheImagingProgramWithoutARepaint) {
+    Store(Setting::ExitMode, u"1");
+    Store(Setting::ImagingTarget, u"0");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 5000));
+    Sleep(300);
+    EXPECT_EQ(RedPixels(CaptureClient(vorbel.Button(), L"button-still.bmp")), 0);
+    {
+        ImagingStandIn imaging;
+        EXPECT_TRUE(
+            WaitUntil([&] { return RedPixels(CaptureClient(vorbel.Button(), L"button-opened.bmp")) > 0; }, 5000))
+            << "the exit sign once the imaging program is open";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return RedPixels(CaptureClient(vorbel.Button(), L"button-closed.bmp")) == 0; }, 5000))
+        << "the plain icon once it has closed";
+}
+
 TEST_F(LaunchButtonTest, PaintsItsIconAndTheExitSignWhileTheImagingProgramIsOpen) {
     Store(Setting::ExitMode, u"1");
     Store(Setting::ImagingTarget, u"0");

@@ -7,12 +7,14 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "handoff/web_export.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 #include "tests/win/net_rig.h"
+#include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
 
@@ -327,6 +329,38 @@ TEST_F(WebExportTest, AHungInformationServerIsGivenUpAfterTheReceiveBound) {
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.back().rfind("hung\t", 0), 0u) << "the request was sent, its answer never came";
     EXPECT_LT(elapsed, 25000u) << "10 s receive bound, not Wine's own";
+}
+
+// The caller is the button's thread: during an upload to a server that never answers it keeps
+// answering sent messages, and the window it shows gives the export up at once, silently.
+TEST_F(WebExportTest, AnUploadLeavesTheCallersThreadAnsweringAndCanBeGivenUp) {
+    SetInfoServer(NetRig::HttpsRoot(rig.hungPort));
+    Remember(L"PU", Encoded(rig.FtpUrl(kProdAccount)));
+    HWND owner = CreateWindowExW(0, L"STATIC", L"Informations extraites", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    bool answered = false, progressShown = false;
+    std::thread sender([&] {
+        HWND progress = nullptr;
+        progressShown = test::WaitUntil(
+            [&] { return (progress = FindWindowW(L"VorbelWebExportProgress", nullptr)) != nullptr; }, 8000);
+        Sleep(500);  // the request is on its way to the hung server
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0;
+        if (progress) PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+    });
+    const ULONGLONG start = GetTickCount64();
+    ExportPatientToWeb(owner, kKey, Dupont(), hooks);
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    sender.join();
+    EXPECT_TRUE(progressShown) << "the export shows it is under way";
+    EXPECT_TRUE(answered) << "the caller's thread answered during the upload";
+    EXPECT_LT(elapsed, 8000u) << "given up at once, not at the receive bound";
+    EXPECT_EQ(messages, std::vector<Message>{});
+    EXPECT_EQ(beeps, std::vector<UINT>{});
+    DestroyWindow(owner);
+    Sleep(11000);  // the worker meets the receive bound; nothing is stored after it was given up
+    EXPECT_EQ(Files(kProdAccount).size(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+// The request a later instance leaves in "CmdLine" for the running button. Practice programs may
+// write the entry themselves, so its name and plain text stay as they are; what keeps a request
+// from being lost or handed off twice is how it is left, taken and withdrawn. Platform-free.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "settings/settings_store.h"
+
+namespace vorbel {
+
+// A later instance's request. An empty command line leaves nothing: it would wipe a request that
+// is still waiting.
+void LeaveHandedRequest(ProfileSection& profile, std::u16string_view commandLine);
+
+// The button takes what is waiting and clears the entry, but only while it still holds what was
+// read: a request written in between stays for the message that follows it.
+std::u16string TakeHandedRequest(ProfileSection& profile);
+
+// A request that could not be delivered is taken back, unless a newer one replaced it.
+void WithdrawHandedRequest(ProfileSection& profile, std::u16string_view commandLine);
+
+}  // namespace vorbel
