@@ -1,10 +1,14 @@
 #include <windows.h>
 
 #include "app/vorbel_app.h"
+#include "win/system_dll.h"
 #include "win/wide.h"
 
 // The C runtime hands over the command line without the program's path and the blanks after it.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    // Before anything loads: the DLLs that system DLLs load by name never come from the
+    // program's folder or the current one, where a planted copy could wait.
+    vorbel::RestrictDllSearchToSystemFolder();
     vorbel::CVorbelApp app(vorbel::U(commandLine));
     app.InitInstance();
     return app.ExitCode();

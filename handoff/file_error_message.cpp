@@ -60,6 +60,15 @@ std::u16string ProgramNotStartedMessage(std::u16string_view program, unsigned lo
            u".\n\nV\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel.";
 }
 
+std::u16string BatchCannotCarryMessage(std::u16string_view program, std::u16string_view field) {
+    const std::u16string what =
+        field.empty() ? u"Sa ligne de commande est trop longue ou contient un saut de ligne"
+                      : u"Le champ " + Named(field) + u" contient un saut de ligne ou un caract\u00e8re nul";
+    return u"Le programme d'imagerie " + Named(program) +
+           u" est un fichier de commandes, qui ne peut pas recevoir ce patient sans risque\u00a0: " + what +
+           u".\n\nRien n'a \u00e9t\u00e9 lanc\u00e9. Corrigez le patient ou le Param\u00e9trage.";
+}
+
 std::u16string ChartNumberNotAFolderMessage(std::u16string_view chartNumber) {
     return u"Le num\u00e9ro de dossier " + Named(chartNumber) +
            u" ne peut pas servir de nom de dossier d'images\u00a0: il contient \\, /, : ou \u00ab\u00a0..\u00a0\u00bb."

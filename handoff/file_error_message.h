@@ -24,6 +24,11 @@ std::u16string RecordTooLongMessage(std::u16string_view path);
 // The imaging program could not be started; names the program as stored and says why.
 std::u16string ProgramNotStartedMessage(std::u16string_view program, unsigned long error);
 
+// A batch-file imaging program cannot be handed this field's value safely (cmd.exe would read
+// what follows a line end as a command of its own); field is the dialog's name for it. With no
+// field: the line itself (too long for cmd.exe, or a line end in the settings' arguments).
+std::u16string BatchCannotCarryMessage(std::u16string_view program, std::u16string_view field);
+
 // VixWin's patient folder would be built outside the images root from this chart number.
 std::u16string ChartNumberNotAFolderMessage(std::u16string_view chartNumber);
 

@@ -3,6 +3,7 @@
 #include "handoff/file_error_message.h"
 #include "handoff/handoff_files.h"
 #include "handoff/handoff_system.h"
+#include "handoff/program_command.h"
 #include "handoff/program_start.h"
 #include "handoff/template_target.h"
 #include "handoff/web_export.h"
@@ -31,19 +32,20 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
     return AppendExchangeRecords(exchangeFile, records);
 }
 
-// Target 6: the bridge file first, whole, then the command line that may name it.
-std::optional<std::u16string> PrepareTemplateTarget(const TemplateTarget& target, std::u16string_view program,
-                                                    const TemplateValues& values, std::u16string& commandLine) {
-    const TemplateHandOff filled =
-        FillTemplateTarget(target, QuotedProgramPath(program, NamesExistingFile(program)), values);
-    if (target.hasBridgeFile) {
-        const auto bytes =
-            EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
-        if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
-        if (auto failure = WriteBridgeFile(filled.bridgePath, *bytes)) return failure;
-    }
-    commandLine = filled.commandLine;
-    return std::nullopt;
+// Target 6: the bridge file, whole, before the program that may read it starts.
+std::optional<std::u16string> WriteTemplateBridgeFile(const TemplateTarget& target, const TemplateHandOff& filled) {
+    if (!target.hasBridgeFile) return std::nullopt;
+    const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
+    if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
+    return WriteBridgeFile(filled.bridgePath, *bytes);
+}
+
+// The field that a batch file cannot be handed; empty when it is the line as a whole.
+std::u16string_view FieldBatchCannotCarry(const PatientRecord& patient) {
+    if (BatchCannotCarry(patient.ChartNumber)) return u"Dossier";
+    if (BatchCannotCarry(patient.LastName)) return u"Nom";
+    if (BatchCannotCarry(patient.FirstName)) return u"Pr\u00e9nom";
+    return u"";
 }
 
 }  // namespace
@@ -125,40 +127,56 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         if (station.empty()) station = LocalComputerName();
     }
 
+    // What follows the program on its command line, built before anything is written: a batch
+    // file that cannot be handed the patient refuses the step with nothing changed.
+    std::optional<VixWinLaunch> vixWin;
+    std::optional<TemplateHandOff> filled;
+    std::u16string tail;
+    switch (target) {
+        case TargetVixWin:
+            vixWin = BuildVixWinLaunch(u"", dataLocation, patient);
+            tail = vixWin->commandLine;
+            break;
+        case TargetSwitchArguments: tail = BuildSwitchCommandLine(u"", patient); break;
+        case TargetTemplate:
+            filled = FillTemplateTarget(*templates, u"", {patient, birthDate, further.sex, u""}, SystemAnsiLookAlike);
+            tail = filled->commandLine;
+            break;
+        default: break;
+    }
+    // The program is found from the settings alone, once; a patient value is never part of it.
+    const std::optional<ProgramSetting> resolved = ResolveProgramSetting(program);
+    std::optional<ProgramStart> start;
+    if (resolved) {
+        start = ProgramStartFor(*resolved, tail);
+        if (!start) return refuseWith(BatchCannotCarryMessage(program, FieldBatchCannotCarry(patient)));
+    }
+
     // The dump comes before any file is handed over: once it fails, nothing has been written, and
     // confirming again cannot append the same patient twice. Every settings read is in it.
     if (hooks.dumpKeysHeld()) {
         if (const auto error = WriteLogFile()) return refuseWith(FileErrorMessage(*error, FileAction::Create));
     }
 
-    const std::u16string programCommand = QuotedProgramPath(program, NamesExistingFile(program));
-    std::u16string commandLine = programCommand;
     std::optional<std::u16string> failure;
     switch (target) {
-        case TargetVixWin: {
-            const VixWinLaunch launch = BuildVixWinLaunch(programCommand, dataLocation, patient);
-            CreateVixWinFolders(dataLocation, launch.patientFolder);
-            commandLine = launch.commandLine;
-            break;
-        }
+        case TargetVixWin: CreateVixWinFolders(dataLocation, vixWin->patientFolder); break;
         case TargetCliniView: failure = WriteCliniViewEntries(dataLocation, patient); break;
         case TargetLinkageFile:
             failure = WriteLinkageFile(program, Utf16LeWithBom(BuildLinkageXml(patient, birthDate, further.sex)));
             break;
-        case TargetSwitchArguments: commandLine = BuildSwitchCommandLine(programCommand, patient); break;
         case TargetSidexis:
             failure = AppendSidexisRecords(dataLocation,
                                            {patient, birthDate, further.sex, further.extraText, station, hooks.now()});
             break;
-        case TargetTemplate:
-            failure = PrepareTemplateTarget(*templates, program, {patient, birthDate, further.sex, u""}, commandLine);
-            break;
+        case TargetTemplate: failure = WriteTemplateBridgeFile(*templates, *filled); break;
         default: break;
     }
     if (failure) return refuseWith(*failure);
 
     // Started once, never again: what was written stays, being this patient's.
-    if (const unsigned long error = StartImagingProgram(commandLine, hooks.idleWaitMs)) {
+    const unsigned long error = start ? StartImagingProgram(*start, hooks.idleWaitMs) : ERROR_FILE_NOT_FOUND;
+    if (error) {
         hooks.showFileError(owner, ProgramNotStartedMessage(program, error));
         return HandOffOutcome::NotStarted;
     }

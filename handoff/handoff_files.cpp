@@ -80,15 +80,18 @@ std::optional<std::u16string> WriteBridgeFile(std::u16string_view path, const st
     wchar_t temp[MAX_PATH + 1] = L"";
     // Creates the empty temporary file, so that no other writer can take the same name.
     if (!GetTempFileNameW(W(folder), L"vrb", 0, temp)) return ErrorText(target, GetLastError(), FileAction::Create);
+    UniqueFile file;
+    // Closes before deleting: a file still open without sharing cannot be deleted, and its partial
+    // content holds patient data.
     const auto failed = [&](DWORD code) {
+        file.reset();
         DeleteFileW(temp);
         return ErrorText(target, code, FileAction::Create);
     };
-    {
-        UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return failed(GetLastError());
-        if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) return failed(GetLastError());
-    }
+    file.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return failed(GetLastError());
+    if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) return failed(GetLastError());
+    file.reset();
     if (!MoveFileExW(temp, W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return failed(GetLastError());
     return std::nullopt;

@@ -82,6 +82,16 @@ std::string ToAnsiBytes(std::u16string_view text) { return ToCodePage(text, CP_A
 
 std::string ToOemBytesOrQuestionMark(std::u16string_view text) { return ToCodePage(text, CP_OEMCP, false); }
 
+char16_t SystemAnsiLookAlike(char16_t c) {
+    if (c < 0x80 || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    const wchar_t wide = static_cast<wchar_t>(c);
+    char bytes[4] = {};
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, &wide, 1, bytes, sizeof(bytes), nullptr, &usedDefault);
+    const auto byte = static_cast<unsigned char>(bytes[0]);
+    return n == 1 && !usedDefault && byte < 0x80 ? static_cast<char16_t>(byte) : 0;
+}
+
 LocalDateTime LocalNow() {
     SYSTEMTIME st;
     GetLocalTime(&st);

@@ -32,6 +32,10 @@ std::string ToOemBytes(std::u16string_view text);
 std::string ToAnsiBytes(std::u16string_view text);
 std::string ToOemBytesOrQuestionMark(std::u16string_view text);
 
+// The ASCII character the system's ANSI code page turns c into by best fit, 0 when none: what an
+// ANSI program receives for it on its command line.
+char16_t SystemAnsiLookAlike(char16_t c);
+
 LocalDateTime LocalNow();
 
 // The birth date typed by the user, read with the user's locale (VarDateFromStr) after trimming.

@@ -9,9 +9,45 @@ namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
-// Blanks split arguments; line ends and vertical tabs are kept inside quotes too, as some
-// programs read their raw command line by lines.
-bool NeedsQuotes(std::u16string_view value) { return value.find_first_of(u" \t\r\n\v") != std::u16string_view::npos; }
+}  // namespace
+
+char16_t KnownAnsiLookAlike(char16_t c) {
+    switch (c) {
+        case 0x02BA:
+        case 0x02DD:
+        case 0x02EE:
+        case 0x201C:
+        case 0x201D:
+        case 0x201E:
+        case 0x201F:
+        case 0x2033:
+        case 0x2036:
+        case 0x301D:
+        case 0x301E:
+        case 0x301F:
+        case 0xFF02: return u'"';
+        case 0x00A5:
+        case 0x20A9:
+        case 0x2216:
+        case 0xFE68:
+        case 0xFF3C: return u'\\';
+        case 0x00A0:
+        case 0x1680:
+        case 0x202F:
+        case 0x205F:
+        case 0x3000: return u' ';
+        default: return c >= 0x2000 && c <= 0x200A ? u' ' : 0;
+    }
+}
+
+namespace {
+
+char16_t LookAlike(char16_t c, const AnsiLookAlike& lookAlike) {
+    if (c < 0x80) return c;
+    if (const char16_t known = KnownAnsiLookAlike(c)) return known;
+    const char16_t system = lookAlike ? lookAlike(c) : 0;
+    return system < 0x80 ? system : 0;
+}
 
 class Splitter {
 public:
@@ -78,6 +114,19 @@ private:
 
 }  // namespace
 
+char16_t ArgumentSafeCharacter(char16_t c, const AnsiLookAlike& lookAlike) {
+    if (c == 0) return u'?';  // a zero would end the whole command line there
+    const char16_t look = LookAlike(c, lookAlike);
+    if (look == u'"') return u'\'';
+    if (look == u'\\') return u'\\';
+    return c;
+}
+
+bool SplitsArguments(char16_t c, const AnsiLookAlike& lookAlike) {
+    const char16_t look = LookAlike(c, lookAlike);
+    return (c != 0 && c <= 0x20) || c == 0x7F || (look != 0 && look <= 0x20);
+}
+
 std::vector<TemplateArgument> SplitTemplateArguments(const PatientTemplate& t) {
     Splitter splitter;
     for (const TemplatePart& part : t.parts) {
@@ -87,14 +136,21 @@ std::vector<TemplateArgument> SplitTemplateArguments(const PatientTemplate& t) {
     return splitter.Finish();
 }
 
-std::u16string QuoteFilledArgument(const TemplateArgument& argument, const TemplateValues& values) {
+std::u16string QuoteFilledArgument(const TemplateArgument& argument, const TemplateValues& values,
+                                   const AnsiLookAlike& lookAlike) {
     // Each unit of the argument with whether it goes inside quotes.
     std::vector<std::pair<char16_t, bool>> units;
     for (const ArgumentPiece& piece : argument) {
         std::u16string text = PartValue(piece.part, values);
-        // A zero would end the whole command line there.
-        for (char16_t& c : text) c = c == 0 ? u'?' : c;
-        const bool quoted = piece.quoted || (piece.part.field && NeedsQuotes(text));
+        bool quoted = piece.quoted;
+        for (char16_t& c : text) {
+            if (!piece.part.field) {
+                c = c == 0 ? u'?' : c;
+                continue;
+            }
+            quoted = quoted || SplitsArguments(c, lookAlike);
+            c = ArgumentSafeCharacter(c, lookAlike);
+        }
         for (char16_t c : text) units.emplace_back(c, quoted);
     }
     if (units.empty()) return u"\"\"";
@@ -127,11 +183,11 @@ std::u16string QuoteFilledArgument(const TemplateArgument& argument, const Templ
 }
 
 std::u16string BuildTemplateCommandLine(std::u16string_view programCommand, const PatientTemplate& arguments,
-                                        const TemplateValues& values) {
+                                        const TemplateValues& values, const AnsiLookAlike& lookAlike) {
     std::u16string commandLine(programCommand);
     for (const TemplateArgument& argument : SplitTemplateArguments(arguments)) {
         commandLine += u' ';
-        commandLine += QuoteFilledArgument(argument, values);
+        commandLine += QuoteFilledArgument(argument, values, lookAlike);
     }
     return commandLine;
 }

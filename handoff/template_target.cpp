@@ -49,7 +49,7 @@ TemplateTargetParse ParseTemplateTarget(const TemplateTargetSettings& settings) 
 }
 
 TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view programCommand,
-                                   TemplateValues values) {
+                                   TemplateValues values, const AnsiLookAlike& lookAlike) {
     TemplateHandOff out;
     if (target.hasBridgeFile) {
         out.bridgePath = FillTemplate(target.bridgePath, values, ValueEscape::FileName);
@@ -57,7 +57,7 @@ TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_
         out.bridgeContent =
             FillTemplate(target.bridgeContent, values, target.xmlEscape ? ValueEscape::Xml : ValueEscape::None);
     }
-    out.commandLine = BuildTemplateCommandLine(programCommand, target.arguments, values);
+    out.commandLine = BuildTemplateCommandLine(programCommand, target.arguments, values, lookAlike);
     return out;
 }
 

@@ -7,6 +7,7 @@
 
 #include "handoff/bridge_encoding.h"
 #include "handoff/patient_template.h"
+#include "handoff/template_command_line.h"
 
 namespace vorbel {
 
@@ -51,6 +52,6 @@ struct TemplateHandOff {
 
 // The bridge file's path takes values made safe for a file name; {FICHIER} then stands for it.
 TemplateHandOff FillTemplateTarget(const TemplateTarget& target, std::u16string_view programCommand,
-                                   TemplateValues values);
+                                   TemplateValues values, const AnsiLookAlike& lookAlike = {});
 
 }  // namespace vorbel

@@ -80,78 +80,44 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-; A template as given, in a UTF-16 file for the preset writer: quotes and braces pass unchanged.
-; $R1: the value; $R3: the file's name in the plug-ins folder; $R4: the preset's option.
-Function AddTemplateFile
-  FileOpen $R5 "$PLUGINSDIR\$R3" w
-  FileWriteWord $R5 0xFEFF
-  FileWriteUTF16LE $R5 $R1
-  FileClose $R5
-  StrCpy $R9 '$R9 $R4 "$PLUGINSDIR\$R3"'
-FunctionEnd
-
-!macro TemplateOption OPTION FILE PRESET
-  ClearErrors
-  ${GetOptions} $R0 "${OPTION}" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R3 "${FILE}"
-    StrCpy $R4 "${PRESET}"
-    Call AddTemplateFile
-  ${EndIf}
-!macroend
-
-; Writes the settings given on the command line with Vorbel's own settings code.
+; Hands the installer's whole command line, as the system holds it, to the preset writer in a
+; UTF-16 file, which reads every option itself: NSIS's own reading cuts the line at 1,024
+; characters and at any " /D=", even one inside a template, and a value pasted back between quotes
+; on a command line would lose a final backslash.
 Function PresetSettings
-  ${GetParameters} $R0
   InitPluginsDir
-  StrCpy $R9 ""
-  ClearErrors
-  ${GetOptions} $R0 "/TARGET=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --target "$R1"'
+  System::Call 'kernel32::GetCommandLineW() p .R1'
+  System::Call 'kernel32::lstrlenW(p R1) i .R2'
+  IntOp $R2 $R2 * 2
+  FileOpen $R5 "$PLUGINSDIR\options.txt" w
+  FileWriteWord $R5 0xFEFF
+  System::Call 'kernel32::WriteFile(p R5, p R1, i R2, *i .R3, p 0) i .R4'
+  FileClose $R5
+  ${If} $R4 != 0
+  ${AndIf} $R3 == $R2
+    File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
+    ExecWait '"$PLUGINSDIR\vorbel_preset.exe" --installer-options "$PLUGINSDIR\options.txt" --install-folder-file "$PLUGINSDIR\folder.txt"' $R2
+  ${Else}
+    StrCpy $R2 2
   ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/PROGRAM=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --program "$R1"'
-  ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/CONVENTION=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --convention "$R1"'
-  ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/INFOSERVER=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --info-server "$R1"'
-  ${EndIf}
-  !insertmacro TemplateOption "/ARGUMENTS=" "arguments.txt" "--arguments-file"
-  !insertmacro TemplateOption "/BRIDGEPATH=" "bridge-path.txt" "--bridge-path-file"
-  !insertmacro TemplateOption "/BRIDGECONTENT=" "bridge-content.txt" "--bridge-content-file"
-  ClearErrors
-  ${GetOptions} $R0 "/BRIDGECONTENTFILE=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --bridge-content-file "$R1"'
-  ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/ENCODING=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --encoding "$R1"'
-  ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/XMLESCAPE=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $R9 '$R9 --xml-escape "$R1"'
-  ${EndIf}
-  ${If} $R9 == ""
-    Return
-  ${EndIf}
-  File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
-  ExecWait '"$PLUGINSDIR\vorbel_preset.exe"$R9' $R2
   ${If} $R2 != 0
     MessageBox MB_ICONSTOP "Les paramètres donnés à l'installation sont invalides ; Vorbel n'a pas été installé." /SD IDOK
     SetErrorLevel 2
     Quit
+  ${EndIf}
+  ; A " /D=" inside a value made NSIS take a wrong folder: the one meant, or the default.
+  ${If} ${FileExists} "$PLUGINSDIR\folder.txt"
+    FileOpen $R5 "$PLUGINSDIR\folder.txt" r
+    FileReadUTF16LE $R5 $R1
+    FileClose $R5
+    ${If} $R1 == ""
+!ifdef X64
+      StrCpy $R1 "$PROGRAMFILES64\Vorbel"
+!else
+      StrCpy $R1 "$PROGRAMFILES\Vorbel"
+!endif
+    ${EndIf}
+    StrCpy $INSTDIR $R1
   ${EndIf}
 FunctionEnd
 

@@ -5,6 +5,11 @@
 //                 [--encoding N] [--xml-escape 0|1]
 // The templates of "Autre programme" come in files (UTF-8, or UTF-16 with its BOM), so that
 // quotes, braces and line ends reach them unchanged through any command line.
+//   vorbel_preset --installer-options F --install-folder-file G
+// reads the installer's whole command line from F (UTF-16 with its BOM) and takes its options
+// itself: the installer's own reading cuts it at 1,024 characters and at any " /D=", and a value
+// pasted back between quotes on a command line loses a final backslash. G receives the folder to
+// install into when a quoted value held " /D=", which the installer then took as its folder.
 // Exit code 0 on success, 2 on bad arguments (with a French message on stderr).
 #include <windows.h>
 #include <shellapi.h>
@@ -56,6 +61,66 @@ std::optional<std::u16string> ReadTextFile(const std::wstring& path) {
     return vorbel::FromUtf8(bytes);
 }
 
+bool IsQuote(char16_t c) { return c == u'"' || c == u'\'' || c == u'`'; }
+
+bool SameText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.data()), int(a.size()),
+                                reinterpret_cast<const wchar_t*>(b.data()), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The installer's options as its GetOptions reads them, on the whole line: after the program, an
+// option starts at a "/" outside quotes (", ' or `) and runs to the next one; "/NAME=" is followed
+// by the value, blanks trimmed and one pair of enclosing quotes removed. A " /D=" outside quotes
+// ends the options: the rest is the folder to install into.
+struct InstallerOptions {
+    std::vector<std::pair<std::u16string, std::u16string>> values;  // "/NAME=" and its value
+    std::optional<std::u16string> folder;                           // after " /D="
+    bool folderInsideValue = false;                                 // a quoted " /D=": the installer took it
+};
+
+InstallerOptions ParseInstallerOptions(std::u16string_view line) {
+    InstallerOptions options;
+    size_t i = 0;
+    if (!line.empty() && line[0] == u'"') {
+        const size_t end = line.find(u'"', 1);
+        i = end == std::u16string_view::npos ? line.size() : end + 1;
+    }
+    while (i < line.size() && line[i] != u' ' && line[i] != u'\t') ++i;
+    // The "/" starting each option outside quotes.
+    std::vector<size_t> starts;
+    size_t stop = line.size();
+    char16_t quote = 0;
+    for (size_t k = i; k < line.size(); ++k) {
+        const char16_t c = line[k];
+        if (quote) {
+            if (c == quote) quote = 0;
+            else if (c == u'/' && line.substr(k - 1, 4) == u" /D=") options.folderInsideValue = true;
+        } else if (IsQuote(c)) {
+            quote = c;
+        } else if (c == u'/') {
+            if (line.substr(k, 3) == u"/D=" && k > 0 && line[k - 1] == u' ') {
+                options.folder = std::u16string(vorbel::Trim(line.substr(k + 3)));
+                stop = k;
+                break;
+            }
+            starts.push_back(k);
+        }
+    }
+    for (size_t n = 0; n < starts.size(); ++n) {
+        const size_t end = n + 1 < starts.size() ? starts[n + 1] : stop;
+        const std::u16string_view option = line.substr(starts[n], end - starts[n]);
+        const size_t equals = option.find(u'=');
+        if (equals == std::u16string_view::npos) continue;
+        std::u16string value(vorbel::Trim(option.substr(equals + 1)));
+        if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        options.values.emplace_back(std::u16string(option.substr(0, equals + 1)), value);
+    }
+    return options;
+}
+
 }  // namespace
 
 int wmain() {
@@ -63,8 +128,14 @@ int wmain() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::u16string target, program, convention, infoServer, encoding, xmlEscape;
-    // Files holding the templates, by setting.
-    std::vector<std::pair<Setting, std::wstring>> templateFiles;
+    // The templates by setting: a file to read, or (from the installer's options) the text itself.
+    struct TemplateSource {
+        Setting setting;
+        std::wstring file;
+        std::optional<std::u16string> text;
+    };
+    std::vector<TemplateSource> templateSources;
+    std::wstring installerOptions, installFolderFile;
     bool any = false;
     for (int i = 1; i < argc; i += 2) {
         const std::wstring option = argv[i];
@@ -74,14 +145,53 @@ int wmain() {
         else if (option == L"--program") program = value;
         else if (option == L"--convention") convention = value;
         else if (option == L"--info-server") infoServer = value;
-        else if (option == L"--arguments-file") templateFiles.emplace_back(Setting::ArgumentTemplate, argv[i + 1]);
-        else if (option == L"--bridge-path-file") templateFiles.emplace_back(Setting::BridgeFilePath, argv[i + 1]);
+        else if (option == L"--arguments-file") templateSources.push_back({Setting::ArgumentTemplate, argv[i + 1], {}});
+        else if (option == L"--bridge-path-file") templateSources.push_back({Setting::BridgeFilePath, argv[i + 1], {}});
         else if (option == L"--bridge-content-file")
-            templateFiles.emplace_back(Setting::BridgeFileContent, argv[i + 1]);
+            templateSources.push_back({Setting::BridgeFileContent, argv[i + 1], {}});
         else if (option == L"--encoding") encoding = value;
         else if (option == L"--xml-escape") xmlEscape = value;
+        else if (option == L"--installer-options") installerOptions = argv[i + 1];
+        else if (option == L"--install-folder-file") installFolderFile = argv[i + 1];
         else return Fail(L"option inconnue :", argv[i]);
-        any = true;
+        if (option != L"--installer-options" && option != L"--install-folder-file") any = true;
+    }
+    if (!installerOptions.empty()) {
+        const std::optional<std::u16string> line = ReadTextFile(installerOptions);
+        if (!line) return Fail(L"options de l'installation illisibles :", installerOptions.c_str());
+        const InstallerOptions options = ParseInstallerOptions(*line);
+        if (options.folderInsideValue && !installFolderFile.empty()) {
+            // The installer took its folder from inside a value: the one meant, or none (empty).
+            FILE* f = _wfopen(installFolderFile.c_str(), L"wb");
+            if (!f) return Fail(L"fichier illisible :", installFolderFile.c_str());
+            const std::u16string folder = options.folder.value_or(u"");
+            fwrite(folder.data(), sizeof(char16_t), folder.size(), f);
+            fclose(f);
+        }
+        std::vector<std::u16string> seen;
+        for (const auto& [name, value] : options.values) {
+            // As GetOptions: the first of an option counts.
+            bool again = false;
+            for (const auto& earlier : seen) again = again || SameText(earlier, name);
+            if (again) continue;
+            seen.push_back(name);
+            const auto is = [&](std::u16string_view n) { return SameText(name, n); };
+            if (is(u"/TARGET=")) target = value;
+            else if (is(u"/PROGRAM=")) program = value;
+            else if (is(u"/CONVENTION=")) convention = value;
+            else if (is(u"/INFOSERVER=")) infoServer = value;
+            else if (is(u"/ARGUMENTS=")) templateSources.push_back({Setting::ArgumentTemplate, {}, value});
+            else if (is(u"/BRIDGEPATH=")) templateSources.push_back({Setting::BridgeFilePath, {}, value});
+            else if (is(u"/BRIDGECONTENT=")) templateSources.push_back({Setting::BridgeFileContent, {}, value});
+            else if (is(u"/BRIDGECONTENTFILE="))
+                templateSources.push_back({Setting::BridgeFileContent, ToWide(value), {}});
+            else if (is(u"/ENCODING=")) encoding = value;
+            else if (is(u"/XMLESCAPE=")) xmlEscape = value;
+            else continue;
+            any = true;
+        }
+        // The installer without presets: nothing to store.
+        if (!any) return 0;
     }
     if (!any) return Fail(L"rien à enregistrer.", L"");
     if (!target.empty() && !InRange(target, -1, TargetTemplate)) {
@@ -95,9 +205,10 @@ int wmain() {
     // The templates given are checked together, as the hand-off will read them.
     TemplateTargetSettings templates;
     templates.encoding = encoding.empty() ? EncodingUtf8 : ParseDecimalInt(encoding);
-    for (const auto& [setting, file] : templateFiles) {
-        const std::optional<std::u16string> text = ReadTextFile(file);
-        if (!text) return Fail(L"fichier de modèle illisible :", file.c_str());
+    for (const TemplateSource& source : templateSources) {
+        const Setting setting = source.setting;
+        const std::optional<std::u16string> text = source.text ? source.text : ReadTextFile(source.file);
+        if (!text) return Fail(L"fichier de modèle illisible :", source.file.c_str());
         if (!CanStoreExactly(setting, *text)) {
             return Fail(L"ce modèle ne peut pas être enregistré tel quel (trop long ou caractères non conservés) :",
                         W(*text));
@@ -106,7 +217,7 @@ int wmain() {
         if (setting == Setting::BridgeFilePath) templates.bridgePath = *text;
         if (setting == Setting::BridgeFileContent) templates.bridgeContent = *text;
     }
-    if (!templateFiles.empty()) {
+    if (!templateSources.empty()) {
         const TemplateTargetParse parse = ParseTemplateTarget(templates);
         if (!parse.ok()) return Fail(L"modèle invalide :", W(parse.error));
     }
@@ -128,7 +239,8 @@ int wmain() {
                      DecimalText(EncodeConventionIndex(ParseDecimalInt(convention))));
     }
     if (!infoServer.empty()) profile.WriteString(u"InfoServer", infoServer);
-    for (const auto& [setting, file] : templateFiles) {
+    for (const TemplateSource& source : templateSources) {
+        const Setting setting = source.setting;
         const std::u16string& text = setting == Setting::ArgumentTemplate ? templates.arguments
                                      : setting == Setting::BridgeFilePath ? templates.bridgePath
                                                                           : templates.bridgeContent;

@@ -4,6 +4,17 @@
 
 namespace vorbel {
 
+void RestrictDllSearchToSystemFolder() {
+    using SetDefault = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault =
+        kernel
+            ? reinterpret_cast<SetDefault>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+            : nullptr;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    SetDllDirectoryW(L"");
+}
+
 HMODULE LoadSystemDll(const char* dll) {
     // Side-by-side assemblies come first, so the manifest's common controls 6 stay the ones used.
     if (HMODULE module = LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;

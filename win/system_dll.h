@@ -6,6 +6,11 @@
 
 namespace vorbel {
 
+// Restricts the process's default DLL search to the system folder, for the DLLs that system DLLs
+// load for themselves by name. Where the search flags are missing (Windows 7 without KB2533623),
+// the current folder at least leaves the search. Call first, before anything loads.
+void RestrictDllSearchToSystemFolder();
+
 // The loaded DLL, or null (GetLastError says why).
 HMODULE LoadSystemDll(const char* dll);
 

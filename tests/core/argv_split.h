@@ -47,4 +47,43 @@ inline std::vector<std::u16string> SplitWindowsCommandLine(std::u16string_view c
     return args;
 }
 
+// How a Delphi program's ParamStr splits it: every character up to the space separates, a quote
+// toggles quoting and is dropped, there is no escape, a backslash is a character like any other.
+// A pair of quotes where an argument would start is skipped, so an empty argument is lost.
+inline std::vector<std::u16string> SplitDelphiCommandLine(std::u16string_view cmd) {
+    std::vector<std::u16string> args;
+    size_t i = 0;
+    for (;;) {
+        for (;;) {
+            while (i < cmd.size() && cmd[i] <= u' ') ++i;
+            if (i + 1 < cmd.size() && cmd[i] == u'"' && cmd[i + 1] == u'"') i += 2;
+            else break;
+        }
+        if (i >= cmd.size()) break;
+        std::u16string arg;
+        while (i < cmd.size() && cmd[i] > u' ') {
+            if (cmd[i] == u'"') {
+                ++i;
+                while (i < cmd.size() && cmd[i] != u'"') arg += cmd[i++];
+                if (i < cmd.size()) ++i;
+            } else {
+                arg += cmd[i++];
+            }
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+// Text as an ANSI program receives it, for the characters whose best fit is a quote, a backslash
+// or a blank: lookAlike gives that character, or 0 to keep the unit as it is.
+template <typename LookAlike>
+std::u16string AsAnsiProgramSeesIt(std::u16string_view text, LookAlike lookAlike) {
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        if (const char16_t look = c < 0x80 ? 0 : lookAlike(c)) c = look;
+    }
+    return out;
+}
+
 }  // namespace vorbel::test

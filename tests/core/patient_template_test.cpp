@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -170,12 +171,20 @@ struct HostileCase {
 
 class HostileArgumentTest : public ::testing::TestWithParam<HostileCase> {};
 
+// The value as every argument must carry it: quotes and what an ANSI program would take for one
+// as apostrophes, look-alike backslashes as backslashes.
+std::u16string Safe(std::u16string value) {
+    for (char16_t& c : value) c = ArgumentSafeCharacter(c);
+    return value;
+}
+
 // Each value, put as a last name into arguments quoted in every way a template can, reads back
-// inside its own argument and nowhere else.
+// inside its own argument and nowhere else: by the C runtime's rules, as the program's own text
+// or as an ANSI program receives it with best fit.
 TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
     TemplateValues v = SamplePatientValues();
     v.patient.LastName = GetParam().value;
-    const std::u16string& n = v.patient.LastName;
+    const std::u16string n = Safe(v.patient.LastName);
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
     const PatientTemplate t = ParsePatientTemplate(
                                   u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" \"{NOM}\\\\\" "
@@ -195,6 +204,31 @@ TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
                            u"",
                            u"end"};
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
+    const auto ansi = [](const std::u16string& s) { return test::AsAnsiProgramSeesIt(s, KnownAnsiLookAlike); };
+    Args ansiExpected;
+    for (const std::u16string& arg : expected) ansiExpected.push_back(ansi(arg));
+    EXPECT_EQ(test::SplitWindowsCommandLine(ansi(cmd)), ansiExpected) << ToUtf8(cmd);
+}
+
+// ParamStr has no escapes: a value's backslashes before a closing quote arrive doubled there,
+// which leaves the argument whole; an empty argument is lost, as it is for every such program.
+TEST_P(HostileArgumentTest, AValueStaysInItsArgumentForAProgramWithoutEscapes) {
+    TemplateValues v = SamplePatientValues();
+    v.patient.LastName = GetParam().value;
+    const std::u16string n = Safe(v.patient.LastName);
+    const PatientTemplate t =
+        ParsePatientTemplate(u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" x\"y {NOM} z\"w{NOM} end",
+                             BridgeFileField::Allowed)
+            .value;
+    const std::u16string cmd = BuildTemplateCommandLine(u"C:\\img.exe", t, v);
+    const auto withoutBackslashes = [](Args args) {
+        for (std::u16string& a : args) a.erase(std::remove(a.begin(), a.end(), u'\\'), a.end());
+        return args;
+    };
+    Args expected = {u"C:img.exe", u"/ID:4217", n, u"/LN:" + n, u"/N:" + n, u"/Q:" + n, u"xy " + n + u" zw" + n,
+                     u"end"};
+    if (n.empty()) expected.erase(expected.begin() + 2);
+    EXPECT_EQ(withoutBackslashes(test::SplitDelphiCommandLine(cmd)), withoutBackslashes(expected)) << ToUtf8(cmd);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, HostileArgumentTest,
@@ -202,7 +236,12 @@ INSTANTIATE_TEST_SUITE_P(All, HostileArgumentTest,
                                            HostileCase{u"A\" /X \"B"}, HostileCase{u"C:\\tmp\\"},
                                            HostileCase{u"\\\\\""}, HostileCase{u"\""}, HostileCase{u"\"\""},
                                            HostileCase{u"a\\\\b\\\"c"}, HostileCase{u"\t \t"}, HostileCase{u"L1\r\nL2"},
-                                           HostileCase{u"\\"}, HostileCase{u"O'Neil & {NOM} %PATH% ^ |"}));
+                                           HostileCase{u"\\"}, HostileCase{u"O'Neil & {NOM} %PATH% ^ |"},
+                                           HostileCase{u"A\uFF02 -patid 999 \uFF02B"}, HostileCase{u"C:\\tmp\uFF3C"},
+                                           HostileCase{u"A\u201D /X \u201CB"}, HostileCase{u"A\u3000-patid\u30009"},
+                                           HostileCase{u"A\x01-patid\x1F"
+                                                       u"9"},
+                                           HostileCase{u"\u00A5\""}));
 
 TEST(TemplateCommandLine, KeepsTheTemplatesQuotesAndQuotesOnlyWhatNeedsIt) {
     TemplateValues v = SamplePatientValues();

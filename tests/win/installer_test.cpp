@@ -113,14 +113,51 @@ TEST_F(InstallerTest, SilentInstallPresetsTheTemplatesOfAnotherProgram) {
     EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
 }
 
+// Each value reaches the settings as given, however the installer's own command-line reading would
+// take it: a final backslash before the closing quote, a " /D=" inside a template (which the
+// installer alone takes as its folder), options beyond the installer's 1,024 characters.
+TEST_F(InstallerTest, SilentInstallStoresEveryPresetValueExactly) {
+    const std::wstring arguments = L"-x {NOM} /D=C:\\faux @{FICHIER} " + std::wstring(250, L'a');
+    const std::wstring content = L"[Patient]\r\nNom={NOM}\r\n" + std::wstring(480, L'N') + L"\r\n";
+    const std::wstring bridgePath = L"C:\\pont\\" + std::wstring(200, L'p') + L"{DOSSIER}.ini";
+    const std::wstring options = L" /S /TARGET=6 /PROGRAM=\"C:\\Imaging\\\" /CONVENTION=1 /ARGUMENTS='" + arguments +
+                                 L"' /BRIDGECONTENT='" + content + L"' /BRIDGEPATH='" + bridgePath + L"' /XMLESCAPE=1";
+    ASSERT_GT(options.size(), 1024u);
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\"" + options, 120000), 0);
+
+    EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe")) << "installed where no /D= was given";
+    EXPECT_EQ(Stored(Setting::ImagingTarget), u"6");
+    EXPECT_EQ(Stored(Setting::ProgramLocation), u"C:\\Imaging\\");
+    EXPECT_EQ(Stored(Setting::CommandLineConvention), u"109");
+    EXPECT_EQ(ToWide(Stored(Setting::ArgumentTemplate)), arguments);
+    EXPECT_EQ(ToWide(Stored(Setting::BridgeFileContent)), content);
+    EXPECT_EQ(ToWide(Stored(Setting::BridgeFilePath)), bridgePath);
+    EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
+}
+
+// The folder given last is the one installed into, even after a template holding " /D=".
+TEST_F(InstallerTest, TheFolderGivenLastStaysAfterATemplateHoldingSlashD) {
+    test::TempDir temp;
+    const std::wstring folder = temp.File(L"Vorbel ici");
+    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /TARGET=6 /ARGUMENTS='-x /D=C:\\faux {NOM}' /D=" + folder,
+                               120000),
+              0);
+    EXPECT_TRUE(test::FileExists(folder + L"\\Vorbel.exe"));
+    EXPECT_EQ(Stored(Setting::ArgumentTemplate), u"-x /D=C:\\faux {NOM}");
+    EXPECT_EQ(test::RunProcess(L"\"" + folder + L"\\Uninstall.exe\" /S _?=" + folder, 60000), 0);
+}
+
 TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
-        const wchar_t* options;
+        std::wstring options;
     };
-    for (const Case c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
-                         Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"},
-                         Case{L"/ENCODING=5"}}) {
-        SCOPED_TRACE(std::string(c.options, c.options + wcslen(c.options)));
+    for (const Case& c :
+         {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
+          Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"}, Case{L"/ENCODING=5"},
+          // over the setting's limit, which the installer would not have cut
+          Case{L"/TARGET=6 /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENT='{NOM}" + std::wstring(600, L'x') +
+               L"'"}}) {
+        SCOPED_TRACE(std::string(c.options.begin(), c.options.end()));
         EXPECT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S " + c.options, 120000), 2);
         EXPECT_FALSE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
         EXPECT_EQ(RunEntry(), L"");
