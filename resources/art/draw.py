@@ -307,13 +307,47 @@ def png_bytes(canvas):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
 
 
+def rgba_png(w, h, rows):
+    """A 32-bit RGBA PNG of rows of (r, g, b, a) tuples, top first."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in rows)
+    ihdr = struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def entry_as_png(entry, w, h):
+    """A 256-colour icon image stored as PNG: the same pixels, clear where the mask is set, in a
+    sixth of the bytes. Windows 7 and Wine read a PNG image at any size."""
+    pal = entry[40:40 + 1024]
+    xor_row, and_row = (w + 3) & ~3, ((w + 31) // 32) * 4
+    xor = entry[40 + 1024:40 + 1024 + xor_row * h]
+    mask = entry[40 + 1024 + xor_row * h:]
+    rows = []
+    for y in range(h - 1, -1, -1):
+        row = []
+        for x in range(w):
+            i = xor[y * xor_row + x]
+            clear = mask[y * and_row + x // 8] & (0x80 >> (x % 8))
+            row.append((0, 0, 0, 0) if clear else (pal[4 * i + 2], pal[4 * i + 1], pal[4 * i], 255))
+        rows.append(row)
+    return rgba_png(w, h, rows)
+
+
+# From this size up the 256-colour images are stored as PNG; below it they stay bitmaps, as every
+# system reads them.
+PNG_FROM = 48
+
+
 def write_ico(canvases, filename):
-    """256-colour images up to 96 pixels, PNG images above (256 is written as 0 in the directory)."""
-    images = [icon_entry_8bpp(c) if c.w <= 96 else png_bytes(c) for c in canvases]
+    """256-colour images up to 96 pixels (stored as PNG from 48), PNG images above (256 is written
+    as 0 in the directory)."""
+    images = [(icon_entry_8bpp(c) if c.w < PNG_FROM else entry_as_png(icon_entry_8bpp(c), c.w, c.h))
+              if c.w <= 96 else png_bytes(c) for c in canvases]
     out = bytearray((0).to_bytes(2, "little") + (1).to_bytes(2, "little") + len(images).to_bytes(2, "little"))
     offset = 6 + 16 * len(images)
     for c, img in zip(canvases, images):
-        bpp = 8 if c.w <= 96 else 32
+        bpp = 8 if c.w < PNG_FROM else 32
         out += bytes((c.w % 256, c.h % 256, 0, 0)) + (1).to_bytes(2, "little") + bpp.to_bytes(2, "little")
         out += len(img).to_bytes(4, "little") + offset.to_bytes(4, "little")
         offset += len(img)
