@@ -94,7 +94,7 @@ commit=$(git rev-parse --short HEAD)
   echo "# Performance figures"
   echo
   echo "Written by \`bench/run.sh\` (see the README's performance section for what each figure"
-  echo "means). Measured on commit $commit, $(date -u '+%d %b %Y %H:%M UTC'), $(nproc) cores,"
+  echo "means). Measured on commit $commit, $(LC_ALL=C date -u '+%d %b %Y %H:%M UTC'), $(nproc) cores,"
   echo "$(wine --version 2>/dev/null || echo Wine)."
   echo
   echo '```'
