@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "handoff/handoff_formats.h"
+#include "handoff/program_start.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 #include "win/scoped.h"
@@ -32,9 +33,11 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
-// The window exists and its process runs that executable.
-bool WindowOfProgram(HWND window, const std::u16string& program) {
-    if (!window || !IsWindow(window) || program.empty()) return false;
+// The window exists and its process runs the file the program setting names.
+bool WindowOfProgram(HWND window, const std::u16string& setting) {
+    if (!window || !IsWindow(window)) return false;
+    const auto program = ResolveProgramSetting(setting);
+    if (!program) return false;
     DWORD pid = 0;
     if (!GetWindowThreadProcessId(window, &pid) || pid == 0) return false;
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -42,7 +45,7 @@ bool WindowOfProgram(HWND window, const std::u16string& program) {
     std::vector<wchar_t> image(32768);
     DWORD size = static_cast<DWORD>(image.size());
     if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return false;
-    return SamePath(std::wstring(image.data(), size), ToWide(program));
+    return SamePath(std::wstring(image.data(), size), ToWide(program->path));
 }
 
 struct ProgramWindowSearch {
@@ -80,8 +83,11 @@ BOOL CALLBACK FindProgramWindow(HWND window, LPARAM param) {
 HWND FindWindowOfProgram(int target, uint32_t settingsKey) {
     std::u16string program = Trim(ReadSetting(Setting::ProgramLocation, settingsKey));
     if (program.empty()) program = DefaultProgramPath(target);
+    // P may carry its own arguments: the program is the file it names, split as at its start.
+    const auto resolved = ResolveProgramSetting(program);
+    if (!resolved) return nullptr;
     ProgramWindowSearch search;
-    search.program = Canonical(ToWide(program));
+    search.program = Canonical(ToWide(resolved->path));
     EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

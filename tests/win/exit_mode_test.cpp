@@ -145,6 +145,9 @@ TEST_F(ExitModeTest, EachTargetClosesOnlyTheProgramItStarts) {
         {"2", test::StandInExe(), false},
         {"5", OwnExe(), false},
         {"0", test::StandInExe(), true},  // VixWin itself: by its window class
+        // P as the program followed by its own arguments, bare or quoted
+        {"4", OwnExe() + L" /NOSPLASH", true},
+        {"6", L"\"" + OwnExe() + L"\" -x", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("target ") + c.target + (c.closed ? ", its program's window" : ", a stranger"));
