@@ -14,7 +14,8 @@ for bin in "$build"/bin/*_fuzz; do
   log="$build/$name-${seconds}s.log"  # a long run and a smoke run may overlap
   if "$bin" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts" \
        "$corpus" "$here/seeds/$name" >"$log" 2>&1; then
-    echo "fuzz $name: $(grep -a -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}') runs in ${seconds}s, no finding"
+    runs=$(grep -a -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}')
+    echo "fuzz $name: $runs runs in ${seconds}s ($((runs / seconds)) exec/s), no finding"
   else
     echo "fuzz $name: FINDING, see $log and $artifacts" >&2
     tail -30 "$log" >&2

@@ -1,11 +1,11 @@
 #include "handoff/web_export.h"
 
+#include <process.h>
 #include <wininet.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "handoff/info_server.h"
@@ -95,8 +95,39 @@ constexpr DWORD kOverallBoundMs = 30000;
 constexpr wchar_t kProgressClass[] = L"VorbelWebExportProgress";
 constexpr int kCancelId = IDCANCEL;
 
+// The worker and its lock are the system's own: std::thread and std::mutex bring winpthread and
+// the library's error classes into the program (about 50 KB).
+class Guard {
+public:
+    explicit Guard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Guard() { ReleaseSRWLockExclusive(&lock_); }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+template <class Work>
+unsigned __stdcall RunWork(void* heap) {
+    const std::unique_ptr<Work> work(static_cast<Work*>(heap));
+    (*work)();
+    return 0;
+}
+
+// Starts work on a thread of its own, detached; false when no thread could be made.
+template <class Work>
+bool StartDetached(Work work) {
+    auto heap = std::make_unique<Work>(std::move(work));
+    const uintptr_t thread = _beginthreadex(nullptr, 0, RunWork<Work>, heap.get(), 0, nullptr);
+    if (thread == 0) return false;
+    heap.release();
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
 struct UploadRun {
-    std::mutex lock;
+    SRWLOCK lock = SRWLOCK_INIT;
     struct Said {
         bool box;
         std::u16string text, caption;
@@ -159,24 +190,25 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
     if (!run->done) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
     WebExportHooks recorder;
     recorder.messageBox = [run](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
-        std::lock_guard<std::mutex> g(run->lock);
+        Guard g(run->lock);
         run->said.push_back({true, text, caption, type});
         return IDOK;
     };
     recorder.beep = [run](UINT type) {
-        std::lock_guard<std::mutex> g(run->lock);
+        Guard g(run->lock);
         run->said.push_back({false, {}, {}, type});
     };
     recorder.cancelled = [run] {
-        std::lock_guard<std::mutex> g(run->lock);
+        Guard g(run->lock);
         return run->cancelled;
     };
-    std::thread worker([run, result, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode] {
-        *result = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
-        SetEvent(run->done.get());
-    });
     // Given up, the worker ends on its own when WinINet gives up; it holds all it uses.
-    worker.detach();
+    const bool started =
+        StartDetached([run, result, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode] {
+            *result = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
+            SetEvent(run->done.get());
+        });
+    if (!started) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
 
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
@@ -211,7 +243,7 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
     if (progress) DestroyWindow(progress);
     std::vector<UploadRun::Said> said;
     {
-        std::lock_guard<std::mutex> g(run->lock);
+        Guard g(run->lock);
         run->cancelled = !finished;
         if (finished) said = run->said;
     }

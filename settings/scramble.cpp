@@ -1,5 +1,6 @@
 #include "settings/scramble.h"
 
+#include <array>
 #include <cstdint>
 
 #include "settings/text.h"
@@ -7,11 +8,20 @@
 namespace vorbel {
 namespace {
 
+// Alphabet position of each ASCII unit, -1 for a unit that is not a symbol. A table rather than
+// a search: every stored setting read goes through here, unit by unit.
+constexpr std::array<int8_t, 128> kSymbolValue = [] {
+    std::array<int8_t, 128> t{};
+    t.fill(-1);
+    for (size_t i = 0; i < kScrambleAlphabet.size(); ++i) t[kScrambleAlphabet[i]] = static_cast<int8_t>(i);
+    return t;
+}();
+
 // Hex digit character ('0'-'9', 'A'-'F') for the alphabet symbol c, or c itself when c is
 // not a symbol.
 char16_t SymbolToHexChar(char16_t c) {
-    size_t pos = kScrambleAlphabet.find(c);
-    if (pos == std::u16string_view::npos) return c;
+    const int pos = c < kSymbolValue.size() ? kSymbolValue[c] : -1;
+    if (pos < 0) return c;
     return static_cast<char16_t>(pos < 10 ? u'0' + pos : u'A' + (pos - 10));
 }
 
@@ -41,9 +51,9 @@ std::u16string ScrambleText(std::u16string_view plain) {
     out.reserve(plain.size() * 2);
     for (size_t i = 0; i < plain.size(); ++i) {
         char16_t unit = i == 0 ? plain[0] : static_cast<char16_t>(plain[i] ^ plain[0]);
-        std::u16string digits = HexText(unit);
-        if (digits.size() == 1) digits.insert(digits.begin(), u'0');
-        for (char16_t d : digits) out.push_back(kScrambleAlphabet[HexValue(d)]);
+        // Its hex digits, at least two.
+        const int digits = unit > 0xFFF ? 4 : unit > 0xFF ? 3 : 2;
+        for (int d = digits - 1; d >= 0; --d) out.push_back(kScrambleAlphabet[(unit >> (4 * d)) & 0xF]);
     }
     return out;
 }

@@ -53,6 +53,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
+#if __cpp_exceptions
     // Exceptions must not cross into the system's code that called us.
     try {
         return self->Dispatch(msg, wp, lp);
@@ -60,6 +61,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         MessageBeep(MB_ICONHAND);
         return FALSE;
     }
+#else
+    // Built without exceptions (the shipped program): nothing can unwind into the system's code.
+    return self->Dispatch(msg, wp, lp);
+#endif
 }
 
 namespace {

@@ -151,7 +151,7 @@ def target_cursor(size=32):
 
 
 def main():
-    write_bmp8(extraction_picture(), os.path.join(HERE, "extraction.bmp"))
+    write_bmp8(extraction_picture(), os.path.join(HERE, "extraction.bmp"), rle=True)
     write_ico([program_icon(s) for s in ICON_SIZES], os.path.join(HERE, "vorbel.ico"))
     write_ico([program_icon(s, exit_sign=True) for s in ICON_SIZES], os.path.join(HERE, "vorbel_exit.ico"))
     write_cur_mono([(target_cursor(s), (cursor_centre(s), cursor_centre(s))) for s in CURSOR_SIZES],
