@@ -30,6 +30,8 @@ constexpr Setting kCheckBoxSettings[] = {Setting::SkipConfirmation, Setting::Exi
 constexpr Setting kTemplateSettings[] = {Setting::ArgumentTemplate, Setting::BridgeFilePath, Setting::BridgeFileContent,
                                          Setting::BridgeFileEncoding, Setting::BridgeXmlEscape};
 constexpr char16_t kPolicyNote[] = u"Les r\u00e9glages gris\u00e9s sont fix\u00e9s par l'administrateur.";
+// After a kept target's note, which takes the row the policy note would have.
+constexpr char16_t kPolicyNoteAfterTarget[] = u" ; les autres gris\u00e9s : par l'administrateur";
 
 // " (Version ß 1.2.3)": the running executable's file version, with the sign of a pre-release.
 std::u16string VersionSuffix() {
@@ -148,6 +150,12 @@ void CDialogSetup::ApplyPolicy() {
     for (const PolicyDefinition& d : kPolicyDefinitions)
         any = any || (d.id != PolicyId::InfoServer && policy_.Controls(d.id));
     SetItemText(IDC_POLICY_NOTE, any ? kPolicyNote : u"");
+    // Both notes share the row under the picture: a taller dialog no longer fits a screen at
+    // 200 %. A kept target's note takes it and, when the installer set the target, also says
+    // who greyed the rest.
+    const bool byInstaller = !targetNote_.empty() && !policy_.Controls(Setting::ImagingTarget);
+    SetItemText(IDC_TARGET_NOTE, any && byInstaller ? targetNote_ + kPolicyNoteAfterTarget : targetNote_);
+    ShowWindow(Item(IDC_POLICY_NOTE), any && targetNote_.empty() ? SW_SHOWNA : SW_HIDE);
 }
 
 void CDialogSetup::FillConventionList() {
@@ -173,6 +181,7 @@ void CDialogSetup::SelectImagingProgram(int button) {
     for (const OfferedTarget& other : kOfferedTargets) {
         CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
     }
+    targetNote_.clear();
     SetItemText(IDC_TARGET_NOTE, u"");
     EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
     EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
@@ -197,7 +206,8 @@ const OfferedTarget* CDialogSetup::CheckedTarget() const {
 void CDialogSetup::ShowKeptTarget(int target) {
     targetKept_ = true;
     for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
-    SetItemText(IDC_TARGET_NOTE, KeptTargetNote(target, policy_.Controls(Setting::ImagingTarget)));
+    targetNote_ = KeptTargetNote(target, policy_.Controls(Setting::ImagingTarget));
+    SetItemText(IDC_TARGET_NOTE, targetNote_);
     SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
     // What the hand-off would use: the stored texts replace these when there are any.
     SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));

@@ -56,7 +56,8 @@ private:
     void AppendVersionToTitle();
 
     FieldPicker::Locators locators_;
-    bool targetKept_ = false;  // no offered target chosen: OK leaves Y, P and I as they are
+    bool targetKept_ = false;    // no offered target chosen: OK leaves Y, P and I as they are
+    std::u16string targetNote_;  // what Setup says of a kept target, empty otherwise
     TemplateTargetSettings templates_;
     std::u16string storedConvention_;
     Policy policy_;  // as read by the last load

@@ -12,6 +12,7 @@
 #include <map>
 #include <thread>
 
+#include "locator/accessible_element.h"
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -23,6 +24,7 @@
 #include "tests/win/standin_process.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"
+#include "tools/drawn_standin_ids.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
 
@@ -638,6 +640,31 @@ TEST_F(ConfirmationTest, TemplateLinkWithAnXmlBridgeEscapesTheValuesOnly) {
     ASSERT_TRUE(record.has_value());
     ASSERT_TRUE(record->bridge.has_value());
     EXPECT_EQ(*record->bridge, Utf8Of(u"<patient id=\"42\" nom=\"O&apos;BRIEN &amp; &lt;FILS&gt;\" sexe=\"M\"/>"));
+    EndLink(vorbel);
+}
+
+// A practice program that draws its fields: designated at their points, stored, and read through
+// its accessible tree by a whole link, after the form has moved and grown.
+TEST_F(ConfirmationTest, WindowLinksReadTheFieldsAPracticeProgramDraws) {
+    StoreSwitchTarget();
+    Store(Setting::SkipConfirmation, L"1");
+    StandIn form(L"--pos=40,40 --mode=nested", L"", L"drawn_standin.exe");
+    const Setting fields[] = {Setting::ChartNumberLocator, Setting::LastNameLocator, Setting::FirstNameLocator};
+    for (int row = 0; row < 3; ++row) {
+        RECT client;
+        GetClientRect(form.top(), &client);
+        POINT at = {MulDiv(drawn::FieldCentreX(), client.right, drawn::kDesignWidth),
+                    MulDiv(drawn::FieldCentreY(row), client.bottom, drawn::kDesignHeight)};
+        ClientToScreen(form.top(), &at);
+        const auto element = ElementAtScreenPoint(form.top(), at);
+        ASSERT_TRUE(element.has_value()) << "row " << row;
+        Store(fields[row], W(BuildElementLocator(*element)));
+    }
+    form.Place(200, 120, 900, 560);
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    Click(vorbel);
+    EXPECT_EQ(Handed(), SwitchArguments(L"4321", L"MARTIN", L"Zo\u00e9"));
     EndLink(vorbel);
 }
 

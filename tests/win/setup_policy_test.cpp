@@ -155,5 +155,46 @@ TEST_F(SetupPolicyTest, WithoutPolicyNothingIsGreyedAndNothingIsSaid) {
     EXPECT_EQ(Stored(Setting::ExitMode), u"1");
 }
 
+// The policy note and a kept target's note share one row under the picture: what is visible
+// there says who set the target and who greyed the rest.
+TEST_F(SetupPolicyTest, OneRowSaysWhoSetTheTargetAndWhoGreyedTheRest) {
+    const struct Case {
+        const char* what;
+        bool targetByPolicy, exitModeByPolicy;
+        std::wstring visible;
+    } cases[] = {
+        {"policy only", false, true, kNote},
+        {"installer's target, policy elsewhere", false, true,
+         L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation ; les autres gris\u00e9s : par "
+         L"l'administrateur"},
+        {"administrator's target", true, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'administrateur"},
+        {"installer's target alone", false, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ClearPolicy();
+        StoreUsersOwn();
+        const bool kept = std::string(c.what) != "policy only";
+        if (kept && !c.targetByPolicy) Store(Setting::ImagingTarget, u"2");
+        if (c.targetByPolicy) SetPolicy(HKEY_LOCAL_MACHINE, L"ImagingTarget", 2);
+        if (c.exitModeByPolicy) SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 1);
+        std::wstring visible = L"?";
+        int shown = 0;
+        CDialogSetup setup;
+        test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
+                          [&](HWND d) {
+                              for (int id : {IDC_TARGET_NOTE, IDC_POLICY_NOTE}) {
+                                  if (IsWindowVisible(GetDlgItem(d, id)) && !ItemText(d, id).empty()) {
+                                      ++shown;
+                                      visible = ItemText(d, id);
+                                  }
+                              }
+                              test::PostClick(d, IDCANCEL);
+                          });
+        EXPECT_LE(shown, 1) << "one row, one text";
+        EXPECT_EQ(visible, c.visible);
+    }
+}
+
 }  // namespace
 }  // namespace vorbel
