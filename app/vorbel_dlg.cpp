@@ -140,6 +140,11 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
             info->ptMaxSize = {largest.cx, largest.cy};
             return true;
         }
+        case WM_WINDOWPOSCHANGING:
+            // The dialog manager shows the button the first time its queue runs empty, which can
+            // come after a link or Setup ran from the very first message: stay hidden meanwhile.
+            if (hidden_) reinterpret_cast<WINDOWPOS*>(lp)->flags &= ~SWP_SHOWWINDOW;
+            return false;
         case WM_SIZE:
         case WM_SIZING: InvalidateRect(hwnd(), nullptr, TRUE); return false;
         case WM_MOVING: {
@@ -177,7 +182,7 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
                 // that waited runs first, and its own pause shows the button.
                 On(LinkEvent::LinkEnded);
                 if (states_.state() == LinkState::Idle) {
-                    ShowWindow(hwnd(), SW_SHOW);
+                    Show();
                     UpdateExitSign();
                     InvalidateRect(hwnd(), nullptr, TRUE);
                 }
@@ -239,6 +244,16 @@ void CVorbelDlg::UpdateExitSign() {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void CVorbelDlg::Hide() {
+    hidden_ = true;
+    ShowWindow(hwnd(), SW_HIDE);
+}
+
+void CVorbelDlg::Show() {
+    hidden_ = false;
+    ShowWindow(hwnd(), SW_SHOW);
+}
+
 void CVorbelDlg::On(LinkEvent event) {
     switch (states_.On(event)) {
         case LinkAction::None: break;
@@ -251,7 +266,7 @@ void CVorbelDlg::On(LinkEvent event) {
 }
 
 void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
-    ShowWindow(hwnd(), SW_HIDE);
+    Hide();
     LoadCommonControls();
     CDialogExtraction(commandLine).DoModal(hwnd());
     // The button stays hidden a moment, then the link ends (WM_TIMER).
@@ -303,10 +318,10 @@ void CVorbelDlg::RunLinkAction() {
 }
 
 void CVorbelDlg::OpenSetup() {
-    ShowWindow(hwnd(), SW_HIDE);
+    Hide();
     LoadCommonControls();
     RunSetupDialog(hwnd());
-    ShowWindow(hwnd(), SW_SHOW);
+    Show();
     // Exit mode or the target may have changed.
     UpdateExitSign();
     On(LinkEvent::SetupClosed);

@@ -53,8 +53,12 @@ private:
     void UpdateExitSign();
 
     HICON icon_;
+    void Hide();
+    void Show();
     LinkStates states_;
     bool exitMode_ = false;
+    // Hidden for Setup or a link: only our own show ends it (see WM_WINDOWPOSCHANGING).
+    bool hidden_ = false;
     bool exitSign_ = false;  // exit mode and the imaging program open
     bool placing_ = false;   // restoring R, which is kept whatever scale its monitor has
 };
