@@ -1,12 +1,12 @@
-// The confirmation dialog: captures the patient while it is still invisible, shows it, and hands
-// it to the imaging program on OK.
+// The confirmation dialog: captures the patient while it is still invisible (or shows one already
+// captured), and hands it to the imaging program on OK.
 #pragma once
 
+#include <optional>
 #include <string>
 
-#include "patient/command_line.h"
+#include "app/captured_patient.h"
 #include "handoff/handoff.h"
-#include "patient/patient_record.h"
 #include "win/dialog.h"
 
 namespace vorbel {
@@ -14,6 +14,8 @@ namespace vorbel {
 class CDialogExtraction : public Dialog {
 public:
     explicit CDialogExtraction(std::u16string commandLine);
+    // A link without confirmation whose hand-off was refused: the same patient, to be mended.
+    explicit CDialogExtraction(CapturedPatient captured);
 
 protected:
     bool DoDataExchange(Exchange direction) override;
@@ -29,8 +31,7 @@ private:
     std::u16string commandLine_;
     // Birth date and sex from the command line belong to the captured patient only; kept to be
     // handed over while the three fields still name that patient.
-    PatientRecord captured_;
-    CommandLineExtras extras_;
+    std::optional<CapturedPatient> captured_;
     bool showsBirthDate_ = false;
     bool showsSex_ = false;
 };

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/button_monitors.h"
-#include "app/dialog_extraction.h"
+#include "app/captured_patient.h"
 #include "app/handed_request.h"
 #include "app/imaging_window.h"
 #include "app/request_lock.h"
@@ -55,8 +55,9 @@ void RegisterButtonClass() {
     RegisterClassExW(&wc);
 }
 
-// The common controls load with the first dialog that has controls: the button at rest, and a
-// later instance, do without them (bench/run.sh shows what each stage loads).
+// The common controls load with the first dialog that has controls: the button at rest, a later
+// instance and a link without confirmation do without them (bench/run.sh shows what each stage
+// loads).
 void LoadCommonControls() { InitCommonControls(); }
 
 }  // namespace
@@ -267,8 +268,7 @@ void CVorbelDlg::On(LinkEvent event) {
 
 void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
     Hide();
-    LoadCommonControls();
-    CDialogExtraction(commandLine).DoModal(hwnd());
+    RunPatientLink(hwnd(), commandLine);
     // The button stays hidden a moment, then the link ends (WM_TIMER).
     SetTimer(hwnd(), kPauseTimer, kPauseAfterLinkMs, nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -76,6 +77,20 @@ HWND FocusOf(HWND dialog) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Whether a running process has the DLL loaded.
+bool HasLoaded(DWORD pid, const wchar_t* dll) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry)) {
+        found = lstrcmpiW(entry.szModule, dll) == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
 }
 
 // The settings in Vorbel.exe's profile section, to show that nothing was written. "CmdLine" is
@@ -213,6 +228,31 @@ TEST_F(ConfirmationTest, CommandLineLinksHandOverExactlyThePatientWithoutShowing
         EndLink(vorbel);
         EXPECT_FALSE(visibility.seen()) << "a complete capture is confirmed before the dialog shows";
     }
+}
+
+// A link without confirmation hands over without building the dialog: the button at rest after
+// it keeps nothing that only a dialog loads. The same link confirmed shows what the check sees.
+TEST_F(ConfirmationTest, ALinkWithoutConfirmationBuildsNoDialog) {
+    StoreSwitchTarget();
+    Store(Setting::CommandLineConvention, L"109");
+    Store(Setting::SkipConfirmation, L"1");
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    DWORD pid = 0;
+    GetWindowThreadProcessId(vorbel.Button(), &pid);
+    EXPECT_EQ(test::RunLaterInstance(L"1234 DUPONT JEAN"), 0);
+    EXPECT_EQ(Handed(), SwitchArguments(L"1234", L"DUPONT", L"JEAN"));
+    EndLink(vorbel);
+    EXPECT_FALSE(HasLoaded(pid, L"comctl32.dll")) << "no dialog was built";
+
+    Store(Setting::SkipConfirmation, L"0");
+    EXPECT_EQ(test::RunLaterInstance(L"1234 DUPONT JEAN"), 0);
+    const HWND dialog = WaitForConfirmation();
+    ASSERT_NE(dialog, nullptr);
+    PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+    EXPECT_EQ(Handed(), SwitchArguments(L"1234", L"DUPONT", L"JEAN"));
+    EndLink(vorbel);
+    EXPECT_TRUE(HasLoaded(pid, L"comctl32.dll")) << "a dialog loads the common controls";
 }
 
 TEST_F(ConfirmationTest, WindowLinksReadThePracticeProgramInBothLookupModes) {
@@ -455,16 +495,23 @@ TEST_F(ConfirmationTest, BirthDateAndSexReachTheLinkageFileOnlyWithTheCapturedPa
         const wchar_t* convention;
         std::wstring commandLine;
         const wchar_t* editedLastName;  // null: confirmed as captured
+        bool skipped;                   // no confirmation: handed over as captured
         std::u16string patient;         // the Patient element and what follows it
     };
+    const std::u16string quoted =
+        u"<Patient LastName=\"DUPONT\" FirstName=\"JEAN\" ChartNumber=\"42\">\r\n<Birthday>25/03/1970</Birthday>\r\n"
+        u"<Gender></Gender>\r\n";
+    const std::u16string slashP =
+        u"<Patient LastName=\"DUPONT\" FirstName=\"JEAN\" ChartNumber=\"1234\">\r\n<Birthday>25/03/1970</Birthday>\r\n"
+        u"<Gender>Female</Gender>\r\n";
     const Case cases[] = {
-        {"quoted, as captured", L"176", L"42 \"DUPONT\" \"JEAN\" \"25/03/1970\"", nullptr,
-         u"<Patient LastName=\"DUPONT\" FirstName=\"JEAN\" ChartNumber=\"42\">\r\n<Birthday>25/03/1970</Birthday>\r\n"
-         u"<Gender></Gender>\r\n"},
-        {"slash-p, as captured", L"310", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::F\"", nullptr,
-         u"<Patient LastName=\"DUPONT\" FirstName=\"JEAN\" ChartNumber=\"1234\">\r\n<Birthday>25/03/1970</Birthday>\r\n"
-         u"<Gender>Female</Gender>\r\n"},
-        {"slash-p, name corrected", L"310", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::F\"", L"DURAND",
+        {"quoted, as captured", L"176", L"42 \"DUPONT\" \"JEAN\" \"25/03/1970\"", nullptr, false, quoted},
+        {"quoted, leading zeros, without confirmation", L"176", L"0042 \"DUPONT\" \"JEAN\" \"25/03/1970\"", nullptr,
+         true, quoted},
+        {"slash-p, as captured", L"310", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::F\"", nullptr, false, slashP},
+        {"slash-p, without confirmation", L"310", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::F\"", nullptr, true,
+         slashP},
+        {"slash-p, name corrected", L"310", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::F\"", L"DURAND", false,
          u"<Patient LastName=\"DURAND\" FirstName=\"JEAN\" ChartNumber=\"1234\">\r\n<Birthday></Birthday>\r\n"
          u"<Gender></Gender>\r\n"},
     };
@@ -474,11 +521,14 @@ TEST_F(ConfirmationTest, BirthDateAndSexReachTheLinkageFileOnlyWithTheCapturedPa
         SCOPED_TRACE(c.what);
         DeleteFileW(temp_.File(L"Linkage.xml").c_str());
         Store(Setting::CommandLineConvention, c.convention);
+        Store(Setting::SkipConfirmation, c.skipped ? L"1" : L"0");
         EXPECT_EQ(test::RunLaterInstance(c.commandLine), 0);
-        const HWND dialog = WaitForConfirmation();
-        ASSERT_NE(dialog, nullptr);
-        if (c.editedLastName) SetDlgItemTextW(dialog, kLastNameEdit, c.editedLastName);
-        PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+        if (!c.skipped) {
+            const HWND dialog = WaitForConfirmation();
+            ASSERT_NE(dialog, nullptr);
+            if (c.editedLastName) SetDlgItemTextW(dialog, kLastNameEdit, c.editedLastName);
+            PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
+        }
         EXPECT_EQ(Handed(), Args{program});
         const std::vector<uint8_t> bytes = test::ReadFileBytes(temp_.File(L"Linkage.xml"));
         ASSERT_GE(bytes.size(), 2u);

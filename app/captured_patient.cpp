@@ -1,0 +1,71 @@
+#include "app/captured_patient.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/dialog_extraction.h"
+#include "patient/window_fields.h"
+#include "settings/diagnostic_log.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+#include "win/keys.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+std::u16string AsEditHoldsIt(std::u16string text) {
+    text.resize(std::min(text.size(), text.find(u'\0')));
+    return text;
+}
+
+}  // namespace
+
+CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, uint32_t key) {
+    const int format = DecodeConventionIndex(ReadSettingInt(Setting::CommandLineConvention, key));
+    CapturedPatient captured;
+    PatientRecord& f = captured.fields;
+    if (format == FormatNone) {
+        const LocatorLookup lookup =
+            ReadSettingInt(Setting::PointOnlyMode, key) != 0 ? LocatorLookup::PointOnly : LocatorLookup::StructureFirst;
+        f = ReadWindowFields(key, lookup);
+    } else if (!commandLine.empty()) {
+        if (IsShiftOrCtrlHeld()) MessageBoxW(owner, W(commandLine), L"Vorbel", MB_ICONINFORMATION | MB_OK);
+        if (format >= FormatSpaced && format <= FormatSlashP) {
+            // The spaced and quoted conventions give the chart number as the decimal text of a
+            // number already, as the confirmation's edit showed it.
+            f = ParseCommandLine(commandLine, format, ReadSettingInt(Setting::SwapNames, key) != 0);
+            captured.extras = ParseCommandLineExtras(commandLine, format);
+        }
+    }
+    f = {AsEditHoldsIt(f.ChartNumber), AsEditHoldsIt(f.LastName), AsEditHoldsIt(f.FirstName)};
+    return captured;
+}
+
+FurtherPatientFields FurtherFieldsOf(const CapturedPatient& captured) {
+    FurtherPatientFields further;
+    further.birthDateText = AsEditHoldsIt(captured.extras.birthDate);
+    further.sex = captured.extras.sex;
+    return further;
+}
+
+void RunPatientLink(HWND button, const std::u16string& commandLine) {
+    const uint32_t key = GetMachineKey();
+    // The common controls load with the first dialog that has controls: the button at rest, and
+    // a link without confirmation, do without them.
+    if (ReadSettingInt(Setting::SkipConfirmation, key) == 0) {
+        InitCommonControls();
+        CDialogExtraction(commandLine).DoModal(button);
+        return;
+    }
+    // No dialog to build: the patient goes straight to the imaging program.
+    TrimLog();
+    CapturedPatient captured = CapturePatient(button, commandLine, key);
+    TrimLog();
+    if (HandOffPatient(button, captured.fields, FurtherFieldsOf(captured)) != HandOffOutcome::Refused) return;
+    InitCommonControls();
+    CDialogExtraction(std::move(captured)).DoModal(button);
+}
+
+}  // namespace vorbel
