@@ -1,5 +1,7 @@
 #include "settings/policy_registry.h"
 
+#include <atomic>
+
 #include "settings/diagnostic_log.h"
 #include "win/registry_value.h"
 #include "win/scoped.h"
@@ -10,9 +12,17 @@ namespace {
 
 PolicyTemplateCheck g_templateCheck = nullptr;
 
+// Asked at every setting read, from any thread; the answer cannot change while the process runs.
+std::atomic<int> g_wow64{-1};
+
 bool RunsUnderWow64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    int known = g_wow64.load(std::memory_order_relaxed);
+    if (known < 0) {
+        BOOL is = FALSE;
+        known = IsWow64Process(GetCurrentProcess(), &is) && is ? 1 : 0;
+        g_wow64.store(known, std::memory_order_relaxed);
+    }
+    return known != 0;
 }
 
 class RegistryPolicySource : public PolicySource {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "settings/diagnostic_log.h"
 #include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
@@ -10,12 +12,24 @@
 
 namespace vorbel {
 
+namespace {
+
+// The serial of C: does not change while a program runs, and asking the file system costs about
+// a millisecond each time: read once, on the first success.
+std::atomic<uint32_t> g_machineKey{0};
+std::atomic<bool> g_machineKeyKnown{false};
+
+}  // namespace
+
 uint32_t GetMachineKey() {
+    if (g_machineKeyKnown.load(std::memory_order_acquire)) return g_machineKey.load(std::memory_order_relaxed);
     DWORD serial = 0;
     if (!GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
         MessageBeep(MB_ICONHAND);
         return 0;
     }
+    g_machineKey.store(serial, std::memory_order_relaxed);
+    g_machineKeyKnown.store(true, std::memory_order_release);
     return serial;
 }
 

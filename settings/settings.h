@@ -10,7 +10,8 @@
 
 namespace vorbel {
 
-// Volume serial of C:\. When it cannot be read: an error beep and 0, at every call.
+// Volume serial of C:\, read once per process. When it cannot be read: an error beep and 0, at
+// every call until it can.
 uint32_t GetMachineKey();
 
 std::u16string ReadSetting(Setting s, uint32_t key);
