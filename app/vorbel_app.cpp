@@ -25,6 +25,11 @@ constexpr DWORD kPollMs = 10;
 }  // namespace
 
 bool CVorbelApp::InitInstance() {
+    // The usual case first, without the mutex: a button is there to take the request.
+    if (HWND running = FindWindowW(kButtonClass, kButtonTitle)) {
+        HandOver(running);
+        return false;
+    }
     UniqueHandle button(CreateMutexW(nullptr, FALSE, kButtonMutex));
     const ULONGLONG deadline = GetTickCount64() + kWaitForButtonMs;
     for (;;) {
@@ -41,6 +46,7 @@ bool CVorbelApp::InitInstance() {
         }
         Sleep(kPollMs);
     }
+    ranTheButton_ = true;
     SetPolicyTemplateCheck(CheckPolicyTemplate);
     ApplyStartupPolicy();
     {

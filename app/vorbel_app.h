@@ -19,12 +19,15 @@ public:
     // 0, or kNotDelivered when a later instance could not hand its request over.
     int ExitCode() const { return exitCode_; }
     static constexpr int kNotDelivered = 1;
+    // False for a later instance, which only hands over.
+    bool RanTheButton() const { return ranTheButton_; }
 
 private:
     void HandOver(HWND running);
 
     std::u16string commandLine_;
     int exitCode_ = 0;
+    bool ranTheButton_ = false;
 };
 
 }  // namespace vorbel
