@@ -1,6 +1,7 @@
-// The footprint's link: bench_link_once configure | link | clear. "configure" sets the profile up
-// before the button starts, "link" runs one link against the button already running and returns
-// once it is back at rest, "clear" removes the profile again.
+// The footprint's link: bench_link_once configure | link [confirmed] | clear. "configure" sets the
+// profile up before the button starts, "link" runs one link against the button already running
+// and returns once it is back at rest ("confirmed": through the confirmation dialog, its OK
+// pressed), "clear" removes the profile again.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,12 +27,20 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t given[MAX_PATH] = {};
     GetEnvironmentVariableW(L"VORBEL_STANDIN_RECORD", given, MAX_PATH);
     const std::wstring configured = bench::ConfigureLink(dir), record = *given ? given : configured;
+    const bool confirmed = argc > 2 && std::wstring(argv[2]) == L"confirmed";
+    if (confirmed) bench::AskForConfirmation();
     DeleteFileW(record.c_str());
     HWND button = nullptr;
     for (int i = 0; i < 200 && !(button = FindWindowW(L"VorbelLaunchButton", nullptr)); ++i) Sleep(50);
     if (!button) bench::Fail("no launch button is running");
     HANDLE later = bench::Start(L"\"" + dir + L"Vorbel.exe\" " + bench::kLinkArguments);
     if (!later) bench::Fail("later instance");
+    if (confirmed) {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 200 && !(dialog = FindWindowW(nullptr, L"Informations extraites")); ++i) Sleep(50);
+        if (!dialog) bench::Fail("the confirmation never showed");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
     if (!bench::WaitForRecord(record)) bench::Fail("the imaging stand-in never started");
     WaitForSingleObject(later, 10000);
     CloseHandle(later);

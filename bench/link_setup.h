@@ -34,6 +34,12 @@ inline std::wstring ConfigureLink(const std::wstring& dir) {
     return record;
 }
 
+// The same link, shown for confirmation first.
+inline void AskForConfirmation() {
+    vorbel::RegistryProfile profile(u"Vorbel", u"Vorbel");
+    vorbel::WriteSetting(profile, vorbel::Setting::SkipConfirmation, vorbel::GetMachineKey(), u"0");
+}
+
 inline void ClearProfile(const std::wstring& record) {
     DeleteFileW(record.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZEMO\\Vorbel");
