@@ -40,6 +40,21 @@ int wmain() {
     WaitForInputIdle(first, 10000);
     const bench::Modules afterLink = bench::ModulesOf(pid);
 
+    bench::AskForConfirmation();
+    DeleteFileW(record.c_str());
+    HANDLE confirming = bench::Start(vorbel + L" " + bench::kLinkArguments);
+    if (!confirming) bench::Fail("later instance");
+    CloseHandle(confirming);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !(dialog = FindWindowW(nullptr, L"Informations extraites")); ++i) Sleep(50);
+    if (!dialog) bench::Fail("the confirmation never showed");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    if (!bench::WaitForRecord(record)) bench::Fail("the confirmed link never reached the imaging stand-in");
+    bench::EndImagingStandIn();
+    bench::WaitForButtonBack(button);
+    WaitForInputIdle(first, 10000);
+    const bench::Modules afterConfirmed = bench::ModulesOf(pid);
+
     PostMessageW(button, WM_COMMAND, vorbel::ID_VORBEL_SETUP, 0);
     const DWORD start = GetTickCount();
     while (IsWindowVisible(button) && GetTickCount() - start < 10000) Sleep(20);
@@ -60,6 +75,7 @@ int wmain() {
     PrintStage("later instance", later, handover);
     PrintStage("button at rest", atRest, handover);
     PrintStage("after a link", afterLink, atRest);
-    PrintStage("Setup open", inSetup, afterLink);
+    PrintStage("confirmed link", afterConfirmed, afterLink);
+    PrintStage("Setup open", inSetup, afterConfirmed);
     return 0;
 }
