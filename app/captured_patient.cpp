@@ -33,8 +33,7 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
     } else if (!commandLine.empty()) {
         if (IsShiftOrCtrlHeld()) MessageBoxW(owner, W(commandLine), L"Vorbel", MB_ICONINFORMATION | MB_OK);
         if (format >= FormatSpaced && format <= FormatSlashP) {
-            // The spaced and quoted conventions give the chart number as the decimal text of a
-            // number already, as the confirmation's edit showed it.
+            // The spaced and quoted conventions give the chart number as a number's decimal text.
             f = ParseCommandLine(commandLine, format, ReadSettingInt(Setting::SwapNames, key) != 0);
             captured.extras = ParseCommandLineExtras(commandLine, format);
         }
