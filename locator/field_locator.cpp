@@ -125,6 +125,21 @@ std::u16string ReadComboSelection(HWND combo) {
     return Cut(U(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
 }
 
+// The top-level window's part, then the text; empty when the store could not keep it exactly:
+// cut, or changed by its scrambling, a locator would name another field.
+std::u16string FinishLocator(LocatorParts& parts, HWND top) {
+    wchar_t className[kMaxLocatorClassLength + 1] = {};
+    const int classLength = GetClassNameW(top, className, kMaxLocatorClassLength + 1);
+    parts.className = U(className, static_cast<size_t>(std::max(classLength, 0)));
+    RECT client = {};
+    GetClientRect(top, &client);
+    parts.width = client.right;
+    parts.height = client.bottom;
+    std::u16string locator = FormatFieldLocator(parts);
+    if (!CanStoreExactly(Setting::ChartNumberLocator, locator)) return {};
+    return locator;
+}
+
 }  // namespace
 
 std::u16string BuildFieldLocator(HWND window) {
@@ -140,20 +155,9 @@ std::u16string BuildFieldLocator(HWND window) {
         parts.path.insert(parts.path.begin(), ChildPosition(ancestor));
         ancestor = GetParent(ancestor);
     }
-    wchar_t className[kMaxLocatorClassLength + 1] = {};
-    const int classLength = GetClassNameW(top, className, kMaxLocatorClassLength + 1);
-    parts.className = U(className, static_cast<size_t>(std::max(classLength, 0)));
-    RECT client = {};
-    GetClientRect(top, &client);
-    parts.width = client.right;
-    parts.height = client.bottom;
     const POINT screen = ClientCentre(window, HWND_DESKTOP);
     parts.screen = {screen.x, screen.y};
-
-    std::u16string locator = FormatFieldLocator(parts);
-    // Cut by the store, or changed by its scrambling, a locator would name another control.
-    if (!CanStoreExactly(Setting::ChartNumberLocator, locator)) return {};
-    return locator;
+    return FinishLocator(parts, top);
 }
 
 std::u16string BuildElementLocator(const AccessibleElement& element) {
@@ -171,18 +175,8 @@ std::u16string BuildElementLocator(const AccessibleElement& element) {
     parts.x = centre.x;
     parts.y = centre.y;
     parts.screen = {screen.x, screen.y};
-    wchar_t className[kMaxLocatorClassLength + 1] = {};
-    const int classLength = GetClassNameW(top, className, kMaxLocatorClassLength + 1);
-    parts.className = U(className, static_cast<size_t>(std::max(classLength, 0)));
-    RECT client = {};
-    GetClientRect(top, &client);
-    parts.width = client.right;
-    parts.height = client.bottom;
     parts.element = element.path;
-
-    std::u16string locator = FormatFieldLocator(parts);
-    if (!CanStoreExactly(Setting::ChartNumberLocator, locator)) return {};
-    return locator;
+    return FinishLocator(parts, top);
 }
 
 HWND FindLocatedControl(std::u16string_view text, LocatorLookup lookup) {

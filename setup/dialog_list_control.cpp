@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <unordered_map>
 
 #include "resources/resource.h"
@@ -18,17 +17,9 @@ constexpr int kNameRoom = 256;  // class name and window text, terminator includ
 // More than any patient form shows: a program publishing a huge tree cannot flood the list.
 constexpr size_t kMaxElementsPerWindow = 200;
 
-// Classes whose window is a field itself, or a list of entries rather than drawn fields.
-bool IsClassicControl(const wchar_t* className) {
-    static constexpr const wchar_t* kClasses[] = {L"Edit",          L"Static",  L"Button",   L"ComboBox",
-                                                  L"ComboLBox",     L"ListBox", L"RichEdit", L"SysListView32",
-                                                  L"SysTreeView32", L"msctls_", L"#32770"};
-    const int length = static_cast<int>(wcslen(className));
-    for (const wchar_t* prefix : kClasses) {
-        const int n = static_cast<int>(wcslen(prefix));
-        if (length >= n && CompareStringOrdinal(className, n, prefix, n, TRUE) == CSTR_EQUAL) return true;
-    }
-    return false;
+// A field itself, or a dialog box: a list of entries rather than drawn fields.
+bool HoldsNoDrawnFields(const wchar_t* className) {
+    return IsClassicControlClass(className) || lstrcmpiW(className, L"#32770") == 0;
 }
 
 // The windows below one top-level window, each with its item once it is listed.
@@ -124,7 +115,7 @@ HTREEITEM CDialogListControl::InsertWindow(HWND w, HTREEITEM parentItem) {
 void CDialogListControl::InsertElements(HWND w, HTREEITEM windowItem) {
     wchar_t className[kNameRoom] = {};
     GetClassNameW(w, className, kNameRoom);
-    if (GetWindow(w, GW_CHILD) || IsClassicControl(className)) return;
+    if (GetWindow(w, GW_CHILD) || HoldsNoDrawnFields(className)) return;
     for (AccessibleElement& e : TextElementsOf(w, kMaxElementsPerWindow)) {
         // Marked apart from the windows: no handle, a word saying what it is.
         std::u16string text = u"\u25C6 \u00c9l\u00e9ment (r\u00f4le " + DecimalText(e.path.back().role) + u") \u00ab " +

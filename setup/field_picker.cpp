@@ -1,10 +1,8 @@
 #include "setup/field_picker.h"
 
-#include <algorithm>
-#include <cwchar>
-
 #include "locator/field_locator.h"
 #include "setup/dialog_list_control.h"
+#include "setup/window_text.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -36,20 +34,10 @@ void DrawFrames(HWND erase, HWND draw) {
     ReleaseDC(nullptr, screen);
 }
 
-// Windows classes whose window is the field itself: they are designated as controls, as always.
 bool IsClassicControl(HWND w) {
-    static constexpr const wchar_t* kClasses[] = {L"Edit",          L"Static",  L"Button",   L"ComboBox",
-                                                  L"ComboLBox",     L"ListBox", L"RichEdit", L"SysListView32",
-                                                  L"SysTreeView32", L"msctls_"};
     wchar_t cls[256] = {};
     GetClassNameW(w, cls, 256);
-    for (const wchar_t* prefix : kClasses) {
-        const int n = static_cast<int>(wcslen(prefix));
-        if (CompareStringOrdinal(cls, std::min(n, static_cast<int>(wcslen(cls))), prefix, n, TRUE) == CSTR_EQUAL) {
-            return true;
-        }
-    }
-    return false;
+    return IsClassicControlClass(cls);
 }
 
 }  // namespace

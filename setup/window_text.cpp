@@ -17,4 +17,16 @@ std::u16string ReadWindowTextBounded(HWND window, size_t room) {
     return U(buf.data(), wcsnlen(buf.data(), room));
 }
 
+bool IsClassicControlClass(const wchar_t* className) {
+    static constexpr const wchar_t* kClasses[] = {L"Edit",          L"Static",  L"Button",   L"ComboBox",
+                                                  L"ComboLBox",     L"ListBox", L"RichEdit", L"SysListView32",
+                                                  L"SysTreeView32", L"msctls_"};
+    const int length = static_cast<int>(wcslen(className));
+    for (const wchar_t* prefix : kClasses) {
+        const int n = static_cast<int>(wcslen(prefix));
+        if (length >= n && CompareStringOrdinal(className, n, prefix, n, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
+}
+
 }  // namespace vorbel

@@ -12,4 +12,8 @@ namespace vorbel {
 // the window does not answer in time (see SendToForeignWindow).
 std::u16string ReadWindowTextBounded(HWND window, size_t room);
 
+// The system's controls (by class name prefix, any case): such a window is the field itself,
+// designated and read as a window rather than through accessibility.
+bool IsClassicControlClass(const wchar_t* className);
+
 }  // namespace vorbel
