@@ -35,12 +35,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!button) bench::Fail("no launch button is running");
     HANDLE later = bench::Start(L"\"" + dir + L"Vorbel.exe\" " + bench::kLinkArguments);
     if (!later) bench::Fail("later instance");
-    if (confirmed) {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 200 && !(dialog = FindWindowW(nullptr, L"Informations extraites")); ++i) Sleep(50);
-        if (!dialog) bench::Fail("the confirmation never showed");
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    }
+    if (confirmed) bench::ConfirmWhenShown();
     if (!bench::WaitForRecord(record)) bench::Fail("the imaging stand-in never started");
     WaitForSingleObject(later, 10000);
     CloseHandle(later);

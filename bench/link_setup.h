@@ -40,6 +40,14 @@ inline void AskForConfirmation() {
     vorbel::WriteSetting(profile, vorbel::Setting::SkipConfirmation, vorbel::GetMachineKey(), u"0");
 }
 
+// Presses OK on the confirmation dialog once it shows.
+inline void ConfirmWhenShown() {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !(dialog = FindWindowW(nullptr, L"Informations extraites")); ++i) Sleep(50);
+    if (!dialog) Fail("the confirmation never showed");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
 inline void ClearProfile(const std::wstring& record) {
     DeleteFileW(record.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZEMO\\Vorbel");

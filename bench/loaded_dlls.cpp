@@ -45,10 +45,7 @@ int wmain() {
     HANDLE confirming = bench::Start(vorbel + L" " + bench::kLinkArguments);
     if (!confirming) bench::Fail("later instance");
     CloseHandle(confirming);
-    HWND dialog = nullptr;
-    for (int i = 0; i < 200 && !(dialog = FindWindowW(nullptr, L"Informations extraites")); ++i) Sleep(50);
-    if (!dialog) bench::Fail("the confirmation never showed");
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    bench::ConfirmWhenShown();
     if (!bench::WaitForRecord(record)) bench::Fail("the confirmed link never reached the imaging stand-in");
     bench::EndImagingStandIn();
     bench::WaitForButtonBack(button);
