@@ -95,29 +95,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A value that would end its argument for an ANSI program (a full-width quote the system turns
 // into '"') or for a Delphi one (a quote, which Delphi cannot escape) stays one argument there.
-TEST_F(ParserHandOffTest, AnAnsiProgramReceivesEachValueAsOneArgument) {
-    const std::wstring program = temp_.File(L"ansi.exe");
-    ASSERT_TRUE(CopyFileW((TestBinDir() + L"ansi_args_standin.exe").c_str(), program.c_str(), FALSE));
+struct ForeignParserCase {
+    const char* name;
+    const wchar_t* standIn;
+    bool recordsUtf16;  // else the bytes the ANSI program got, which are UTF-8 here
+    std::u16string lastName, firstName;
+    std::string recorded;  // one argument a line, UTF-8
+};
+
+class ForeignParserTest : public ParserHandOffTest, public ::testing::WithParamInterface<ForeignParserCase> {};
+
+TEST_P(ForeignParserTest, EachValueArrivesAsOneArgument) {
+    const ForeignParserCase& c = GetParam();
+    const std::wstring program = temp_.File(std::wstring(c.standIn) + L".exe");
+    ASSERT_TRUE(CopyFileW((TestBinDir() + c.standIn + L"_args_standin.exe").c_str(), program.c_str(), FALSE));
     Program(program, u"6");
 
-    ExpectAcceptedQuietly(HandOff({u"4217", u"A\uff02 -patid 999 \uff02B", u"C\" -patid 998 \"D"}));
+    ExpectAcceptedQuietly(HandOff({u"4217", c.lastName, c.firstName}));
 
     const auto recorded = WaitForText(program + L".args");
     ASSERT_TRUE(recorded.has_value());
-    EXPECT_EQ(*recorded, "-patid\n4217\n-name\nA' -patid 999 'B\n-first\nC' -patid 998 'D\n");
+    EXPECT_EQ(c.recordsUtf16 ? Utf8Lines(*recorded) : *recorded, c.recorded);
 }
 
-TEST_F(ParserHandOffTest, ADelphiProgramReceivesEachValueAsOneArgument) {
-    const std::wstring program = temp_.File(L"delphi.exe");
-    ASSERT_TRUE(CopyFileW((TestBinDir() + L"delphi_args_standin.exe").c_str(), program.c_str(), FALSE));
-    Program(program, u"6");
-
-    ExpectAcceptedQuietly(HandOff({u"4217", u"A\" -patid 999 \"B", u"C\\\" -patid 998 \\\"D"}));
-
-    const auto recorded = WaitForText(program + L".args");
-    ASSERT_TRUE(recorded.has_value());
-    EXPECT_EQ(Utf8Lines(*recorded), "-patid\n4217\n-name\nA' -patid 999 'B\n-first\nC\\' -patid 998 \\'D\n");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Parsers, ForeignParserTest,
+    ::testing::Values(ForeignParserCase{"Ansi", L"ansi", false, u"A\uff02 -patid 999 \uff02B", u"C\" -patid 998 \"D",
+                                        "-patid\n4217\n-name\nA' -patid 999 'B\n-first\nC' -patid 998 'D\n"},
+                      ForeignParserCase{"Delphi", L"delphi", true, u"A\" -patid 999 \"B", u"C\\\" -patid 998 \\\"D",
+                                        "-patid\n4217\n-name\nA' -patid 999 'B\n-first\nC\\' -patid 998 \\'D\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A program that is not there is named and nothing starts: its path is never tried with the
 // patient's values after it, where "x\..\..\..\rec\evil^JEAN" would name a planted program.
