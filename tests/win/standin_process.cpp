@@ -48,7 +48,7 @@ StandIn::StandIn(const std::wstring& options, const std::wstring& recordPath, co
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "the stand-in did not start";
+        ADD_FAILURE() << "the stand-in did not start: error " << GetLastError();
         return;
     }
     process_.reset(pi.hProcess);
