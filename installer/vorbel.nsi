@@ -18,16 +18,16 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !include "MUI2.nsh"
-!include "FileFunc.nsh"
 !include "LogicLib.nsh"
 
 Name "Vorbel"
 OutFile "${OUTFILE}"
 !ifdef X64
-InstallDir "$PROGRAMFILES64\Vorbel"
+!define DEFAULT_FOLDER "$PROGRAMFILES64\Vorbel"
 !else
-InstallDir "$PROGRAMFILES\Vorbel"
+!define DEFAULT_FOLDER "$PROGRAMFILES\Vorbel"
 !endif
+InstallDir "${DEFAULT_FOLDER}"
 BrandingText "Vorbel ${VERSION}"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1036 "ProductName" "Vorbel"
@@ -37,6 +37,9 @@ VIAddVersionKey /LANG=1036 "LegalCopyright" "© Vorbel"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorbel"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+
+; Extracted in .onInit: first in the solid block, so that nothing before it is unpacked.
+ReserveFile "${PRESET}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -70,21 +73,13 @@ Section "Démarrer Vorbel avec Windows" SecStartup
   WriteRegStr HKCU "${RUN_KEY}" "Vorbel" '"$INSTDIR\Vorbel.exe"'
 SectionEnd
 
+; Every option, /STARTUP and the folder included, is read by the preset writer from the
+; installer's whole command line, as the system holds it, handed over in a UTF-16 file: NSIS's own
+; reading cuts the line at 1,024 characters and at any " /D=", even one inside a template, and a
+; value pasted back between quotes on a command line would lose a final backslash. It is asked
+; here, before any page, to check them all and say what the installer must set itself; it stores
+; the settings in the first section.
 Function .onInit
-  ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 "/STARTUP=" $R1
-  ${IfNot} ${Errors}
-  ${AndIf} $R1 == "0"
-    SectionSetFlags ${SecStartup} 0
-  ${EndIf}
-FunctionEnd
-
-; Hands the installer's whole command line, as the system holds it, to the preset writer in a
-; UTF-16 file, which reads every option itself: NSIS's own reading cuts the line at 1,024
-; characters and at any " /D=", even one inside a template, and a value pasted back between quotes
-; on a command line would lose a final backslash.
-Function PresetSettings
   InitPluginsDir
   System::Call 'kernel32::GetCommandLineW() p .R1'
   System::Call 'kernel32::lstrlenW(p R1) i .R2'
@@ -93,17 +88,14 @@ Function PresetSettings
   FileWriteWord $R5 0xFEFF
   System::Call 'kernel32::WriteFile(p R5, p R1, i R2, *i .R3, p 0) i .R4'
   FileClose $R5
-  ${If} $R4 != 0
-  ${AndIf} $R3 == $R2
-    File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
-    ExecWait '"$PLUGINSDIR\vorbel_preset.exe" --installer-options "$PLUGINSDIR\options.txt" --install-folder-file "$PLUGINSDIR\folder.txt"' $R2
-  ${Else}
-    StrCpy $R2 2
+  ${If} $R4 == 0
+  ${OrIf} $R3 != $R2
+    Call RefuseOptions
   ${EndIf}
+  File "/oname=$PLUGINSDIR\vorbel_preset.exe" "${PRESET}"
+  ExecWait '"$PLUGINSDIR\vorbel_preset.exe" --check --installer-options "$PLUGINSDIR\options.txt" --install-folder-file "$PLUGINSDIR\folder.txt" --startup-file "$PLUGINSDIR\startup.txt"' $R2
   ${If} $R2 != 0
-    MessageBox MB_ICONSTOP "Les paramètres donnés à l'installation sont invalides ; Vorbel n'a pas été installé." /SD IDOK
-    SetErrorLevel 2
-    Quit
+    Call RefuseOptions
   ${EndIf}
   ; A " /D=" inside a value made NSIS take a wrong folder: the one meant, or the default.
   ${If} ${FileExists} "$PLUGINSDIR\folder.txt"
@@ -111,13 +103,31 @@ Function PresetSettings
     FileReadUTF16LE $R5 $R1
     FileClose $R5
     ${If} $R1 == ""
-!ifdef X64
-      StrCpy $R1 "$PROGRAMFILES64\Vorbel"
-!else
-      StrCpy $R1 "$PROGRAMFILES\Vorbel"
-!endif
+      StrCpy $R1 "${DEFAULT_FOLDER}"
     ${EndIf}
     StrCpy $INSTDIR $R1
+  ${EndIf}
+  ${If} ${FileExists} "$PLUGINSDIR\startup.txt"
+    FileOpen $R5 "$PLUGINSDIR\startup.txt" r
+    FileReadUTF16LE $R5 $R1
+    FileClose $R5
+    ${If} $R1 == "0"
+      SectionSetFlags ${SecStartup} 0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function RefuseOptions
+  MessageBox MB_ICONSTOP "Les paramètres donnés à l'installation sont invalides ; Vorbel n'a pas été installé." /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
+; The options were checked before the first page: this only stores them.
+Function PresetSettings
+  ExecWait '"$PLUGINSDIR\vorbel_preset.exe" --installer-options "$PLUGINSDIR\options.txt"' $R2
+  ${If} $R2 != 0
+    Call RefuseOptions
   ${EndIf}
 FunctionEnd
 

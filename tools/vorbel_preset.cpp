@@ -5,11 +5,13 @@
 //                 [--encoding N] [--xml-escape 0|1]
 // The templates of "Autre programme" come in files (UTF-8, or UTF-16 with its BOM), so that
 // quotes, braces and line ends reach them unchanged through any command line.
-//   vorbel_preset --installer-options F --install-folder-file G
-// reads the installer's whole command line from F (UTF-16 with its BOM) and takes its options
+//   vorbel_preset --installer-options F [--check --install-folder-file G --startup-file S]
+// reads the installer's whole command line from F (UTF-16 with its BOM) and takes every option
 // itself: the installer's own reading cuts it at 1,024 characters and at any " /D=", and a value
-// pasted back between quotes on a command line loses a final backslash. G receives the folder to
-// install into when a quoted value held " /D=", which the installer then took as its folder.
+// pasted back between quotes on a command line loses a final backslash. With --check it stores
+// nothing: the installer asks it before its first page for what it must know itself. G receives
+// the folder to install into when a quoted value held " /D=", which the installer then took as
+// its folder; S receives the /STARTUP value when one is given (0 or 1).
 // Exit code 0 on success, 2 on bad arguments (with a French message on stderr).
 #include <windows.h>
 #include <shellapi.h>
@@ -32,6 +34,14 @@ namespace {
 int Fail(const wchar_t* message, const wchar_t* value) {
     fwprintf(stderr, L"vorbel_preset : %ls %ls\n", message, value);
     return 2;
+}
+
+// For the installer, which reads it with FileReadUTF16LE: no BOM, no line end.
+bool WriteUtf16File(const std::wstring& path, const std::u16string& text) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = fwrite(text.data(), sizeof(char16_t), text.size(), f) == text.size();
+    return fclose(f) == 0 && written;
 }
 
 bool IsInteger(const std::u16string& t) {
@@ -135,38 +145,42 @@ int wmain() {
         std::optional<std::u16string> text;
     };
     std::vector<TemplateSource> templateSources;
-    std::wstring installerOptions, installFolderFile;
-    bool any = false;
-    for (int i = 1; i < argc; i += 2) {
+    std::wstring installerOptions, installFolderFile, startupFile;
+    std::u16string startup;
+    bool any = false, checkOnly = false;
+    for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
+        if (option == L"--check") {
+            checkOnly = true;
+            continue;
+        }
         if (i + 1 >= argc) return Fail(L"valeur manquante après", argv[i]);
-        const std::u16string value = U(argv[i + 1]);
+        const std::u16string value = U(argv[++i]);
         if (option == L"--target") target = value;
         else if (option == L"--program") program = value;
         else if (option == L"--convention") convention = value;
         else if (option == L"--info-server") infoServer = value;
-        else if (option == L"--arguments-file") templateSources.push_back({Setting::ArgumentTemplate, argv[i + 1], {}});
-        else if (option == L"--bridge-path-file") templateSources.push_back({Setting::BridgeFilePath, argv[i + 1], {}});
+        else if (option == L"--arguments-file") templateSources.push_back({Setting::ArgumentTemplate, argv[i], {}});
+        else if (option == L"--bridge-path-file") templateSources.push_back({Setting::BridgeFilePath, argv[i], {}});
         else if (option == L"--bridge-content-file")
-            templateSources.push_back({Setting::BridgeFileContent, argv[i + 1], {}});
+            templateSources.push_back({Setting::BridgeFileContent, argv[i], {}});
         else if (option == L"--encoding") encoding = value;
         else if (option == L"--xml-escape") xmlEscape = value;
-        else if (option == L"--installer-options") installerOptions = argv[i + 1];
-        else if (option == L"--install-folder-file") installFolderFile = argv[i + 1];
-        else return Fail(L"option inconnue :", argv[i]);
-        if (option != L"--installer-options" && option != L"--install-folder-file") any = true;
+        else if (option == L"--installer-options") installerOptions = argv[i];
+        else if (option == L"--install-folder-file") installFolderFile = argv[i];
+        else if (option == L"--startup-file") startupFile = argv[i];
+        else return Fail(L"option inconnue :", option.c_str());
+        if (option != L"--installer-options" && option != L"--install-folder-file" && option != L"--startup-file")
+            any = true;
     }
     if (!installerOptions.empty()) {
         const std::optional<std::u16string> line = ReadTextFile(installerOptions);
         if (!line) return Fail(L"options de l'installation illisibles :", installerOptions.c_str());
         const InstallerOptions options = ParseInstallerOptions(*line);
-        if (options.folderInsideValue && !installFolderFile.empty()) {
-            // The installer took its folder from inside a value: the one meant, or none (empty).
-            FILE* f = _wfopen(installFolderFile.c_str(), L"wb");
-            if (!f) return Fail(L"fichier illisible :", installFolderFile.c_str());
-            const std::u16string folder = options.folder.value_or(u"");
-            fwrite(folder.data(), sizeof(char16_t), folder.size(), f);
-            fclose(f);
+        // The installer took its folder from inside a value: the one meant, or none (empty).
+        if (options.folderInsideValue && !installFolderFile.empty() &&
+            !WriteUtf16File(installFolderFile, options.folder.value_or(u""))) {
+            return Fail(L"fichier impossible à écrire :", installFolderFile.c_str());
         }
         std::vector<std::u16string> seen;
         for (const auto& [name, value] : options.values) {
@@ -187,8 +201,17 @@ int wmain() {
                 templateSources.push_back({Setting::BridgeFileContent, ToWide(value), {}});
             else if (is(u"/ENCODING=")) encoding = value;
             else if (is(u"/XMLESCAPE=")) xmlEscape = value;
+            else if (is(u"/STARTUP=")) startup = value;
             else continue;
-            any = true;
+            if (!is(u"/STARTUP=")) any = true;
+        }
+        // The Run entry is the installer's own section, chosen before its first page.
+        if (!startup.empty() && !InRange(startup, 0, 1)) {
+            return Fail(L"démarrage avec Windows invalide (0 ou 1) :", W(startup));
+        }
+        if (!startup.empty() && !startupFile.empty() &&
+            !WriteUtf16File(startupFile, DecimalText(ParseDecimalInt(startup)))) {
+            return Fail(L"fichier impossible à écrire :", startupFile.c_str());
         }
         // The installer without presets: nothing to store.
         if (!any) return 0;
@@ -228,6 +251,8 @@ int wmain() {
     if (!program.empty() && !CanStoreExactly(Setting::ProgramLocation, program)) {
         return Fail(L"ce chemin ne peut pas être enregistré tel quel :", W(program));
     }
+
+    if (checkOnly) return 0;
 
     // Vorbel.exe's own profile, whatever this helper is called.
     RegistryProfile profile(kProfileSection, u"Vorbel");

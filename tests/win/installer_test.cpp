@@ -151,12 +151,12 @@ TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
         std::wstring options;
     };
-    for (const Case& c :
-         {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
-          Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"}, Case{L"/ENCODING=5"},
-          // over the setting's limit, which the installer would not have cut
-          Case{L"/TARGET=6 /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENT='{NOM}" + std::wstring(600, L'x') +
-               L"'"}}) {
+    for (const Case& c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
+                          Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"},
+                          Case{L"/ENCODING=5"}, Case{L"/STARTUP=2"},
+                          // over the setting's limit, which the installer would not have cut
+                          Case{L"/TARGET=6 /BRIDGEPATH='C:\\pont\\{DOSSIER}.ini' /BRIDGECONTENT='{NOM}" +
+                               std::wstring(600, L'x') + L"'"}}) {
         SCOPED_TRACE(std::string(c.options.begin(), c.options.end()));
         EXPECT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S " + c.options, 120000), 2);
         EXPECT_FALSE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
@@ -164,10 +164,27 @@ TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     }
 }
 
+// /STARTUP=0 is obeyed wherever it stands, also where the installer's own reading of its command
+// line has stopped: after a template holding " /D=", past 1,024 characters.
 TEST_F(InstallerTest, StartupEntryCanBeDeclined) {
-    ASSERT_EQ(test::RunProcess(L"\"" + SetupExe() + L"\" /S /STARTUP=0", 120000), 0);
-    EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
-    EXPECT_EQ(RunEntry(), L"");
+    struct Case {
+        std::wstring before;     // the options before /STARTUP=0
+        std::wstring arguments;  // the template stored, when one is given
+    };
+    const std::wstring longArguments = L"-x {NOM} " + std::wstring(480, L'a');
+    const std::wstring longOptions =
+        L"/TARGET=6 /PROGRAM=\"C:\\" + std::wstring(500, L'p') + L"\\x.exe\" /ARGUMENTS='" + longArguments + L"'";
+    ASSERT_GT(longOptions.size(), 1024u);
+    for (const Case& c : {Case{L"", L""}, Case{L"/TARGET=6 /ARGUMENTS='-x /D=C:\\faux {NOM}'", L"-x /D=C:\\faux {NOM}"},
+                          Case{longOptions, longArguments}}) {
+        SCOPED_TRACE(c.before.substr(0, 60));
+        Clean();
+        const std::wstring line = L"\"" + SetupExe() + L"\" /S " + c.before + L" /STARTUP=0";
+        ASSERT_EQ(test::RunProcess(line, 120000), 0);
+        EXPECT_TRUE(test::FileExists(InstallDir() + L"\\Vorbel.exe"));
+        EXPECT_EQ(RunEntry(), L"");
+        EXPECT_EQ(ToWide(Stored(Setting::ArgumentTemplate)), c.arguments);
+    }
 }
 
 }  // namespace
