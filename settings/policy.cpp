@@ -60,6 +60,10 @@ PolicyCheck CheckNumber(const PolicyDefinition& d, const PolicyData& data) {
 
 }  // namespace
 
+size_t PolicyTextLimit(const PolicyDefinition& d) {
+    return d.setting == kNoSetting ? LimitsOf(Setting::ProgramLocation).plainWrite : LimitsOf(d.setting).plainWrite;
+}
+
 PolicyCheck CheckPolicyValue(const PolicyDefinition& d, const PolicyData& data, PolicyTemplateCheck check) {
     if (d.kind == PolicyKind::Number || d.kind == PolicyKind::Convention) return CheckNumber(d, data);
 
@@ -74,9 +78,7 @@ PolicyCheck CheckPolicyValue(const PolicyDefinition& d, const PolicyData& data, 
     } else {
         return Refuse(d.kind == PolicyKind::Template ? u"neither REG_SZ nor REG_MULTI_SZ" : u"not REG_SZ");
     }
-    // Never more than Setup could store for the user.
-    const size_t limit =
-        d.setting == kNoSetting ? LimitsOf(Setting::ProgramLocation).plainWrite : LimitsOf(d.setting).plainWrite;
+    const size_t limit = PolicyTextLimit(d);
     if (text.size() > limit) {
         return Refuse(u"longer than " + DecimalText(static_cast<int64_t>(limit)) + u" characters");
     }

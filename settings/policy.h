@@ -112,6 +112,9 @@ struct PolicyCheck {
     std::u16string refusal;               // why it is ignored, when it is
 };
 
+// The longest text a value of this kind may hold: never more than Setup could store for the user.
+size_t PolicyTextLimit(const PolicyDefinition& definition);
+
 // A template kind with no check given is ignored: an unchecked template is never used.
 PolicyCheck CheckPolicyValue(const PolicyDefinition& definition, const PolicyData& data, PolicyTemplateCheck check);
 

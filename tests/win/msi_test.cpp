@@ -56,6 +56,26 @@ std::optional<std::wstring> PolicyValue(const std::wstring& name) {
 
 int Msiexec(const std::wstring& arguments) { return test::RunProcess(L"msiexec " + arguments, 180000); }
 
+// One install through the installer service, without its interface, with the error messages an
+// interface would have shown.
+struct InstallRun {
+    UINT rc;
+    std::wstring errors;
+};
+INT CALLBACK CollectError(LPVOID context, UINT type, LPCWSTR message) {
+    if ((type & 0xFF000000u) == INSTALLMESSAGE_ERROR && message) *static_cast<std::wstring*>(context) += message;
+    return IDOK;
+}
+std::string Shown(const std::wstring& text) { return ToUtf8(U(text.c_str())); }
+InstallRun Install(const std::wstring& package, const std::wstring& properties) {
+    InstallRun run{};
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    const INSTALLUI_HANDLERW previous = MsiSetExternalUIW(CollectError, INSTALLLOGMODE_ERROR, &run.errors);
+    run.rc = MsiInstallProductW(package.c_str(), properties.c_str());
+    MsiSetExternalUIW(previous, 0, nullptr);
+    return run;
+}
+
 class MsiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -140,27 +160,73 @@ TEST_F(MsiTest, StartupForEveryUserIsTheMachinesRunEntry) {
 }
 
 TEST_F(MsiTest, AnAwkwardPropertyIsStoredExactly) {
-    // Quotes, backslashes, a line break, 2,000 characters. On msiexec's command line a quote
-    // inside a quoted value is doubled.
+    // Quotes, backslashes, a line break, the 511 characters a setting holds. On msiexec's command
+    // line a quote inside a quoted value is doubled.
     std::wstring value = L"/N:\"{NOM}\" C:\\dossier\\ \\\\serveur\\part\\\r\n{PRENOM}";
-    while (value.size() < 2000) value += L"x";
+    value += std::wstring(511 - value.size(), L'x');
     std::wstring quoted;
     for (wchar_t c : value) quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
     // Handed to the installer service as msiexec hands them: Wine's msiexec drops doubled quotes
     // from its own command line before the service sees them.
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    const std::wstring properties = L"ARGUMENTS=\"" + quoted + L"\"";
-    const UINT rc = MsiInstallProductW(Package().c_str(), properties.c_str());
-    if (rc != ERROR_SUCCESS) {
-        // Refused: then nothing at all.
-        ExpectNothingLeft();
-        return;
-    }
+    const InstallRun run = Install(Package(), L"ARGUMENTS=\"" + quoted + L"\"");
+    ASSERT_EQ(run.rc, static_cast<UINT>(ERROR_SUCCESS)) << Shown(run.errors);
     EXPECT_EQ(PolicyValue(L"ArgumentTemplate"), value);
-    // Longer than Setup could store: Vorbel ignores it and says so.
-    EXPECT_EQ(ReadSetting(Setting::ArgumentTemplate, GetMachineKey()), u"");
-    EXPECT_NE(TheDiagnosticLog().Text().find(u"Policy ArgumentTemplate (HKLM) ignored: longer than 511 characters"),
-              std::u16string::npos);
+    EXPECT_EQ(ReadSetting(Setting::ArgumentTemplate, GetMachineKey()), U(value.c_str()));
+}
+
+// A value that begins with "#" stays the string given: Windows Installer reads a leading "#" of a
+// registry value as its type ("#" a DWORD, "#%" an expandable string, "#x" binary) and drops the
+// first of "##". An upgrade that reads them back writes them unchanged.
+TEST_F(MsiTest, PropertiesBeginningWithHashStayStrings) {
+    struct Case {
+        std::wstring property, policy, value;
+        Setting setting;
+    };
+    const Case cases[] = {
+        {L"ARGUMENTS", L"ArgumentTemplate", L"#{DOSSIER}", Setting::ArgumentTemplate},
+        {L"PROGRAM", L"ProgramLocation", L"#C:\\Radio\\viewer.exe", Setting::ProgramLocation},
+        {L"DATALOCATION", L"DataLocation", L"##x", Setting::DataLocation},
+        {L"BRIDGEPATH", L"BridgeFilePath", L"#%TEMP%\\{DOSSIER}.ini", Setting::BridgeFilePath},
+        {L"BRIDGECONTENT", L"BridgeFileContent", L"#x{NOM}", Setting::BridgeFileContent},
+    };
+    std::wstring properties = L"TARGET=6";
+    for (const Case& c : cases) properties += L" " + c.property + L"=\"" + c.value + L"\"";
+    ASSERT_EQ(Msiexec(L"/i \"" + Package() + L"\" /qn " + properties), 0);
+    const uint32_t key = GetMachineKey();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.property);
+        EXPECT_EQ(PolicyValue(c.policy), c.value);
+        EXPECT_EQ(ReadSetting(c.setting, key), U(c.value.c_str())) << "the user's Vorbel obeys it";
+    }
+    ASSERT_EQ(Msiexec(L"/i \"" + NextPackage() + L"\" /qn"), 0);
+    for (const Case& c : cases) EXPECT_EQ(PolicyValue(c.policy), c.value) << "after the upgrade";
+}
+
+// What Vorbel would ignore is refused at install, with a message naming the property, and the
+// package installs nothing, not even the valid properties given with it.
+TEST_F(MsiTest, APropertyVorbelWouldIgnoreInstallsNothing) {
+    struct Case {
+        std::wstring properties;
+        std::wstring said;  // in the message, after the property's name
+    };
+    for (const Case& c : {
+             Case{L"TARGET=9", L"TARGET\u00a0: un nombre entier de -1 \u00e0 6"},
+             // would be written as the DWORD 5
+             Case{L"TARGET=#5", L"TARGET\u00a0: un nombre entier"},
+             Case{L"TARGET=6 PROGRAM=C:\\x.exe ARGUMENTS=\"/N:{NOM} /A:{AGE}\"", L"ARGUMENTS\u00a0: \u00ab\u00a0{AGE}"},
+             Case{L"ARGUMENTS=\"{NOM}" + std::wstring(600, L'x') + L"\"",
+                  L"ARGUMENTS\u00a0: plus de 511 caract\u00e8res"},
+             Case{L"INFOSERVER=ftp://info.example.fr/", L"INFOSERVER\u00a0: une adresse http://"},
+         }) {
+        SCOPED_TRACE(c.properties.substr(0, 60));
+        Clean();
+        const InstallRun run = Install(Package(), c.properties);
+        EXPECT_EQ(run.rc, static_cast<UINT>(ERROR_INSTALL_FAILURE));
+        EXPECT_NE(run.errors.find(L"Vorbel n'a pas \u00e9t\u00e9 install\u00e9"), std::wstring::npos)
+            << Shown(run.errors);
+        EXPECT_NE(run.errors.find(c.said), std::wstring::npos) << Shown(run.errors);
+        ExpectNothingLeft();
+    }
 }
 
 TEST_F(MsiTest, AnUpgradeKeepsThePolicyAndTheUsersSettings) {

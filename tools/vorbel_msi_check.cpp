@@ -1,0 +1,111 @@
+// The MSI package's custom action, run before the package writes anything: each property given
+// must be a value that Vorbel's policy reader takes (the very check it runs), else the
+// installation stops with a message and nothing is installed. Then each value that begins with
+// "#" gets a second one: Windows Installer reads a leading "#" of a registry value as its type
+// ("#" a DWORD, "#%" an expandable string, "#x" binary) and takes "##" for a string's own "#".
+#include <windows.h>
+
+// After windows.h: msi.h needs its types.
+#include <msi.h>
+#include <msiquery.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "handoff/policy_templates.h"
+#include "settings/policy.h"
+#include "settings/text.h"
+#include "win/wide.h"
+
+namespace vorbel {
+namespace {
+
+struct PolicyProperty {
+    const wchar_t* property;  // as installer/vorbel.wxs names it
+    PolicyId id;
+};
+
+constexpr PolicyProperty kProperties[] = {
+    {L"TARGET", PolicyId::ImagingTarget},
+    {L"PROGRAM", PolicyId::ProgramLocation},
+    {L"DATALOCATION", PolicyId::DataLocation},
+    {L"CONVENTION", PolicyId::CommandLineConvention},
+    {L"INFOSERVER", PolicyId::InfoServer},
+    {L"ARGUMENTS", PolicyId::ArgumentTemplate},
+    {L"BRIDGEPATH", PolicyId::BridgeFilePath},
+    {L"BRIDGECONTENT", PolicyId::BridgeFileContent},
+    {L"ENCODING", PolicyId::BridgeFileEncoding},
+    {L"XMLESCAPE", PolicyId::BridgeXmlEscape},
+    {L"STARTUP", PolicyId::StartWithWindows},
+    {L"EXITMODE", PolicyId::ExitMode},
+    {L"SKIPCONFIRMATION", PolicyId::SkipConfirmation},
+    {L"SWAPNAMES", PolicyId::SwapNames},
+};
+static_assert(std::size(kProperties) == kPolicyCount);
+
+std::u16string Property(MSIHANDLE install, const wchar_t* name) {
+    wchar_t none[1] = L"";
+    DWORD size = 0;
+    if (MsiGetPropertyW(install, name, none, &size) != ERROR_MORE_DATA) return u"";
+    std::wstring value(size + 1, L'\0');
+    size = static_cast<DWORD>(value.size());
+    if (MsiGetPropertyW(install, name, value.data(), &size) != ERROR_SUCCESS) return u"";
+    return U(value.c_str(), size);
+}
+
+// Why the policy reader would ignore the value, in French for the one who deploys.
+std::u16string Reason(const PolicyDefinition& d, const std::u16string& text) {
+    if (d.kind == PolicyKind::Number || d.kind == PolicyKind::Convention) {
+        return u"un nombre entier de " + DecimalText(d.low) + u" \u00e0 " + DecimalText(d.high) + u" est attendu.";
+    }
+    const size_t limit = PolicyTextLimit(d);
+    if (text.size() > limit) {
+        return u"plus de " + DecimalText(static_cast<int64_t>(limit)) + u" caract\u00e8res.";
+    }
+    switch (d.kind) {
+        case PolicyKind::Path: return u"un chemin est attendu, sans caract\u00e8re de contr\u00f4le.";
+        case PolicyKind::Url: return u"une adresse http:// ou https:// est attendue, sans espace.";
+        default: return CheckPolicyTemplate(d.setting, text);
+    }
+}
+
+void Say(MSIHANDLE install, const std::u16string& text) {
+    // Field 0 is a template: the text goes in field 1, where brackets stay as they are.
+    const MSIHANDLE record = MsiCreateRecord(1);
+    MsiRecordSetStringW(record, 0, L"[1]");
+    MsiRecordSetStringW(record, 1, W(text));
+    MsiProcessMessage(install, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), record);
+    MsiCloseHandle(record);
+}
+
+}  // namespace
+}  // namespace vorbel
+
+extern "C" __declspec(dllexport) UINT __stdcall CheckPolicyProperties(MSIHANDLE install) {
+    using namespace vorbel;
+    std::vector<std::pair<const wchar_t*, std::u16string>> given;
+    std::u16string refusals;
+    for (const PolicyProperty& p : kProperties) {
+        std::u16string value = Property(install, p.property);
+        if (value.empty()) continue;
+        const PolicyDefinition& d = DefinitionOf(p.id);
+        PolicyData data;
+        data.type = PolicyData::Type::Text;
+        data.text = value;
+        if (!CheckPolicyValue(d, data, CheckPolicyTemplate).value) {
+            refusals += u"\n" + U(p.property) + u"\u00a0: " + Reason(d, value);
+        }
+        given.emplace_back(p.property, std::move(value));
+    }
+    if (!refusals.empty()) {
+        Say(install, u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9\u00a0: ces propri\u00e9t\u00e9s ne peuvent pas "
+                     u"\u00eatre enregistr\u00e9es telles quelles." +
+                         refusals);
+        return ERROR_INSTALL_FAILURE;
+    }
+    for (const auto& [property, value] : given) {
+        if (value[0] == u'#') MsiSetPropertyW(install, property, W(u"#" + value));
+    }
+    return ERROR_SUCCESS;
+}
