@@ -71,10 +71,20 @@ std::u16string Reason(const PolicyDefinition& d, const std::u16string& text) {
 }
 
 void Say(MSIHANDLE install, const std::u16string& text) {
-    // Field 0 is a template: the text goes in field 1, where brackets stay as they are.
-    const MSIHANDLE record = MsiCreateRecord(1);
-    MsiRecordSetStringW(record, 0, L"[1]");
-    MsiRecordSetStringW(record, 1, W(text));
+    // The message is formatted text: a bracket or a brace of a template would be read as a
+    // reference or a group; "[\x]" is the character x itself.
+    std::u16string formatted;
+    for (char16_t c : text) {
+        if (c == u'[' || c == u']' || c == u'{' || c == u'}') {
+            formatted += u"[\\";
+            formatted += c;
+            formatted += u']';
+        } else {
+            formatted += c;
+        }
+    }
+    const MSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, W(formatted));
     MsiProcessMessage(install, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), record);
     MsiCloseHandle(record);
 }
@@ -86,6 +96,7 @@ extern "C" __declspec(dllexport) UINT __stdcall CheckPolicyProperties(MSIHANDLE 
     using namespace vorbel;
     std::vector<std::pair<const wchar_t*, std::u16string>> given;
     std::u16string refusals;
+    int refused = 0;
     for (const PolicyProperty& p : kProperties) {
         std::u16string value = Property(install, p.property);
         if (value.empty()) continue;
@@ -95,17 +106,21 @@ extern "C" __declspec(dllexport) UINT __stdcall CheckPolicyProperties(MSIHANDLE 
         data.text = value;
         if (!CheckPolicyValue(d, data, CheckPolicyTemplate).value) {
             refusals += u"\n" + U(p.property) + u"\u00a0: " + Reason(d, value);
+            ++refused;
         }
         given.emplace_back(p.property, std::move(value));
     }
-    if (!refusals.empty()) {
-        Say(install, u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9\u00a0: ces propri\u00e9t\u00e9s ne peuvent pas "
-                     u"\u00eatre enregistr\u00e9es telles quelles." +
-                         refusals);
+    if (refused > 0) {
+        Say(install,
+            (refused == 1 ? u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9. Propri\u00e9t\u00e9 refus\u00e9e\u00a0:"
+                          : u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9. Propri\u00e9t\u00e9s refus\u00e9es\u00a0:") +
+                refusals);
         return ERROR_INSTALL_FAILURE;
     }
     for (const auto& [property, value] : given) {
-        if (value[0] == u'#') MsiSetPropertyW(install, property, W(u"#" + value));
+        // Unescaped, it would be written as another type: rather nothing.
+        if (value[0] == u'#' && MsiSetPropertyW(install, property, W(u"#" + value)) != ERROR_SUCCESS)
+            return ERROR_INSTALL_FAILURE;
     }
     return ERROR_SUCCESS;
 }
