@@ -33,7 +33,8 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
     } else if (!commandLine.empty()) {
         if (IsShiftOrCtrlHeld()) MessageBoxW(owner, W(commandLine), L"Vorbel", MB_ICONINFORMATION | MB_OK);
         if (format >= FormatSpaced && format <= FormatSlashP) {
-            // The spaced and quoted conventions give the chart number as a number's decimal text.
+            // The spaced and quoted conventions give the chart number as a number's decimal text,
+            // or none when the text does not begin with a number.
             f = ParseCommandLine(commandLine, format, ReadSettingInt(Setting::SwapNames, key) != 0);
             captured.extras = ParseCommandLineExtras(commandLine, format);
         }

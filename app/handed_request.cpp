@@ -22,4 +22,8 @@ void WithdrawHandedRequest(ProfileSection& profile, std::u16string_view commandL
     }
 }
 
+void DropWaitingRequest(ProfileSection& profile) {
+    if (!profile.GetString(kCmdLineEntry).empty()) profile.WriteString(kCmdLineEntry, u"");
+}
+
 }  // namespace vorbel

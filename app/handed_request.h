@@ -1,6 +1,7 @@
 // The request a later instance leaves in "CmdLine" for the running button. Practice programs may
 // write the entry themselves, so its name and plain text stay as they are; what keeps a request
-// from being lost or handed off twice is how it is left, taken and withdrawn. Platform-free.
+// from being lost, handed off twice or handed off by another button than the one it was left for
+// is how it is left, taken and withdrawn. Platform-free.
 #pragma once
 
 #include <string>
@@ -20,5 +21,9 @@ std::u16string TakeHandedRequest(ProfileSection& profile);
 
 // A request that could not be delivered is taken back, unless a newer one replaced it.
 void WithdrawHandedRequest(ProfileSection& profile, std::u16string_view commandLine);
+
+// Whatever waits is dropped, for no button to hand off: a button starting drops what was left for
+// one before it, a button ending what it will not hand off. Writes only when something waits.
+void DropWaitingRequest(ProfileSection& profile);
 
 }  // namespace vorbel

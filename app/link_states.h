@@ -22,7 +22,7 @@ enum class LinkEvent : uint8_t {
     Click,          // the button's own left click
     RemoteClick,    // another program's WM_APP + 1 with WM_LBUTTONUP
     RemoteMenu,     // another program's WM_APP + 1 with WM_RBUTTONUP
-    LaterInstance,  // WM_APP: a request left in "CmdLine" (or the start-up command line)
+    LaterInstance,  // WM_APP: a request received from "CmdLine" (or the start-up command line)
     SetupOpened,    // right click, or "Setup" in the context menu
     SetupClosed,
     BoxClosed,  // the context menu closed

@@ -21,6 +21,17 @@ constexpr wchar_t kButtonMutex[] = L"Local\\Vorbel.Button";
 // How long a later instance waits for the button's window while another instance starts it.
 constexpr DWORD kWaitForButtonMs = 10000;
 constexpr DWORD kPollMs = 10;
+// How long a later instance waits for the button's answer. The button answers from any of its
+// waits, at once; only a button that hangs makes it wait this long.
+constexpr UINT kAnswerMs = 10000;
+
+// A start without arguments asks for no link: it brings a shown button above the other
+// always-on-top windows, without the focus (Enter or Escape on the button would close it), and
+// leaves a hidden one (a link or Setup is open) hidden.
+void WakeButton(HWND button) {
+    if (!IsWindowVisible(button)) return;
+    SetWindowPos(button, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
 
 }  // namespace
 
@@ -47,6 +58,13 @@ bool CVorbelApp::InitInstance() {
         Sleep(kPollMs);
     }
     ranTheButton_ = true;
+    {
+        // What waits was left for a button before this one, which did not hand it off: not ours.
+        // Nothing is left for this one before its window can be found.
+        RequestLock lock;
+        RegistryProfile profile;
+        DropWaitingRequest(profile);
+    }
     SetPolicyTemplateCheck(CheckPolicyTemplate);
     ApplyStartupPolicy();
     {
@@ -59,14 +77,23 @@ bool CVorbelApp::InitInstance() {
 }
 
 void CVorbelApp::HandOver(HWND running) {
+    if (commandLine_.empty()) {
+        WakeButton(running);
+        return;
+    }
     {
         RequestLock lock;
         RegistryProfile profile;
         LeaveHandedRequest(profile, commandLine_);
     }
-    if (PostMessageW(running, WM_VORBEL_HANDOFF, 0, 0)) return;
-    // Not delivered (the button closed meanwhile, or refuses our messages): not left either, so
-    // that no later message hands it off stale.
+    // Sent rather than posted: a posted message dies unread with a button that closes first.
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(running, WM_VORBEL_HANDOFF, 0, 0, SMTO_NORMAL, kAnswerMs, &answer) &&
+        static_cast<LRESULT>(answer) == kRequestReceived) {
+        return;
+    }
+    // Not received (the button is closing or gone, hangs, or refuses our messages): not left
+    // either, so that nobody hands it off stale.
     RequestLock lock;
     RegistryProfile profile;
     WithdrawHandedRequest(profile, commandLine_);

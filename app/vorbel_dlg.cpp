@@ -168,10 +168,22 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
         case WM_DESTROY:
             KillTimer(hwnd(), kExitSignTimer);
             KillTimer(hwnd(), kPauseTimer);
+            DropRequests();
             StoreRect();
             return false;
+        case WM_CLOSE:
+            // At once, not by the IDCANCEL that the dialog manager would post: a request that
+            // comes meanwhile must find the button closing.
+            End(IDCANCEL);
+            result = 0;
+            return true;
+        case WM_ENDSESSION:
+            // The session ends: so does the button, before the system ends its process.
+            if (wp) End(IDCANCEL);
+            result = 0;
+            return true;
         case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
-        case WM_VORBEL_HANDOFF: On(LinkEvent::LaterInstance); return true;
+        case WM_VORBEL_HANDOFF: result = OnRequest(); return true;
         case WM_VORBEL_REMOTE:
             if (lp == WM_LBUTTONUP) On(LinkEvent::RemoteClick);
             else if (lp == WM_RBUTTONUP) On(LinkEvent::RemoteMenu);
@@ -273,14 +285,47 @@ void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
     SetTimer(hwnd(), kPauseTimer, kPauseAfterLinkMs, nullptr);
 }
 
+LRESULT CVorbelDlg::OnRequest() {
+    // Closing: the later instance takes its request back and ends with its failure.
+    if (ending_) return 0;
+    // Sent by a later instance, which waits for this answer and no longer: never for the link.
+    const bool sent = InSendMessage() != FALSE;
+    if (sent) ReplyMessage(kRequestReceived);
+    {
+        RequestLock lock;
+        RegistryProfile profile;
+        std::u16string taken = TakeHandedRequest(profile);
+        if (!taken.empty()) receivedRequest_ = std::move(taken);
+    }
+    // A sent message comes in through any wait of this thread, a link's too: the link it asks
+    // for runs from the dialog's loop, as a posted request's does.
+    if (sent) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
+    else On(LinkEvent::LaterInstance);
+    return kRequestReceived;
+}
+
+void CVorbelDlg::End(INT_PTR result) {
+    DropRequests();
+    EndDialog(result);
+}
+
+void CVorbelDlg::DropRequests() {
+    ending_ = true;
+    pendingCommandLine.clear();
+    receivedRequest_.clear();
+    // Also what was left without its message yet: no later button may take it.
+    RequestLock lock;
+    RegistryProfile profile;
+    DropWaitingRequest(profile);
+}
+
 void CVorbelDlg::OnHandOff() {
     // The start-up command line first; else what a later instance left.
     std::u16string commandLine = std::move(pendingCommandLine);
     pendingCommandLine.clear();
     if (commandLine.empty()) {
-        RequestLock lock;
-        RegistryProfile profile;
-        commandLine = TakeHandedRequest(profile);
+        commandLine = std::move(receivedRequest_);
+        receivedRequest_.clear();
     }
     if (commandLine.empty()) {
         On(LinkEvent::LinkEnded);

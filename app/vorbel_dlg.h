@@ -12,7 +12,11 @@
 
 namespace vorbel {
 
-inline constexpr UINT WM_VORBEL_HANDOFF = WM_APP;     // a later instance left "CmdLine"
+inline constexpr UINT WM_VORBEL_HANDOFF = WM_APP;  // a request waits in "CmdLine"
+// The button's answer to a WM_VORBEL_HANDOFF sent by a later instance: it holds the request and
+// hands it off, or nobody does. Any other answer (0 from a button that is closing), a failure or
+// no answer in time: the request was not received.
+inline constexpr LRESULT kRequestReceived = 1;
 inline constexpr UINT WM_VORBEL_REMOTE = WM_APP + 1;  // lParam: WM_LBUTTONUP or WM_RBUTTONUP
 inline constexpr int ID_VORBEL_SETUP = 66;
 inline constexpr int ID_VORBEL_QUIT = 67;
@@ -33,6 +37,9 @@ public:
 protected:
     bool OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+    // Enter, Escape, the close box and "Quitter" all end the button here.
+    void OnOK() override { End(IDOK); }
+    void OnCancel() override { End(IDCANCEL); }
 
 private:
     // The window size for a square client side given at 96 dpi, at the window's own scale.
@@ -42,7 +49,12 @@ private:
     void Paint();
     // Moves the states by the event and does what the table says.
     void On(LinkEvent event);
+    // WM_VORBEL_HANDOFF: takes what waits in "CmdLine"; the answer for a later instance.
+    LRESULT OnRequest();
     void OnHandOff();
+    // A button that ends hands nothing off any more: it refuses requests and drops what waits.
+    void End(INT_PTR result);
+    void DropRequests();
     void RunLinkAction();
     void OpenSetup();
     void ShowContextMenu();
@@ -56,6 +68,9 @@ private:
     void Hide();
     void Show();
     LinkStates states_;
+    // A later instance's request, taken when it came and waiting for its link; the newest wins.
+    std::u16string receivedRequest_;
+    bool ending_ = false;
     bool exitMode_ = false;
     // Hidden for Setup or a link: only our own show ends it (see WM_WINDOWPOSCHANGING).
     bool hidden_ = false;

@@ -17,8 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const vorbel::CommandLineExtras extras = vorbel::ParseCommandLineExtras(cmd, format);
     if (extras.birthDate.size() > cmd.size()) std::abort();
     if (format == vorbel::FormatSpaced || format == vorbel::FormatQuoted) {
-        // The chart number is the decimal text of a number: it reads back as itself.
-        if (vorbel::DecimalText(vorbel::ParseDecimalInt(r.ChartNumber)) != r.ChartNumber) std::abort();
+        // The chart number is the decimal text of a number, reading back as itself, or none at all:
+        // never a 0 made up from a text without digits.
+        if (!r.ChartNumber.empty() && vorbel::DecimalText(vorbel::ParseDecimalInt(r.ChartNumber)) != r.ChartNumber) {
+            std::abort();
+        }
+        if (r.ChartNumber == u"0" && cmd.find(u'0') == std::u16string::npos) std::abort();
     }
     // Nothing is invented: every field is at most as long as the command line.
     for (const auto* f : {&r.ChartNumber, &r.LastName, &r.FirstName}) {

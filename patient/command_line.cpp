@@ -60,16 +60,27 @@ long FindSeparator(Text t) {
     return k != kNone ? k : Find(t, u":");
 }
 
+// The spaced and quoted conventions carry the chart number as a number. A piece that does not
+// begin with one (a word, a file's path) names no patient: empty, so the link stops at the
+// confirmation, never patient 0. What follows the digits is dropped, as wcstol drops it.
+std::u16string ChartNumberOf(Text piece) {
+    size_t i = 0;
+    while (i < piece.size() && IsWideSpace(piece[i])) ++i;
+    if (i < piece.size() && (piece[i] == u'+' || piece[i] == u'-')) ++i;
+    if (i == piece.size() || piece[i] < u'0' || piece[i] > u'9') return {};
+    return DecimalText(ParseDecimalInt(piece));
+}
+
 PatientRecord ParseSpaced(Text cmd, bool swap) {
     PatientRecord r;
-    r.ChartNumber = DecimalText(ParseDecimalInt(*Piece(cmd, 0, u' ')));
+    r.ChartNumber = ChartNumberOf(*Piece(cmd, 0, u' '));
     SetNames(r, Piece(cmd, 1, u' '), Piece(cmd, 2, u' '), swap);
     return r;
 }
 
 PatientRecord ParseQuoted(Text cmd, bool swap) {
     PatientRecord r;
-    r.ChartNumber = DecimalText(ParseDecimalInt(*Piece(cmd, 0, u'"')));
+    r.ChartNumber = ChartNumberOf(*Piece(cmd, 0, u'"'));
     SetNames(r, Piece(cmd, 1, u'"'), Piece(cmd, 3, u'"'), swap);
     return r;
 }

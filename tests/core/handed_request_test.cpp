@@ -72,5 +72,17 @@ TEST(HandedRequest, AnUndeliveredRequestIsWithdrawnUnlessReplaced) {
     EXPECT_EQ(Waiting(profile), u"2 SECOND BRUNO");
 }
 
+// A button's start and end drop whatever waits, written by whom it may be; with nothing waiting,
+// the profile is only read.
+TEST(HandedRequest, WhatWaitsIsDroppedAndNothingIsWrittenWhenNothingWaits) {
+    test::MemoryProfile profile;
+    DropWaitingRequest(profile);
+    EXPECT_EQ(profile.writes, 0);
+    profile.WriteString(u"CmdLine", u"32 DURAND LUC");
+    DropWaitingRequest(profile);
+    EXPECT_EQ(Waiting(profile), u"");
+    EXPECT_EQ(TakeHandedRequest(profile), u"");
+}
+
 }  // namespace
 }  // namespace vorbel

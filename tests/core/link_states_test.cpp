@@ -88,7 +88,7 @@ TEST(LinkStates, EveryEventInEveryState) {
 }
 
 // A button driven by the table, with what a real one keeps track of: what is open, and the
-// requests left in "CmdLine" that no link has taken yet.
+// requests received that no link has taken yet.
 struct Button {
     LinkStates states;
     Open open = Open::Nothing;
@@ -110,7 +110,7 @@ struct Button {
             open = Opens(a);
         }
         if (a == A::HandOff) {
-            // "CmdLine" holds the newest of the requests: one link takes them all.
+            // The button holds the newest of the requests: one link takes them all.
             ASSERT_GT(requestsUntaken, 0) << "a hand-off without a request";
             requestsUntaken = 0;
             ++handOffs;

@@ -335,6 +335,43 @@ TEST_F(ConfirmationTest, RefusedAutoConfirmShowsTheCaptureUntilAChartNumberIsTyp
     EndLink(vorbel);
 }
 
+// The spaced and quoted conventions carry the chart number as a number. A first piece that is
+// not one (a word, an exchange file's path) names no patient: without confirmation the link stops
+// there as for an empty chart number, never handing patient 0 over, even without names.
+TEST_F(ConfirmationTest, AChartNumberThatIsNotANumberStopsAtTheConfirmation) {
+    struct Case {
+        const wchar_t* convention;
+        std::wstring commandLine;
+        const wchar_t* lastName;
+        const wchar_t* firstName;
+    };
+    const Case cases[] = {
+        {L"109", L"\"C:\\vdds\\exch 1.ini\"", L"1.ini\"", L""},
+        {L"176", L"\"C:\\vdds\\exch 1.ini\"", L"C:\\vdds\\exch 1.ini", L""},
+        {L"109", L"DOSSIER", L"", L""},
+        {L"176", L"DOSSIER \"MARTIN\" \"H\u00e9l\u00e8ne\"", L"MARTIN", L"H\u00e9l\u00e8ne"},
+    };
+    StoreSwitchTarget();
+    Store(Setting::SkipConfirmation, L"1");
+    test::BeepWatch beeps;  // before the start: Vorbel.exe finds it in its environment
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(U(c.commandLine.c_str())));
+        Store(Setting::CommandLineConvention, c.convention);
+        EXPECT_EQ(test::RunLaterInstance(c.commandLine), 0);
+        const HWND dialog = WaitForConfirmation();
+        ASSERT_NE(dialog, nullptr) << "the link stops at the confirmation";
+        ASSERT_TRUE(beeps.WaitForBeep(10000)) << "the refusal beeps";
+        EXPECT_TRUE(NothingStarted());
+        EXPECT_EQ(ItemText(dialog, kChartEdit), L"");
+        EXPECT_EQ(ItemText(dialog, kLastNameEdit), c.lastName);
+        EXPECT_EQ(ItemText(dialog, kFirstNameEdit), c.firstName);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        EndLink(vorbel);
+    }
+}
+
 // A program that cannot start is never taken for a success: the user reads why, naming the
 // program, and the confirmation then closes, its patient handed over as far as it went.
 TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses) {

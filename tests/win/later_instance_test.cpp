@@ -89,6 +89,64 @@ TEST_F(LaterInstanceTest, AnotherProgramsTopmostWindowTitledVorbelIsPassedBy) {
     EXPECT_EQ(other.count(), 0);
 }
 
+// How a button is told to end while a link runs: `taskkill` without /f closes its windows; the
+// session's end asks, then tells, and the system ends the process after it.
+struct EndingCase {
+    const char* what;
+    std::vector<std::pair<UINT, WPARAM>> messages;
+};
+
+void PrintTo(const EndingCase& c, std::ostream* os) { *os << c.what; }
+
+class LaterInstanceEndingTest : public LaterInstanceTest, public ::testing::WithParamInterface<EndingCase> {};
+
+// A request is handed off by the button that received it or by none: not by the next button,
+// unconfirmed, in the next session.
+TEST_P(LaterInstanceEndingTest, ARequestWaitingWhenTheButtonEndsIsHandedOffByNobody) {
+    VorbelProcess vorbel;
+    ASSERT_TRUE(vorbel.Start(L"31 PREMIER ANNE"));
+    const HWND first = WaitForConfirmation(L"31");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(test::RunLaterInstance(L"32 SECOND BRUNO"), 0) << "received: it waits for the link of 31";
+    EXPECT_EQ(HandedCommandLine(), u"") << "held by the button that received it";
+
+    for (const auto& [msg, wp] : GetParam().messages) {
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(vorbel.Button(), msg, wp, 0, SMTO_NORMAL, 10000, &ignored));
+    }
+    // The confirmation of 31 is still open: the ending button can still be found.
+    EXPECT_EQ(test::RunLaterInstance(L"33 TROISIEME CLAIRE"), 1) << "a button that ends receives nothing more";
+    EXPECT_EQ(HandedCommandLine(), u"") << "the request it refused is taken back";
+    PostMessageW(first, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(vorbel.WaitForExit(10000)) << "the button ends with its link, running none for 32";
+    EXPECT_EQ(HandedCommandLine(), u"");
+
+    // The next session: the button starts without arguments, then the user starts Vorbel again.
+    VorbelProcess next;
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(test::RunLaterInstance(L""), 0);
+    ASSERT_TRUE(test::HandledEverythingPosted(next.Button()));
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "never 32, confirmed or not";
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, LaterInstanceEndingTest,
+                         ::testing::Values(EndingCase{"Close", {{WM_CLOSE, 0}}},
+                                           EndingCase{"SessionEnd", {{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}}}),
+                         [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.what); });
+
+// A window found as the button that does not take the request: one that refuses it, as a
+// closing button does, or one that never answers, as a hung one. The later start says it failed
+// and takes its request back, leaving nothing for that button, or the next, to hand off later.
+TEST_F(LaterInstanceTest, ARequestTheButtonDoesNotReceiveIsTakenBack) {
+    for (const bool hangs : {false, true}) {
+        SCOPED_TRACE(hangs ? "never answers" : "refuses");
+        test::ForeignWindow button({L"VorbelLaunchButton", L"Vorbel", 0, WM_APP, hangs, false});
+        EXPECT_EQ(test::RunLaterInstance(L"32 SECOND BRUNO"), 1);
+        EXPECT_EQ(button.count(), 1);
+        EXPECT_EQ(HandedCommandLine(), u"");
+    }
+}
+
 // One of Vorbel's own boxes titled "Vorbel" is open when the request comes: it reaches the
 // button once the box and the link under it have closed.
 struct BoxCase {

@@ -152,28 +152,56 @@ TEST_F(LaunchButtonTest, LaterInstanceHandsItsCommandLineOver) {
         << "the button comes back after the link";
 }
 
-TEST_F(LaunchButtonTest, LaterInstanceWithoutArgumentsChangesNothing) {
-    VorbelProcess vorbel;
-    ASSERT_TRUE(vorbel.Start());
-    EXPECT_EQ(test::RunLaterInstance(L""), 0);
-    ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button())) << "the request it posted was handled";
-    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr);
-    EXPECT_TRUE(IsWindowVisible(vorbel.Button()));
-    EXPECT_TRUE(test::VorbelProfile().GetString(u"CmdLine").empty());
+// Whether a is above b among the top-level windows.
+bool Above(HWND a, HWND b) {
+    for (HWND w = GetWindow(a, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == b) return true;
+    }
+    return false;
 }
 
-TEST_F(LaunchButtonTest, FirstStartWithArgumentsRunsALinkAndLeavesCmdLineAlone) {
+// A start from the Start menu while the button runs asks for no link: it brings the button
+// forward and takes nothing, not even a request left in "CmdLine" without its message.
+TEST_F(LaunchButtonTest, LaterInstanceWithoutArgumentsOnlyWakesTheButton) {
     Store(Setting::CommandLineConvention, u"109");
-    test::VorbelProfile().WriteString(u"CmdLine", u"left by someone else");
     VorbelProcess vorbel;
-    ASSERT_TRUE(vorbel.Start(L"77 MARTIN ALICE"));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000));
-    wchar_t text[64];
-    GetDlgItemTextW(dialog, 1004, text, 64);
-    EXPECT_STREQ(text, L"MARTIN");
-    EXPECT_EQ(HandedCommandLine(), u"left by someone else");
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(vorbel.Start());
+    test::VorbelProfile().WriteString(u"CmdLine", u"32 SECOND BRUNO");
+    test::ForeignWindow other({L"AutreProgramme", L"Autre", WS_EX_TOPMOST, WM_APP, false, true});
+    ASSERT_TRUE(Above(other.window(), vorbel.Button()));
+
+    EXPECT_EQ(test::RunLaterInstance(L""), 0);
+    EXPECT_TRUE(WaitUntil([&] { return Above(vorbel.Button(), other.window()); }, 5000)) << "the button comes forward";
+    ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button()));
+    EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr);
+    EXPECT_TRUE(IsWindowVisible(vorbel.Button()));
+    EXPECT_EQ(HandedCommandLine(), u"32 SECOND BRUNO");
+}
+
+// What waits in "CmdLine" when a button starts was left for another (one that was killed, or
+// ended in an older version): never handed off by this one, with or without its own link.
+TEST_F(LaunchButtonTest, ANewButtonNeverTakesARequestLeftBeforeItStarted) {
+    Store(Setting::CommandLineConvention, u"109");
+    for (const std::wstring arguments : {L"77 MARTIN ALICE", L""}) {
+        SCOPED_TRACE(ToUtf8(U(arguments.c_str())));
+        test::VorbelProfile().WriteString(u"CmdLine", u"32 SECOND BRUNO");
+        VorbelProcess vorbel;
+        ASSERT_TRUE(vorbel.Start(arguments));
+        if (!arguments.empty()) {
+            HWND dialog = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (dialog = FindVisibleWindow(kConfirmationTitle)) != nullptr; }, 10000));
+            wchar_t text[64];
+            GetDlgItemTextW(dialog, 1004, text, 64);
+            EXPECT_STREQ(text, L"MARTIN");
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
+        }
+        EXPECT_EQ(HandedCommandLine(), u"") << "dropped as the button starts";
+        EXPECT_EQ(test::RunLaterInstance(L""), 0);
+        ASSERT_TRUE(test::HandledEverythingPosted(vorbel.Button()));
+        EXPECT_EQ(FindWindowW(nullptr, kConfirmationTitle), nullptr) << "never the earlier request";
+        ASSERT_TRUE(vorbel.Quit());
+    }
 }
 
 TEST_F(LaunchButtonTest, ExitModeClosesTheOpenImagingProgramInsteadOfCapturing) {
