@@ -306,16 +306,23 @@ AccessibleElement Describe(const Msaa& msaa, HWND host, const Node& n, std::vect
     return e;
 }
 
+// The elements a walk has found so far, shared with its caller, which takes them even when it
+// stops waiting: a tree too large or too slow to walk in time still lists its first elements.
+struct Collected {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::vector<AccessibleElement> elements;  // added to under the lock, never changed after
+};
+
 // One walk of the host's whole tree for the elements that hold text, within the walk's budget.
 class TextWalk {
 public:
-    TextWalk(const Msaa& msaa, HWND host, std::vector<AccessibleElement>& out, size_t limit)
+    TextWalk(const Msaa& msaa, HWND host, Collected& out, size_t limit)
         : msaa_(msaa), host_(host), out_(out), limit_(limit) {}
 
     void Below(const Node& node, int depth) {
         if (depth >= kMaxTreeDepth) return;
         const std::vector<Node> children = ChildrenOf(msaa_, node);
-        for (size_t i = 0; i < children.size() && out_.size() < limit_; ++i) {
+        for (size_t i = 0; i < children.size() && out_.elements.size() < limit_; ++i) {
             if (elementsLeft_ == 0 || msaa_.Stopped()) return;
             --elementsLeft_;
             const Node& c = children[i];
@@ -323,7 +330,11 @@ public:
             path_.push_back({RoleOf(msaa_, c), static_cast<int32_t>(i + 1), NameOf(msaa_, c)});
             AccessibleElement e = Describe(msaa_, host_, c, path_);
             // Described after the time ran out, it could lack its value.
-            if (!e.Text().empty() && !msaa_.Stopped()) out_.push_back(std::move(e));
+            if (!e.Text().empty() && !msaa_.Stopped()) {
+                AcquireSRWLockExclusive(&out_.lock);
+                out_.elements.push_back(std::move(e));
+                ReleaseSRWLockExclusive(&out_.lock);
+            }
             Below(c, depth + 1);
             path_.pop_back();
         }
@@ -332,7 +343,7 @@ public:
 private:
     const Msaa& msaa_;
     HWND host_;
-    std::vector<AccessibleElement>& out_;
+    Collected& out_;
     size_t limit_;
     size_t elementsLeft_ = kMaxWalkedElements;
     std::vector<AccessibleStep> path_;
@@ -458,14 +469,16 @@ std::optional<AccessibleElement> ElementAtScreenPoint(HWND host, POINT screen) {
 }
 
 std::vector<AccessibleElement> TextElementsOf(HWND host, size_t limit) {
-    auto found = std::make_shared<std::vector<AccessibleElement>>();
-    const bool answered = RunBounded([host, limit, found](const Msaa& msaa) {
+    auto found = std::make_shared<Collected>();
+    RunBounded([host, limit, found](const Msaa& msaa) {
         const std::optional<Node> root = RootOf(msaa, host);
         if (!root) return;
         TextWalk(msaa, host, *found, limit).Below(*root, 0);
     });
-    if (!answered) return {};
-    return *found;
+    AcquireSRWLockShared(&found->lock);
+    std::vector<AccessibleElement> elements = found->elements;
+    ReleaseSRWLockShared(&found->lock);
+    return elements;
 }
 
 std::optional<std::u16string> ReadElementText(HWND host, const std::vector<AccessibleStep>& path,
