@@ -357,6 +357,9 @@ bool NamedBy(const Msaa& msaa, const Node& c, const AccessibleStep& step, bool f
     return Cut(NameOf(msaa, c)) == step.name && (!field || !ValueOf(msaa, c).empty());
 }
 
+// A field stored without its name is known by its role and position alone.
+bool ByPositionOnly(const AccessibleStep& step, bool field) { return field && step.name.empty(); }
+
 // The child that a step names, or nullopt: by its role and name (the one nearest the index when
 // several match), else the child at the index in the same role (a renamed field).
 std::optional<Node> FollowStep(const Msaa& msaa, const std::vector<Node>& children, const AccessibleStep& step,
@@ -366,7 +369,7 @@ std::optional<Node> FollowStep(const Msaa& msaa, const std::vector<Node>& childr
         const int64_t d = static_cast<int64_t>(i + 1) - step.index;
         return d < 0 ? -d : d;
     };
-    for (size_t i = 0; i < children.size(); ++i) {
+    for (size_t i = 0; i < children.size() && !ByPositionOnly(step, field); ++i) {
         const Node& c = children[i];
         if (!c.acc.get() || (best && distance(i) >= distance(*best))) continue;
         if (RoleOf(msaa, c) == step.role && NamedBy(msaa, c, step, field)) best = i;
@@ -397,15 +400,14 @@ std::optional<Node> FollowPath(const Msaa& msaa, HWND host, const std::vector<Ac
     for (size_t level = 0; level < path.size() && node; ++level) {
         const AccessibleStep& step = path[level];
         const bool field = level + 1 == path.size();
-        // A field stored without its name is known by its role and position alone.
-        const bool byPosition = field && step.name.empty();
-        // Most often the element is where it was: checked first, the siblings only when it is not.
+        // Most often the element is where it was: checked first, the siblings only when it is not
+        // (or when the program answers only a walk of them).
         const auto direct = ChildById(msaa, *node, step.index);
-        if (direct && RoleOf(msaa, *direct) == step.role && (byPosition || Cut(NameOf(msaa, *direct)) == step.name)) {
+        if (direct && RoleOf(msaa, *direct) == step.role &&
+            (ByPositionOnly(step, field) || Cut(NameOf(msaa, *direct)) == step.name)) {
             node = direct;
             continue;
         }
-        if (byPosition) return std::nullopt;
         node = FollowStep(msaa, ChildrenOf(msaa, *node), step, field);
     }
     return node;
