@@ -2,6 +2,8 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -15,6 +17,9 @@ namespace {
 // Far more than any form shows: bounds the walk of a tree that changes or loops while we read it.
 constexpr LONG kMaxChildren = 512;
 constexpr int kMaxTreeDepth = 32;
+// Elements one walk of a whole tree visits at most: a tree that loops or never ends costs the
+// practice program's window thread a moment, not the whole time a walk is allowed.
+constexpr size_t kMaxWalkedElements = 2048;
 constexpr size_t kMaxTextLength = 1023;
 constexpr DWORD kRetryPauseMs = 50;
 // Time for the worker to give its answer before the caller stops waiting.
@@ -27,38 +32,67 @@ using FromPointFn = HRESULT(WINAPI*)(POINT, IAccessible**, VARIANT*);
 using ChildrenFn = HRESULT(WINAPI*)(IAccessible*, LONG, LONG, VARIANT*, LONG*);
 using SysFreeStringFn = void(WINAPI*)(BSTR);
 using SysStringLenFn = UINT(WINAPI*)(BSTR);
+using VariantClearFn = HRESULT(WINAPI*)(VARIANT*);
 
-// The functions a query needs, loaded by the worker on its first use.
+// The functions a query needs, loaded by the worker on its first use, and whether the query may
+// still call into the other program.
 struct Msaa {
     FromWindowFn fromWindow = SystemDllFunction<FromWindowFn>("oleacc.dll", "AccessibleObjectFromWindow");
     FromPointFn fromPoint = SystemDllFunction<FromPointFn>("oleacc.dll", "AccessibleObjectFromPoint");
     ChildrenFn children = SystemDllFunction<ChildrenFn>("oleacc.dll", "AccessibleChildren");
     SysFreeStringFn freeString = SystemDllFunction<SysFreeStringFn>("oleaut32.dll", "SysFreeString");
     SysStringLenFn stringLength = SystemDllFunction<SysStringLenFn>("oleaut32.dll", "SysStringLen");
+    VariantClearFn clearVariant = SystemDllFunction<VariantClearFn>("oleaut32.dll", "VariantClear");
+    const std::atomic<bool>* givenUp = nullptr;  // set by the caller when it stops waiting
+    ULONGLONG deadline = 0;                      // GetTickCount64
 
-    bool Loaded() const { return fromWindow && fromPoint && children && freeString && stringLength; }
+    bool Loaded() const {
+        return fromWindow && fromPoint && children && freeString && stringLength && clearVariant && givenUp;
+    }
+    // Checked before every call into the other program: once the caller has given up or the time
+    // is spent, the worker makes no further call and only releases what it holds.
+    bool Stopped() const { return givenUp->load(std::memory_order_relaxed) || GetTickCount64() >= deadline; }
 };
 
 // An interface reference released when it goes.
-class AccRef {
+template <typename Interface>
+class ComRef {
 public:
-    AccRef() = default;
-    explicit AccRef(IAccessible* acc) : acc_(acc) {}
-    AccRef(const AccRef& other) : acc_(other.acc_) {
-        if (acc_) acc_->AddRef();
+    ComRef() = default;
+    explicit ComRef(Interface* p) : p_(p) {}
+    ComRef(const ComRef& other) : p_(other.p_) {
+        if (p_) p_->AddRef();
     }
-    AccRef& operator=(AccRef other) {
-        std::swap(acc_, other.acc_);
+    ComRef& operator=(ComRef other) {
+        std::swap(p_, other.p_);
         return *this;
     }
-    ~AccRef() {
-        if (acc_) acc_->Release();
+    ~ComRef() {
+        if (p_) p_->Release();
     }
-    IAccessible* get() const { return acc_; }
-    IAccessible** out() { return &acc_; }
+    Interface* get() const { return p_; }
+    Interface** out() { return &p_; }
 
 private:
-    IAccessible* acc_ = nullptr;
+    Interface* p_ = nullptr;
+};
+
+using AccRef = ComRef<IAccessible>;
+
+// A VARIANT an answer fills, cleared when it goes: whatever the provider put in it (a role given
+// as a text, an object) is freed, whatever the call returned.
+class AnswerVariant {
+public:
+    explicit AnswerVariant(const Msaa& msaa) : msaa_(msaa) {}
+    AnswerVariant(const AnswerVariant&) = delete;
+    AnswerVariant& operator=(const AnswerVariant&) = delete;
+    ~AnswerVariant() { msaa_.clearVariant(&v_); }
+    VARIANT* out() { return &v_; }
+    const VARIANT& get() const { return v_; }
+
+private:
+    const Msaa& msaa_;
+    VARIANT v_ = {};  // VT_EMPTY
 };
 
 // An element: a full object (child CHILDID_SELF) or a simple child of one.
@@ -74,76 +108,102 @@ VARIANT ChildVariant(LONG child) {
     return v;
 }
 
-std::u16string TakeString(const Msaa& msaa, BSTR text) {
+// The text of an answer's string, which is freed whatever the call returned: a provider may hand
+// one out with S_FALSE or a failure. Only S_OK's text counts.
+std::u16string TakeString(const Msaa& msaa, HRESULT hr, BSTR text) {
     if (!text) return {};
-    size_t length = msaa.stringLength(text);
-    if (length > kMaxTextLength) length = kMaxTextLength;
-    std::u16string result(reinterpret_cast<const char16_t*>(text), length);
+    std::u16string result;
+    if (hr == S_OK) {
+        size_t length = msaa.stringLength(text);
+        if (length > kMaxTextLength) length = kMaxTextLength;
+        result.assign(reinterpret_cast<const char16_t*>(text), length);
+    }
     msaa.freeString(text);
     return result;
 }
 
 std::u16string NameOf(const Msaa& msaa, const Node& n) {
+    if (msaa.Stopped()) return {};
     BSTR text = nullptr;
-    if (n.acc.get()->get_accName(ChildVariant(n.child), &text) != S_OK) return {};
-    return TakeString(msaa, text);
+    const HRESULT hr = n.acc.get()->get_accName(ChildVariant(n.child), &text);
+    return TakeString(msaa, hr, text);
 }
 
 std::u16string ValueOf(const Msaa& msaa, const Node& n) {
+    if (msaa.Stopped()) return {};
     BSTR text = nullptr;
-    if (n.acc.get()->get_accValue(ChildVariant(n.child), &text) != S_OK) return {};
-    return TakeString(msaa, text);
+    const HRESULT hr = n.acc.get()->get_accValue(ChildVariant(n.child), &text);
+    return TakeString(msaa, hr, text);
 }
 
-int32_t RoleOf(const Node& n) {
-    VARIANT role = {};
-    if (n.acc.get()->get_accRole(ChildVariant(n.child), &role) != S_OK || role.vt != VT_I4) return 0;
-    return role.lVal;
+// What a field reads from an element: its value, or its name when it has none.
+std::u16string TextOf(const Msaa& msaa, const Node& n) {
+    std::u16string value = ValueOf(msaa, n);
+    return value.empty() ? NameOf(msaa, n) : value;
 }
 
-std::optional<RECT> LocationOf(const Node& n) {
+int32_t RoleOf(const Msaa& msaa, const Node& n) {
+    if (msaa.Stopped()) return 0;
+    AnswerVariant role(msaa);
+    if (n.acc.get()->get_accRole(ChildVariant(n.child), role.out()) != S_OK || role.get().vt != VT_I4) return 0;
+    return role.get().lVal;
+}
+
+std::optional<RECT> LocationOf(const Msaa& msaa, const Node& n) {
+    if (msaa.Stopped()) return std::nullopt;
     LONG left = 0, top = 0, width = 0, height = 0;
     if (n.acc.get()->accLocation(&left, &top, &width, &height, ChildVariant(n.child)) != S_OK) return std::nullopt;
     return RECT{left, top, left + width, top + height};
 }
 
-bool Invisible(const Node& n) {
-    VARIANT state = {};
-    return n.acc.get()->get_accState(ChildVariant(n.child), &state) == S_OK && state.vt == VT_I4 &&
-           (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
+bool Invisible(const Msaa& msaa, const Node& n) {
+    if (msaa.Stopped()) return false;
+    AnswerVariant state(msaa);
+    return n.acc.get()->get_accState(ChildVariant(n.child), state.out()) == S_OK && state.get().vt == VT_I4 &&
+           (state.get().lVal & STATE_SYSTEM_INVISIBLE) != 0;
+}
+
+// The element behind an object handed out; the caller still releases the object.
+AccRef AccessibleOf(const Msaa& msaa, IDispatch* dispatch) {
+    AccRef acc;
+    if (!dispatch || msaa.Stopped()) return acc;
+    if (FAILED(dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(acc.out()))))
+        *acc.out() = nullptr;
+    return acc;
 }
 
 std::vector<Node> ChildrenOf(const Msaa& msaa, const Node& parent) {
     std::vector<Node> nodes;
     LONG count = 0;
-    if (parent.child != CHILDID_SELF || parent.acc.get()->get_accChildCount(&count) != S_OK || count <= 0) {
+    if (parent.child != CHILDID_SELF || msaa.Stopped() || parent.acc.get()->get_accChildCount(&count) != S_OK ||
+        count <= 0 || msaa.Stopped()) {
         return nodes;
     }
     if (count > kMaxChildren) count = kMaxChildren;
-    std::vector<VARIANT> children(static_cast<size_t>(count));
+    std::vector<VARIANT> children(static_cast<size_t>(count));  // all VT_EMPTY
     LONG obtained = 0;
-    if (FAILED(msaa.children(parent.acc.get(), 0, count, children.data(), &obtained))) return nodes;
-    if (obtained > count) obtained = count;
-    for (LONG i = 0; i < obtained; ++i) {
-        VARIANT& v = children[static_cast<size_t>(i)];
-        if (v.vt == VT_DISPATCH && v.pdispVal) {
-            IAccessible* acc = nullptr;
-            if (v.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&acc)) != S_OK)
-                acc = nullptr;
-            v.pdispVal->Release();
-            nodes.push_back({AccRef(acc), CHILDID_SELF});
-        } else if (v.vt == VT_I4) {
-            nodes.push_back({parent.acc, v.lVal});
-        } else {
-            nodes.push_back({});  // keeps the positions of the others
+    if (SUCCEEDED(msaa.children(parent.acc.get(), 0, count, children.data(), &obtained))) {
+        obtained = std::clamp<LONG>(obtained, 0, count);
+        for (LONG i = 0; i < obtained; ++i) {
+            const VARIANT& v = children[static_cast<size_t>(i)];
+            if (v.vt == VT_DISPATCH) {
+                nodes.push_back({AccessibleOf(msaa, v.pdispVal), CHILDID_SELF});
+            } else if (v.vt == VT_I4) {
+                nodes.push_back({parent.acc, v.lVal});
+            } else {
+                nodes.push_back({});  // keeps the positions of the others
+            }
         }
     }
+    // Every entry is freed, whatever it holds and whatever the call returned.
+    for (VARIANT& v : children) msaa.clearVariant(&v);
     return nodes;
 }
 
 std::optional<Node> RootOf(const Msaa& msaa, HWND host) {
     Node root;
-    if (msaa.fromWindow(host, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+    if (msaa.Stopped() ||
+        msaa.fromWindow(host, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                         reinterpret_cast<void**>(root.acc.out())) != S_OK ||
         !root.acc.get()) {
         return std::nullopt;
@@ -174,42 +234,8 @@ void KeepApartmentOpen() {
     (void)started;
 }
 
-// Runs `work` on a thread of its own COM apartment and waits for it at most the bound that a
-// hung window costs, handling messages sent to this thread meanwhile. false when abandoned: the
-// worker then ends on its own, or never, holding only what it owns.
-bool RunBounded(std::function<void(const Msaa&)> work) {
-    struct Job {
-        std::function<void(const Msaa&)> work;
-        UniqueHandle done;
-    };
-    auto job = std::make_shared<Job>();
-    job->work = std::move(work);
-    job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!job->done) return false;
-    KeepApartmentOpen();
-    auto* handover = new std::shared_ptr<Job>(job);
-    // Marked WINAPI: on x86 a thread routine is stdcall, which a plain lambda does not convert to.
-    LPTHREAD_START_ROUTINE run = [](void* parameter) WINAPI -> DWORD {
-        const std::shared_ptr<Job> job = *static_cast<std::shared_ptr<Job>*>(parameter);
-        delete static_cast<std::shared_ptr<Job>*>(parameter);
-        const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
-        const auto uninitialize = SystemDllFunction<CoUninitializeFn>("ole32.dll", "CoUninitialize");
-        if (initialize && uninitialize && SUCCEEDED(initialize(nullptr, COINIT_MULTITHREADED))) {
-            const Msaa msaa;
-            if (msaa.Loaded()) job->work(msaa);
-            uninitialize();
-        }
-        SetEvent(job->done.get());
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 0, run, handover, 0, nullptr);
-    if (!thread) {
-        delete handover;
-        return false;
-    }
-    CloseHandle(thread);
-    const ULONGLONG until = GetTickCount64() + kForeignAnswerTimeoutMs;
-    HANDLE done = job->done.get();
+// Waits for `done` until `until`, handling messages sent to this thread meanwhile.
+bool WaitAnswering(HANDLE done, ULONGLONG until) {
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= until) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
@@ -222,90 +248,196 @@ bool RunBounded(std::function<void(const Msaa&)> work) {
     }
 }
 
-ULONGLONG WorkerDeadline() { return GetTickCount64() + kForeignAnswerTimeoutMs - kAnswerMarginMs; }
+// Runs `work` on a thread of its own COM apartment and waits for it at most the bound that a
+// hung window costs. The work must end by the deadline it is given, a little before; false when
+// abandoned: the worker then makes no further call into the other program (it sees the caller
+// has given up) and ends as soon as the call it is in returns, or never, holding only what it owns.
+bool RunBounded(std::function<void(const Msaa&)> work) {
+    struct Job {
+        std::function<void(const Msaa&)> work;
+        UniqueHandle done;
+        std::atomic<bool> givenUp{false};
+        ULONGLONG deadline = 0;
+    };
+    auto job = std::make_shared<Job>();
+    job->work = std::move(work);
+    job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!job->done) return false;
+    const ULONGLONG until = GetTickCount64() + kForeignAnswerTimeoutMs;
+    job->deadline = until - kAnswerMarginMs;
+    KeepApartmentOpen();
+    auto* handover = new std::shared_ptr<Job>(job);
+    // Marked WINAPI: on x86 a thread routine is stdcall, which a plain lambda does not convert to.
+    LPTHREAD_START_ROUTINE run = [](void* parameter) WINAPI -> DWORD {
+        const std::shared_ptr<Job> job = *static_cast<std::shared_ptr<Job>*>(parameter);
+        delete static_cast<std::shared_ptr<Job>*>(parameter);
+        const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
+        const auto uninitialize = SystemDllFunction<CoUninitializeFn>("ole32.dll", "CoUninitialize");
+        if (initialize && uninitialize && SUCCEEDED(initialize(nullptr, COINIT_MULTITHREADED))) {
+            Msaa msaa;
+            msaa.givenUp = &job->givenUp;
+            msaa.deadline = job->deadline;
+            if (msaa.Loaded()) job->work(msaa);
+            uninitialize();
+        }
+        SetEvent(job->done.get());
+        return 0;
+    };
+    HANDLE thread = CreateThread(nullptr, 0, run, handover, 0, nullptr);
+    if (!thread) {
+        delete handover;
+        return false;
+    }
+    CloseHandle(thread);
+    const bool answered = WaitAnswering(job->done.get(), until);
+    if (!answered) job->givenUp.store(true);
+    return answered;
+}
 
+// An element found at `path` in the host's tree, described; its name, read for the path, is the
+// path's last one.
 AccessibleElement Describe(const Msaa& msaa, HWND host, const Node& n, std::vector<AccessibleStep> path) {
     AccessibleElement e;
     e.host = host;
-    e.path = std::move(path);
-    e.screen = LocationOf(n).value_or(RECT{});
-    e.name = NameOf(msaa, n);
+    e.screen = LocationOf(msaa, n).value_or(RECT{});
+    e.name = path.back().name;
     e.value = ValueOf(msaa, n);
+    e.path = std::move(path);
     return e;
 }
 
-void CollectTextElements(const Msaa& msaa, HWND host, const Node& node, std::vector<AccessibleStep>& path,
-                         std::vector<AccessibleElement>& out, size_t limit, int depth) {
-    if (depth >= kMaxTreeDepth) return;
-    const std::vector<Node> children = ChildrenOf(msaa, node);
-    for (size_t i = 0; i < children.size() && out.size() < limit; ++i) {
-        const Node& c = children[i];
-        if (!c.acc.get()) continue;
-        path.push_back({RoleOf(c), static_cast<int32_t>(i + 1), NameOf(msaa, c)});
-        AccessibleElement e = Describe(msaa, host, c, path);
-        if (!e.Text().empty()) out.push_back(std::move(e));
-        CollectTextElements(msaa, host, c, path, out, limit, depth + 1);
-        path.pop_back();
+// The elements a walk has found so far, shared with its caller, which takes them even when it
+// stops waiting: a tree too large or too slow to walk in time still lists its first elements.
+struct Collected {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::vector<AccessibleElement> elements;  // added to under the lock, never changed after
+};
+
+// One walk of the host's whole tree for the elements that hold text, within the walk's budget.
+class TextWalk {
+public:
+    TextWalk(const Msaa& msaa, HWND host, Collected& out, size_t limit)
+        : msaa_(msaa), host_(host), out_(out), limit_(limit) {}
+
+    void Below(const Node& node, int depth) {
+        if (depth >= kMaxTreeDepth) return;
+        const std::vector<Node> children = ChildrenOf(msaa_, node);
+        for (size_t i = 0; i < children.size() && out_.elements.size() < limit_; ++i) {
+            if (elementsLeft_ == 0 || msaa_.Stopped()) return;
+            --elementsLeft_;
+            const Node& c = children[i];
+            if (!c.acc.get()) continue;
+            path_.push_back({RoleOf(msaa_, c), static_cast<int32_t>(i + 1), NameOf(msaa_, c)});
+            AccessibleElement e = Describe(msaa_, host_, c, path_);
+            // Described after the time ran out, it could lack its value.
+            if (!e.Text().empty() && !msaa_.Stopped()) {
+                AcquireSRWLockExclusive(&out_.lock);
+                out_.elements.push_back(std::move(e));
+                ReleaseSRWLockExclusive(&out_.lock);
+            }
+            Below(c, depth + 1);
+            path_.pop_back();
+        }
     }
+
+private:
+    const Msaa& msaa_;
+    HWND host_;
+    Collected& out_;
+    size_t limit_;
+    size_t elementsLeft_ = kMaxWalkedElements;
+    std::vector<AccessibleStep> path_;
+};
+
+// Whether a child is the one a step names by its name. Above the field, the levels are rows and
+// groups whose names are stable labels. The field itself is named by its name only when that is
+// a label, beside a value: a field without a value shows its own text as its name, and the text
+// it showed when it was designated may show elsewhere now (the previous patient's row).
+bool NamedBy(const Msaa& msaa, const Node& c, const AccessibleStep& step, bool field) {
+    return Cut(NameOf(msaa, c)) == step.name && (!field || !ValueOf(msaa, c).empty());
 }
 
-// The child that a step names, or nullopt.
-std::optional<Node> FollowStep(const Msaa& msaa, const std::vector<Node>& children, const AccessibleStep& step) {
+// A field stored without its name is known by its role and position alone.
+bool ByPositionOnly(const AccessibleStep& step, bool field) { return field && step.name.empty(); }
+
+// The child that a step names, or nullopt: by its role and name (the one nearest the index when
+// several match), else the child at the index in the same role (a renamed field).
+std::optional<Node> FollowStep(const Msaa& msaa, const std::vector<Node>& children, const AccessibleStep& step,
+                               bool field) {
     std::optional<size_t> best;
     const auto distance = [&](size_t i) {
         const int64_t d = static_cast<int64_t>(i + 1) - step.index;
         return d < 0 ? -d : d;
     };
-    for (size_t i = 0; i < children.size(); ++i) {
+    for (size_t i = 0; i < children.size() && !ByPositionOnly(step, field); ++i) {
         const Node& c = children[i];
-        if (!c.acc.get() || RoleOf(c) != step.role || Cut(NameOf(msaa, c)) != step.name) continue;
-        if (!best || distance(i) < distance(*best)) best = i;
+        if (!c.acc.get() || (best && distance(i) >= distance(*best))) continue;
+        if (RoleOf(msaa, c) == step.role && NamedBy(msaa, c, step, field)) best = i;
     }
     if (best) return children[*best];
     // Renamed: the same place among its siblings, in the same role.
     if (step.index >= 1 && static_cast<size_t>(step.index) <= children.size()) {
         const Node& c = children[static_cast<size_t>(step.index) - 1];
-        if (c.acc.get() && RoleOf(c) == step.role) return c;
+        if (c.acc.get() && RoleOf(msaa, c) == step.role) return c;
     }
     return std::nullopt;
 }
 
 // The child with that id asked for directly: one call instead of a walk of all the children.
-std::optional<Node> ChildById(const Node& parent, LONG id) {
-    if (parent.child != CHILDID_SELF) return std::nullopt;
-    IDispatch* dispatch = nullptr;
-    const HRESULT hr = parent.acc.get()->get_accChild(ChildVariant(id), &dispatch);
-    if (hr == S_FALSE && !dispatch) return Node{parent.acc, id};  // a simple element of the parent
-    if (hr != S_OK || !dispatch) return std::nullopt;
-    IAccessible* acc = nullptr;
-    if (dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&acc)) != S_OK) acc = nullptr;
-    dispatch->Release();
-    if (!acc) return std::nullopt;
-    return Node{AccRef(acc), CHILDID_SELF};
+std::optional<Node> ChildById(const Msaa& msaa, const Node& parent, LONG id) {
+    if (parent.child != CHILDID_SELF || msaa.Stopped()) return std::nullopt;
+    ComRef<IDispatch> dispatch;
+    const HRESULT hr = parent.acc.get()->get_accChild(ChildVariant(id), dispatch.out());
+    if (hr == S_FALSE && !dispatch.get()) return Node{parent.acc, id};  // a simple element of the parent
+    if (hr != S_OK || !dispatch.get()) return std::nullopt;
+    AccRef acc = AccessibleOf(msaa, dispatch.get());
+    if (!acc.get()) return std::nullopt;
+    return Node{acc, CHILDID_SELF};
 }
 
 std::optional<Node> FollowPath(const Msaa& msaa, HWND host, const std::vector<AccessibleStep>& path) {
     std::optional<Node> node = RootOf(msaa, host);
-    for (const AccessibleStep& step : path) {
-        if (!node) return std::nullopt;
-        // Most often the element is where it was: checked first, the siblings only when it is not.
-        const auto direct = ChildById(*node, step.index);
-        if (direct && RoleOf(*direct) == step.role && Cut(NameOf(msaa, *direct)) == step.name) {
+    for (size_t level = 0; level < path.size() && node; ++level) {
+        const AccessibleStep& step = path[level];
+        const bool field = level + 1 == path.size();
+        // Most often the element is where it was: checked first, the siblings only when it is not
+        // (or when the program answers only a walk of them).
+        const auto direct = ChildById(msaa, *node, step.index);
+        if (direct && RoleOf(msaa, *direct) == step.role &&
+            (ByPositionOnly(step, field) || Cut(NameOf(msaa, *direct)) == step.name)) {
             node = direct;
             continue;
         }
-        node = FollowStep(msaa, ChildrenOf(msaa, *node), step);
+        node = FollowStep(msaa, ChildrenOf(msaa, *node), step, field);
     }
     return node;
 }
 
-bool WithinWindow(HWND host, HWND w) { return w && (w == host || IsChild(host, w)); }
+// The element of the host's own tree at a screen point, each level asked in turn which of its
+// children lies there: never an element of another window that covers the point. nullopt over
+// the host's client area itself.
+std::optional<Node> NodeAtPointOf(const Msaa& msaa, HWND host, POINT screen) {
+    std::optional<Node> node = RootOf(msaa, host);
+    for (int depth = 0; node && node->child == CHILDID_SELF && depth < kMaxTreeDepth; ++depth) {
+        if (msaa.Stopped()) return std::nullopt;
+        AnswerVariant hit(msaa);
+        if (node->acc.get()->accHitTest(screen.x, screen.y, hit.out()) != S_OK) return std::nullopt;
+        const VARIANT& v = hit.get();
+        if (v.vt == VT_I4 && v.lVal == CHILDID_SELF) return depth > 0 ? node : std::nullopt;
+        if (v.vt == VT_I4) return Node{node->acc, v.lVal};
+        if (v.vt != VT_DISPATCH) return std::nullopt;
+        AccRef acc = AccessibleOf(msaa, v.pdispVal);
+        if (!acc.get()) return std::nullopt;
+        node = Node{acc, CHILDID_SELF};
+    }
+    return node;
+}
 
 std::optional<Node> NodeAtPoint(const Msaa& msaa, POINT screen) {
     Node n;
-    VARIANT child = {};
-    if (msaa.fromPoint(screen, n.acc.out(), &child) != S_OK || !n.acc.get()) return std::nullopt;
-    if (child.vt == VT_I4) n.child = child.lVal;
+    AnswerVariant child(msaa);
+    if (msaa.Stopped() || msaa.fromPoint(screen, n.acc.out(), child.out()) != S_OK || !n.acc.get()) return std::nullopt;
+    if (child.get().vt == VT_I4) n.child = child.get().lVal;
     return n;
 }
 
@@ -323,31 +455,32 @@ std::optional<AccessibleElement> ElementAtScreenPoint(HWND host, POINT screen) {
             // Among siblings that hold the point, the last one, as drawn over the others.
             for (size_t i = 0; i < children.size(); ++i) {
                 if (!children[i].acc.get()) continue;
-                const auto where = LocationOf(children[i]);
-                if (where && PtInRect(&*where, screen) && !Invisible(children[i])) hit = i;
+                const auto where = LocationOf(msaa, children[i]);
+                if (where && PtInRect(&*where, screen) && !Invisible(msaa, children[i])) hit = i;
             }
             if (!hit) break;
             node = children[*hit];
-            path.push_back({RoleOf(*node), static_cast<int32_t>(*hit + 1), NameOf(msaa, *node)});
+            path.push_back({RoleOf(msaa, *node), static_cast<int32_t>(*hit + 1), NameOf(msaa, *node)});
         }
         if (path.empty()) return;  // the window itself: a control, not an element it draws
         AccessibleElement e = Describe(msaa, host, *node, std::move(path));
-        if (!e.Text().empty()) *found = std::move(e);
+        if (!e.Text().empty() && !msaa.Stopped()) *found = std::move(e);
     });
     if (!answered) return std::nullopt;
     return *found;
 }
 
 std::vector<AccessibleElement> TextElementsOf(HWND host, size_t limit) {
-    auto found = std::make_shared<std::vector<AccessibleElement>>();
-    const bool answered = RunBounded([host, limit, found](const Msaa& msaa) {
+    auto found = std::make_shared<Collected>();
+    RunBounded([host, limit, found](const Msaa& msaa) {
         const std::optional<Node> root = RootOf(msaa, host);
         if (!root) return;
-        std::vector<AccessibleStep> path;
-        CollectTextElements(msaa, host, *root, path, *found, limit, 0);
+        TextWalk(msaa, host, *found, limit).Below(*root, 0);
     });
-    if (!answered) return {};
-    return *found;
+    AcquireSRWLockShared(&found->lock);
+    std::vector<AccessibleElement> elements = found->elements;
+    ReleaseSRWLockShared(&found->lock);
+    return elements;
 }
 
 std::optional<std::u16string> ReadElementText(HWND host, const std::vector<AccessibleStep>& path,
@@ -355,22 +488,18 @@ std::optional<std::u16string> ReadElementText(HWND host, const std::vector<Acces
     if (path.empty()) return std::nullopt;
     auto found = std::make_shared<std::optional<std::u16string>>();
     const bool answered = RunBounded([host, path, fallback, found](const Msaa& msaa) {
-        const ULONGLONG until = WorkerDeadline();
         for (;;) {
-            if (const auto node = FollowPath(msaa, host, path)) {
-                const std::u16string value = ValueOf(msaa, *node);
-                *found = value.empty() ? NameOf(msaa, *node) : value;
+            std::optional<Node> node = FollowPath(msaa, host, path);
+            if (!node && fallback) {
+                node = NodeAtPointOf(msaa, host, *fallback);
+                if (node && RoleOf(msaa, *node) != path.back().role) node.reset();
+            }
+            if (node) {
+                std::u16string text = TextOf(msaa, *node);
+                if (!msaa.Stopped()) *found = std::move(text);
                 return;
             }
-            if (fallback && WithinWindow(host, WindowFromPoint(*fallback))) {
-                const auto node = NodeAtPoint(msaa, *fallback);
-                if (node && RoleOf(*node) == path.back().role) {
-                    const std::u16string value = ValueOf(msaa, *node);
-                    *found = value.empty() ? NameOf(msaa, *node) : value;
-                    return;
-                }
-            }
-            if (GetTickCount64() + kRetryPauseMs >= until) return;
+            if (GetTickCount64() + kRetryPauseMs >= msaa.deadline || msaa.Stopped()) return;
             Sleep(kRetryPauseMs);
         }
     });
@@ -382,8 +511,8 @@ std::u16string ReadElementTextAtPoint(POINT screen) {
     auto found = std::make_shared<std::u16string>();
     const bool answered = RunBounded([screen, found](const Msaa& msaa) {
         if (const auto node = NodeAtPoint(msaa, screen)) {
-            const std::u16string value = ValueOf(msaa, *node);
-            *found = value.empty() ? NameOf(msaa, *node) : value;
+            std::u16string text = TextOf(msaa, *node);
+            if (!msaa.Stopped()) *found = std::move(text);
         }
     });
     return answered ? *found : std::u16string();

@@ -32,8 +32,9 @@ struct AccessibleElement {
 // answer in time.
 std::optional<AccessibleElement> ElementAtScreenPoint(HWND host, POINT screen);
 
-// The elements of the host's tree that hold a name or a value, in tree order, at most `limit`;
-// empty when the host does not answer in time.
+// The elements of the host's tree that hold a name or a value, in tree order, at most `limit`:
+// those reached within the bound of a hung program and the walk's budget of elements, so that a
+// tree that loops or never ends lists its first ones; empty when the host does not answer in time.
 std::vector<AccessibleElement> TextElementsOf(HWND host, size_t limit);
 
 // The text of the element that `path` names in the host's tree: at each level the child of the

@@ -94,16 +94,18 @@ POINT ScaledScreenPoint(HWND top, const ParsedLocator& locator) {
     return scaled;
 }
 
+// Read from its own window only, never from whatever lies at its screen point when that window
+// cannot be found: another window there may show another patient.
 std::u16string ReadLocatedElement(const ParsedLocator& locator, LocatorLookup lookup) {
-    if (lookup == LocatorLookup::StructureFirst) {
-        const HWND top = locator.className.empty() ? nullptr : FindWindowW(W(locator.className), nullptr);
-        if (!top || !locator.hasStructure) return {};
-        if (HWND host = FindElementHost(top, locator)) {
-            return ReadElementText(host, locator.element, ScaledScreenPoint(top, locator)).value_or(u"");
-        }
+    if (lookup == LocatorLookup::PointOnly) {
+        if (!locator.screen) return {};
+        return ReadElementTextAtPoint({locator.screen->x, locator.screen->y});
     }
-    if (!locator.screen) return {};
-    return ReadElementTextAtPoint({locator.screen->x, locator.screen->y});
+    const HWND top = locator.className.empty() ? nullptr : FindWindowW(W(locator.className), nullptr);
+    if (!top || !locator.hasStructure) return {};
+    const HWND host = FindElementHost(top, locator);
+    if (!host) return {};
+    return ReadElementText(host, locator.element, ScaledScreenPoint(top, locator)).value_or(u"");
 }
 
 std::u16string Cut(std::u16string text) {
@@ -176,6 +178,10 @@ std::u16string BuildElementLocator(const AccessibleElement& element) {
     parts.y = centre.y;
     parts.screen = {screen.x, screen.y};
     parts.element = element.path;
+    // A field without a value shows its own text as its name: that text is no key to find it
+    // again (another field may show it later, the previous patient's), and no patient's name
+    // belongs in the settings. Its role and position find it.
+    if (element.value.empty()) parts.element.back().name.clear();
     return FinishLocator(parts, top);
 }
 

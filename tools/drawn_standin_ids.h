@@ -21,4 +21,11 @@ inline constexpr int kRowStep = 48;
 inline constexpr int FieldCentreX() { return kFieldX + kFieldWidth / 2; }
 inline constexpr int FieldCentreY(int row) { return kFirstRowY + row * kRowStep + kFieldHeight / 2; }
 
+// Messages a test sends the stand-in (WM_APP + n), answered with what it counted.
+inline constexpr unsigned kCallsReceived = 0x8000 + 1;   // calls into its elements so far
+inline constexpr unsigned kReferencesHeld = 0x8000 + 2;  // references held on its elements now, through COM
+
+// With --mode=hostile, every text an answer should not carry begins with this.
+inline constexpr wchar_t kHostileText[] = L"R\u00e9ponse hostile";
+
 }  // namespace vorbel::drawn

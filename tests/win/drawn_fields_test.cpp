@@ -3,14 +3,17 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "locator/accessible_element.h"
 #include "locator/field_locator.h"
 #include "locator/locator_text.h"
 #include "patient/window_fields.h"
 #include "settings/text.h"
+#include "tests/win/malloc_spy.h"
 #include "tests/win/standin_process.h"
 #include "tools/drawn_standin_ids.h"
 
@@ -47,6 +50,27 @@ std::u16string DesignateAt(HWND top, int row) {
 FieldLocators DesignateAll(HWND top) { return {DesignateAt(top, 0), DesignateAt(top, 1), DesignateAt(top, 2)}; }
 
 const PatientRecord kShown = {u"4321", u"MARTIN", u"Zo\u00e9"};
+
+// What the stand-in counted: see drawn::kCallsReceived and drawn::kReferencesHeld.
+LRESULT Ask(HWND top, UINT message) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(top, message, 0, 0, SMTO_BLOCK, 10000, &answer)) ADD_FAILURE() << "the stand-in hangs";
+    return static_cast<LRESULT>(answer);
+}
+
+// The locator with another name in its last step: the name is the last field of the text.
+std::u16string WithFieldName(const std::u16string& locator, const std::u16string& name) {
+    return locator.substr(0, locator.rfind(u',') + 1) + name;
+}
+
+// The parts of a locator, to write it again changed.
+LocatorParts PartsOf(const std::u16string& locator) {
+    const auto parsed = ParseFieldLocator(locator);
+    EXPECT_TRUE(parsed && parsed->screen) << ToUtf8(locator);
+    if (!parsed || !parsed->screen) return {};
+    return {parsed->width, parsed->height, parsed->className, parsed->path,
+            parsed->x,     parsed->y,      *parsed->screen,   parsed->element};
+}
 
 TEST(DrawnFields, DesignatedAtAPointAndReadThroughTheTree) {
     struct Case {
@@ -133,6 +157,124 @@ TEST(DrawnFields, MissingOrHungProgramsLeaveTheFieldsEmptyWithinTheBound) {
         EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), PatientRecord{});
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3 * 2000 + 1500)) << "2 s per field at most";
     }
+}
+
+}  // namespace
+}  // namespace vorbel
+
+namespace vorbel {
+namespace {
+
+// Fields that show their text as their name and have no value (a web page, WPF text blocks). The
+// practice program moves on: the patient designated now shows in the previous patient's row, the
+// new one in the patient's row. Each field is found where it was, never by the text it showed,
+// also from the locators earlier versions wrote, whose last step held that text.
+TEST(DrawnFields, AFieldIsNeverFoundByTheTextItShowed) {
+    const std::u16string shown[] = {u"4217", u"DUPONT", u"Jean"};
+    FieldLocators written, older;
+    {
+        StandIn form = Drawn(L"--mode=rows --chart=4217 --last=DUPONT --first=Jean");
+        written = DesignateAll(form.top());
+        std::u16string* const kept[] = {&written.chartNumber, &written.lastName, &written.firstName};
+        std::u16string* const earlier[] = {&older.chartNumber, &older.lastName, &older.firstName};
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(kept[i]->find(shown[i]), std::u16string::npos) << "the text is not stored: " << ToUtf8(*kept[i]);
+            *earlier[i] = WithFieldName(*kept[i], shown[i]);
+        }
+        EXPECT_EQ(ReadWindowFields(written, LocatorLookup::StructureFirst),
+                  (PatientRecord{u"4217", u"DUPONT", u"Jean"}));
+    }
+    StandIn movedOn =
+        Drawn(L"--mode=rows --chart=5120 --last=MARTIN --first=H\u00e9l\u00e8ne --previous=4217,DUPONT,Jean");
+    const PatientRecord now = {u"5120", u"MARTIN", u"H\u00e9l\u00e8ne"};
+    const struct {
+        const char* what;
+        const FieldLocators& locators;
+    } cases[] = {{"as Setup writes them", written}, {"as earlier versions wrote them", older}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ReadWindowFields(c.locators, LocatorLookup::StructureFirst), now);
+        EXPECT_EQ(ReadWindowFields(c.locators, LocatorLookup::PointOnly), now);
+    }
+}
+
+// An element whose window cannot be found any more is not read from whatever lies at its point
+// on the screen: another window there may show another patient.
+TEST(DrawnFields, AnElementIsReadInItsOwnWindowOnly) {
+    StandIn form = Drawn(L"--mode=flat");
+    const std::u16string last = DesignateAt(form.top(), 1);
+    ASSERT_EQ(ReadLocatedField(last, LocatorLookup::StructureFirst), u"MARTIN");
+    // As if designated in a child window that the program no longer has.
+    LocatorParts parts = PartsOf(last);
+    parts.path = {1};
+    EXPECT_EQ(ReadLocatedField(FormatFieldLocator(parts), LocatorLookup::StructureFirst), u"");
+}
+
+// A pane that lists itself as its children, without end: the window list's walk of the tree ends
+// within the bound of a hung program, and the program is left alone from then on, even when the
+// walk was given up in the middle of a slow call.
+TEST(DrawnFields, ALoopingTreeIsWalkedWithinTheBoundThenLeftAlone) {
+    const struct Case {
+        const wchar_t* options;
+        bool fieldsListed;  // the fields, reached before the loop, are listed
+    } cases[] = {{L"--mode=loop", true}, {L"--mode=loop --delay=300", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(reinterpret_cast<const char16_t*>(c.options)));
+        StandIn form = Drawn(c.options);
+        const auto start = Clock::now();
+        const std::vector<AccessibleElement> elements = TextElementsOf(form.top(), 200);
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+        if (c.fieldsListed) {
+            for (const std::u16string& value : {kShown.ChartNumber, kShown.LastName, kShown.FirstName}) {
+                EXPECT_TRUE(std::any_of(elements.begin(), elements.end(), [&](const AccessibleElement& e) {
+                    return e.value == value;
+                })) << ToUtf8(value);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // a call under way then has ended
+        const LRESULT calls = Ask(form.top(), drawn::kCallsReceived);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        EXPECT_EQ(Ask(form.top(), drawn::kCallsReceived), calls) << "calls into the program after the walk ended";
+    }
+}
+
+bool HoldsHostileText(const std::vector<BYTE>& block) {
+    const std::wstring_view text = drawn::kHostileText;
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.data());
+    return std::search(block.begin(), block.end(), bytes, bytes + text.size() * sizeof(wchar_t)) != block.end();
+}
+
+// A program that answers carelessly or with hostile intent: texts with S_FALSE or a failure, a
+// role and states given as texts, a child given as a text, an object handed out with S_FALSE.
+// Designating, reading and listing its fields frees every text and releases every object it
+// handed out: a link a minute all day must not pile them up.
+TEST(DrawnFields, EverythingAHostileProgramHandsOutIsFreed) {
+    test::MallocSpy* spy = test::MallocSpy::Instance();
+    ASSERT_NE(spy, nullptr);
+    StandIn hostile = Drawn(L"--mode=hostile");
+    spy->Clear();
+    const FieldLocators locators = DesignateAll(hostile.top());
+    for (int link = 0; link < 3; ++link) EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), kShown);
+    EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::PointOnly), kShown);
+    EXPECT_EQ(TextElementsOf(hostile.top(), 200).size(), 3u) << "the three fields, listed";
+    // A path that leads nowhere, and a point beyond the window: the fallback asks the tree there.
+    LocatorParts nowhere = PartsOf(locators.lastName);
+    if (!nowhere.element.empty()) nowhere.element.back() = {42, 9, u"Autre"};  // editable text
+    nowhere.x = 2 * nowhere.width;
+    EXPECT_EQ(ReadLocatedField(FormatFieldLocator(nowhere), LocatorLookup::StructureFirst), u"");
+
+    // A worker that ran to the end of its bound may still be finishing its last call: what it
+    // holds then is freed at once, what was lost stays.
+    const auto leakedTexts = [&] {
+        const auto blocks = spy->LiveBlocks();
+        return std::count_if(blocks.begin(), blocks.end(), HoldsHostileText);
+    };
+    const auto held = [&] { return Ask(hostile.top(), drawn::kReferencesHeld); };
+    for (int i = 0; i < 40 && (leakedTexts() != 0 || held() != 0); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(leakedTexts(), 0) << "texts never freed";
+    EXPECT_EQ(held(), 0) << "references to its objects never released";
 }
 
 }  // namespace
