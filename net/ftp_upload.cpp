@@ -189,7 +189,8 @@ int PassivePort(const Reply& reply) {
         int n = 0;
         for (; n < 6 && i < t.size() && IsDigit(t[i]); ++n) {
             int value = 0;
-            for (int digits = 0; i < t.size() && IsDigit(t[i]) && digits < 3; ++i, ++digits) value = value * 10 + (t[i] - '0');
+            for (int digits = 0; i < t.size() && IsDigit(t[i]) && digits < 3; ++i, ++digits)
+                value = value * 10 + (t[i] - '0');
             if (value > 255 || (n < 5 && (i >= t.size() || t[i] != ','))) break;
             numbers[n] = value;
             if (n < 5) ++i;
@@ -202,10 +203,11 @@ int PassivePort(const Reply& reply) {
 // Text as WinINet sends it on the control connection: in the ANSI code page.
 std::string Ansi(const std::wstring& text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 
@@ -250,8 +252,8 @@ FtpOutcome FtpUpload(Transfer& transfer, const UrlParts& server, std::u16string_
     for (char& c : name) c = static_cast<unsigned char>(c) < 0x20 ? '_' : c;
     const Winsock winsock;
     sockaddr_in address = {};
-    if (HoldsControlCharacter(user.get()) || HoldsControlCharacter(pass.get()) ||
-        !winsock || !Resolve(server.host, address)) {
+    if (HoldsControlCharacter(user.get()) || HoldsControlCharacter(pass.get()) || !winsock ||
+        !Resolve(server.host, address)) {
         return FtpOutcome::NotReached;
     }
     address.sin_port = htons(server.port);
