@@ -134,7 +134,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
     std::u16string tail;
     switch (target) {
         case TargetVixWin:
-            vixWin = BuildVixWinLaunch(u"", dataLocation, patient);
+            vixWin = BuildVixWinLaunch(u"", dataLocation, patient, SystemAnsiLookAlike);
             tail = vixWin->commandLine;
             break;
         case TargetSwitchArguments: tail = BuildSwitchCommandLine(u"", patient); break;

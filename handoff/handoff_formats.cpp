@@ -157,7 +157,7 @@ bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber) {
 }
 
 VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot,
-                               const PatientRecord& patient) {
+                               const PatientRecord& patient, const AnsiLookAlike& lookAlike) {
     const std::u16string chart = SpacesToUnderscores(patient.ChartNumber);
     const std::u16string last = SpacesToUnderscores(patient.LastName);
     const std::u16string first = SpacesToUnderscores(patient.FirstName);
@@ -165,8 +165,12 @@ VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16strin
     // "%06s": a string left-filled with zeros, never cut.
     launch.patientFolder =
         std::u16string(imagesRoot) + u'\\' + std::u16string(chart.size() < 6 ? 6 - chart.size() : 0, u'0') + chart;
-    launch.commandLine = std::u16string(programCommand) + u" -I " + chart + u" -N " + last + u'^' + first + u" -P " +
-                         launch.patientFolder;
+    // {FICHIER} stands for the patient folder, a value like the names.
+    static const PatientTemplate kArguments =
+        ParsePatientTemplate(u"-I {DOSSIER} -N {NOM}^{PRENOM} -P {FICHIER}", BridgeFileField::Allowed).value;
+    launch.commandLine =
+        BuildTemplateCommandLine(programCommand, kArguments,
+                                 {{chart, last, first}, std::nullopt, std::nullopt, launch.patientFolder}, lookAlike);
     return launch;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "handoff/template_command_line.h"
 #include "patient/calendar_date.h"
 #include "patient/patient_record.h"
 
@@ -66,13 +67,16 @@ bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber);
 
 // VixWin: spaces (and line breaks) in the three fields become "_"; the patient folder is the
 // images root, a backslash and the chart number left-filled with zeros to six units.
-// programCommand is the start of the command line (QuotedProgramPath).
+// programCommand is the start of the command line (QuotedProgramPath). The arguments
+// " -I %s -N %s^%s -P %s" carry each value inside its argument as a template's do
+// (QuoteFilledArgument): a quote becomes an apostrophe, a tab or another blank puts the value in
+// quotes; a value without them goes as it is.
 struct VixWinLaunch {
     std::u16string patientFolder;
     std::u16string commandLine;
 };
 VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot,
-                               const PatientRecord& patient);
+                               const PatientRecord& patient, const AnsiLookAlike& lookAlike = {});
 
 // programCommand + " /ID:"..." /LN:"..." /N:"..."" with each value quoted by QuoteArgumentValue.
 std::u16string BuildSwitchCommandLine(std::u16string_view programCommand, const PatientRecord& patient);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "handoff/info_server.h"
+#include "net/ftp_upload.h"
 #include "net/internet.h"
 #include "net/server_url.h"
 #include "net/upload_url.h"
@@ -45,11 +46,11 @@ void Tell(const WebExportHooks& hooks, HWND owner, const char16_t* text) {
 
 // The address published for this mode, or nothing when the server, the request or the
 // document fails us in any way.
-std::optional<std::u16string> LookUpEncodedAddress(HINTERNET session, bool testMode) {
-    UniqueInternet connection = ConnectToUrl(session, InformationServerUrl());
+std::optional<std::u16string> LookUpEncodedAddress(Transfer& transfer, bool testMode) {
+    TransferHandle connection(transfer, ConnectToUrl(transfer.Session(), InformationServerUrl()).release());
     if (!connection) return std::nullopt;
-    UniqueInternet request(
-        HttpOpenRequestW(connection.get(), L"GET", kDocumentPath, nullptr, nullptr, nullptr, kLookupFlags, 0));
+    TransferHandle request(transfer, HttpOpenRequestW(connection.get(), L"GET", kDocumentPath, nullptr, nullptr,
+                                                      nullptr, kLookupFlags, 0));
     if (!request) return std::nullopt;
     SetInternetTimeouts(request.get());  // Wine bounds receiving only here
     if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return std::nullopt;
@@ -92,21 +93,11 @@ void Scrub(std::u16string& secret) {
 // that never answers, and the button's thread must keep answering meanwhile. What the worker
 // would say is kept, and said on this thread once it is done, in the same order.
 constexpr DWORD kOverallBoundMs = 30000;
+// Once the patient went out, the longest its answer may take: the replies to STOR and to the
+// data, each within 10 s.
+constexpr DWORD kAnswerBoundMs = 30000;
 constexpr wchar_t kProgressClass[] = L"VorbelWebExportProgress";
 constexpr int kCancelId = IDCANCEL;
-
-// The worker and its lock are the system's own: std::thread and std::mutex bring winpthread and
-// the library's error classes into the program (about 50 KB).
-class Guard {
-public:
-    explicit Guard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~Guard() { ReleaseSRWLockExclusive(&lock_); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
 
 template <class Work>
 unsigned __stdcall RunWork(void* heap) {
@@ -115,7 +106,8 @@ unsigned __stdcall RunWork(void* heap) {
     return 0;
 }
 
-// Starts work on a thread of its own, detached; false when no thread could be made.
+// Starts work on a thread of its own, detached; false when no thread could be made. A system
+// thread: std::thread brings winpthread into the program.
 template <class Work>
 bool StartDetached(Work work) {
     auto heap = std::make_unique<Work>(std::move(work));
@@ -134,7 +126,7 @@ struct UploadRun {
         UINT type;
     };
     std::vector<Said> said;
-    bool cancelled = false;
+    std::shared_ptr<Transfer> transfer = std::make_shared<Transfer>();
     UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
@@ -181,28 +173,25 @@ HWND ShowProgress(HWND owner) {
 }
 
 // Runs the upload on a worker, pumping this thread's messages until it ends, the user gives it
-// up, or the overall bound passes. False with nothing said when given up; on the bound, the
-// message of a server that cannot be reached.
+// up, or the bound passes. False with nothing said when given up; at the bound, the message of a
+// server that cannot be reached, unless the patient went out: its answer is then awaited.
 bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
                          const WebExportHooks& hooks) {
     auto run = std::make_shared<UploadRun>();
     auto result = std::make_shared<bool>(false);
-    if (!run->done) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
+    if (!run->done || !run->transfer->GivenUpEvent()) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
     WebExportHooks recorder;
     recorder.messageBox = [run](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
-        Guard g(run->lock);
+        SrwGuard g(run->lock);
         run->said.push_back({true, text, caption, type});
         return IDOK;
     };
     recorder.beep = [run](UINT type) {
-        Guard g(run->lock);
+        SrwGuard g(run->lock);
         run->said.push_back({false, {}, {}, type});
     };
-    recorder.cancelled = [run] {
-        Guard g(run->lock);
-        return run->cancelled;
-    };
-    // Given up, the worker ends on its own when WinINet gives up; it holds all it uses.
+    recorder.transfer = run->transfer;
+    // Given up, the worker ends once its pending call returns; it holds all it uses.
     const bool started =
         StartDetached([run, result, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode] {
             *result = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
@@ -213,12 +202,21 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     HWND progress = ShowProgress(owner);
-    const ULONGLONG deadline = GetTickCount64() + kOverallBoundMs;
-    bool finished = false, givenUp = false;
+    ULONGLONG deadline = GetTickCount64() + kOverallBoundMs;
+    bool answerAwaited = false, finished = false, boundPassed = false;
+    const HANDLE done = run->done.get();
     for (;;) {
         const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) break;
-        const HANDLE done = run->done.get();
+        if (now >= deadline) {
+            // The patient on its way cannot be called back: what the server says of it is told.
+            if (!answerAwaited && !run->transfer->GiveUp()) {
+                answerAwaited = true;
+                deadline += kAnswerBoundMs;
+                continue;
+            }
+            boundPassed = true;
+            break;
+        }
         const DWORD w = MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
         if (w == WAIT_OBJECT_0) {
             finished = true;
@@ -235,21 +233,23 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
             DispatchMessageW(&msg);
         }
         if (progress && GetWindowLongPtrW(progress, GWLP_USERDATA) != 0) {
-            givenUp = true;
+            run->transfer->GiveUp();  // after the patient went out, only the wait is given up
             break;
         }
     }
     if (ownerWasEnabled) EnableWindow(owner, TRUE);
     if (progress) DestroyWindow(progress);
+    if (!finished) {
+        // Given up, the worker ends with words of its own, which nobody hears. Past the bound,
+        // either the patient never went out, or its answer never came: nothing is said then of a
+        // file that may yet arrive.
+        if (boundPassed && !answerAwaited) Tell(hooks, owner, kCannotContact);
+        return false;
+    }
     std::vector<UploadRun::Said> said;
     {
-        Guard g(run->lock);
-        run->cancelled = !finished;
-        if (finished) said = run->said;
-    }
-    if (!finished) {
-        if (!givenUp) Tell(hooks, owner, kCannotContact);
-        return false;
+        SrwGuard g(run->lock);
+        said = run->said;
     }
     for (const auto& s : said) {
         if (s.box) hooks.messageBox(owner, s.text, s.caption, s.type);
@@ -297,45 +297,38 @@ bool UploadWebLinkFile(HWND owner, std::u16string_view fileName, std::string_vie
         Tell(hooks, owner, kNotConnected);
         return false;
     }
-    UniqueInternet session = OpenInternetSession();
-    if (!session) {
-        Tell(hooks, owner, kNoSession);
+    const std::shared_ptr<Transfer> transfer = hooks.transfer ? hooks.transfer : std::make_shared<Transfer>();
+    if (!transfer->Session()) {
+        Tell(hooks, owner, kNoSession);  // given up meanwhile, nobody hears it
         return false;
     }
-    SetInternetTimeouts(session.get());
 
-    const std::optional<std::u16string> fresh = LookUpEncodedAddress(session.get(), testMode);
+    const std::optional<std::u16string> fresh = LookUpEncodedAddress(*transfer, testMode);
     const std::u16string address = RememberedAddress(fresh, testMode, hooks);
     std::u16string url = DecodeServerUrl(address);  // holds the account's password: scrubbed below
+    const char16_t* failure = nullptr;
     // An https:// address takes the file by PUT, encrypted; any other goes by FTP as always.
-    const bool https = IsHttpsUrl(url);
-    std::u16string object = https ? HttpsUploadObject(url, fileName) : std::u16string();
-    // Given up meanwhile: the file is not sent after the user was told it was not.
-    if (hooks.cancelled && hooks.cancelled()) {
-        Scrub(url);
+    if (IsHttpsUrl(url)) {
+        std::u16string object = HttpsUploadObject(url, fileName);
+        TransferHandle connection(*transfer, ConnectToUrl(transfer->Session(), url).release());
+        const PutOutcome put =
+            connection ? HttpsPutBuffer(*transfer, connection.get(), object, bytes) : PutOutcome::NotReached;
         Scrub(object);
-        return false;
+        if (put != PutOutcome::Stored) failure = put == PutOutcome::Refused ? kCannotStore : kCannotContact;
+    } else {
+        const UrlParts server(url);
+        // An address that names no server cannot be reached; one on another port than 21 is an
+        // HTTP one, which cannot take the upload.
+        const FtpOutcome ftp = server.host.empty() ? FtpOutcome::NotReached
+                               : server.ftp        ? FtpUpload(*transfer, server, fileName, bytes)
+                                                   : FtpOutcome::Refused;
+        if (ftp != FtpOutcome::Stored) failure = ftp == FtpOutcome::Refused ? kCannotStore : kCannotContact;
     }
-    UniqueInternet connection = ConnectToUrl(session.get(), url);
     Scrub(url);
-    if (!connection) {
-        Scrub(object);
-        Tell(hooks, owner, kCannotContact);
+    if (failure) {
+        Tell(hooks, owner, failure);
         return false;
     }
-    if (https) {
-        const PutOutcome put = HttpsPutBuffer(connection.get(), object, bytes);
-        Scrub(object);
-        if (put != PutOutcome::Stored) {
-            Tell(hooks, owner, put == PutOutcome::NotReached ? kCannotContact : kCannotStore);
-            return false;
-        }
-    } else if (!FtpPutBuffer(connection.get(), fileName, bytes)) {
-        Tell(hooks, owner, kCannotStore);
-        return false;
-    }
-    connection.reset();
-    session.reset();
     hooks.beep(kSimpleBeep);
     return true;
 }

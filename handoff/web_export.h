@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "handoff/web_link_format.h"
+#include "net/transfer.h"
 
 namespace vorbel {
 
@@ -23,8 +25,8 @@ struct WebExportHooks {
                                reinterpret_cast<const wchar_t*>(caption.c_str()), type);
         };
     std::function<void(UINT type)> beep = [](UINT type) { MessageBeep(type); };
-    // Asked before the upload: true when the export was given up meanwhile.
-    std::function<bool()> cancelled;
+    // The transfer another thread may give up; none: the upload makes its own and runs to its end.
+    std::shared_ptr<Transfer> transfer;
 };
 
 // Profile entry (plain REG_SZ) that replaces the built-in information server, as "https://host/"
@@ -38,8 +40,10 @@ std::u16string InformationServerUrl();
 
 // Builds the file and its name, warns in test mode, and uploads. Messages are owned by `owner`,
 // the confirmation dialog, so that it cannot be confirmed again while one is shown. The lookup
-// and the upload run on a worker, 30 s at most in all, while this thread keeps answering its
-// messages; a small window over `owner` shows it and can give it up ("Annuler").
+// and the upload run on a worker while this thread keeps answering its messages; a small window
+// over `owner` shows it and can give it up ("Annuler"). Given up, or past 30 s before the patient
+// went out, nothing more is sent; once the patient went out, the server's answer is awaited
+// (30 s more at most) and told, never a failure for a file that arrives.
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient);
 void ExportPatientToWeb(HWND owner, uint32_t settingsKey, const WebExportPatient& patient, const WebExportHooks& hooks);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "net/transfer.h"
 #include "net/upload_url.h"
 #include "net/user_agent.h"
 #include "net/version_info.h"
@@ -69,35 +70,45 @@ void SetInternetTimeouts(HINTERNET handle) {
     InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
 }
 
-UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url) {
-    UrlPart scheme(32), host(256), user(128), password(128), path(2084), extra(2048);
+UrlParts::~UrlParts() {
+    for (std::wstring* part : {&user, &password}) SecureZeroMemory(part->data(), part->size() * sizeof(wchar_t));
+}
+
+UrlParts::UrlParts(std::u16string_view url) {
+    UrlPart schemePart(32), hostPart(256), userPart(128), passwordPart(128), pathPart(2084), extraPart(2048);
     URL_COMPONENTSW parts = {};
     parts.dwStructSize = sizeof(parts);
-    parts.lpszScheme = scheme.text.data();
-    parts.dwSchemeLength = scheme.text.size();
-    parts.lpszHostName = host.text.data();
-    parts.dwHostNameLength = host.text.size();
-    parts.lpszUserName = user.text.data();
-    parts.dwUserNameLength = user.text.size();
-    parts.lpszPassword = password.text.data();
-    parts.dwPasswordLength = password.text.size();
-    parts.lpszUrlPath = path.text.data();
-    parts.dwUrlPathLength = path.text.size();
-    parts.lpszExtraInfo = extra.text.data();
-    parts.dwExtraInfoLength = extra.text.size();
+    parts.lpszScheme = schemePart.text.data();
+    parts.dwSchemeLength = schemePart.text.size();
+    parts.lpszHostName = hostPart.text.data();
+    parts.dwHostNameLength = hostPart.text.size();
+    parts.lpszUserName = userPart.text.data();
+    parts.dwUserNameLength = userPart.text.size();
+    parts.lpszPassword = passwordPart.text.data();
+    parts.dwPasswordLength = passwordPart.text.size();
+    parts.lpszUrlPath = pathPart.text.data();
+    parts.dwUrlPathLength = pathPart.text.size();
+    parts.lpszExtraInfo = extraPart.text.data();
+    parts.dwExtraInfoLength = extraPart.text.size();
     std::wstring text = ToWide(url);
     // Not tested: a URL that does not split leaves empty parts and port 0, and the connection
     // attempt then fails on its own.
     InternetCrackUrlW(text.c_str(), 0, 0, &parts);
     SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
-    for (UrlPart* p : {&scheme, &host, &user, &password, &path, &extra}) p->text.back() = L'\0';
+    for (UrlPart* p : {&schemePart, &hostPart, &userPart, &passwordPart, &pathPart, &extraPart}) p->text.back() = L'\0';
+    host = hostPart.text.data();
+    user = userPart.text.data();
+    password = passwordPart.text.data();
+    port = parts.nPort;
+    ftp = parts.nPort == INTERNET_DEFAULT_FTP_PORT && !IsHttpsUrl(url);
+}
 
-    if (parts.nPort == INTERNET_DEFAULT_FTP_PORT && !IsHttpsUrl(url)) {
-        return UniqueInternet(InternetConnectW(session, host.text.data(), INTERNET_DEFAULT_FTP_PORT, user.OrNull(),
-                                               password.OrNull(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0));
-    }
-    return UniqueInternet(InternetConnectW(session, host.text.data(), parts.nPort, user.OrNull(), password.OrNull(),
-                                           INTERNET_SERVICE_HTTP, 0, 0));
+UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url) {
+    const UrlParts parts(url);
+    const auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+    return UniqueInternet(InternetConnectW(
+        session, parts.host.c_str(), parts.port, orNull(parts.user), orNull(parts.password),
+        parts.ftp ? INTERNET_SERVICE_FTP : INTERNET_SERVICE_HTTP, parts.ftp ? INTERNET_FLAG_PASSIVE : 0, 0));
 }
 
 std::string ReadAllAvailable(HINTERNET handle) {
@@ -116,33 +127,27 @@ std::string ReadAllAvailable(HINTERNET handle) {
     return data;
 }
 
-bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::string_view bytes) {
-    DWORD type = 0, size = sizeof(type);
-    if (!InternetQueryOptionW(connection, INTERNET_OPTION_HANDLE_TYPE, &type, &size) ||
-        type != INTERNET_HANDLE_TYPE_CONNECT_FTP) {
-        return false;  // an HTTP connection cannot take an upload
-    }
-    const std::u16string name(remoteName);
-    UniqueInternet file(
-        FtpOpenFileW(connection, W(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0));
-    if (!file) return false;
-    DWORD written = 0;
-    const bool wrote = InternetWriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written) &&
-                       written == bytes.size();
-    // The server file is complete only once the handle is closed.
-    const bool closed = InternetCloseHandle(file.release());
-    return wrote && closed;
-}
-
-PutOutcome HttpsPutBuffer(HINTERNET connection, std::u16string_view object, std::string_view bytes) {
+PutOutcome HttpsPutBuffer(Transfer& transfer, HINTERNET connection, std::u16string_view object,
+                          std::string_view bytes) {
     if (!IsHttpConnection(connection)) return PutOutcome::NotReached;
     const std::u16string name(object);
-    UniqueInternet request(HttpOpenRequestW(connection, L"PUT", W(name), nullptr, nullptr, nullptr, kUploadFlags, 0));
+    TransferHandle request(transfer,
+                           HttpOpenRequestW(connection, L"PUT", W(name), nullptr, nullptr, nullptr, kUploadFlags, 0));
     if (!request) return PutOutcome::NotReached;
     SetInternetTimeouts(request.get());  // Wine bounds sending and receiving only here
     static constexpr wchar_t kHeaders[] = L"Content-Type: text/csv; charset=ISO-8859-1\r\n";
-    if (!HttpSendRequestW(request.get(), kHeaders, static_cast<DWORD>(std::size(kHeaders) - 1),
-                          const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size()))) {
+    INTERNET_BUFFERSW head = {};
+    head.dwStructSize = sizeof(head);
+    head.lpcszHeader = kHeaders;
+    head.dwHeadersLength = static_cast<DWORD>(std::size(kHeaders) - 1);
+    head.dwBufferTotal = static_cast<DWORD>(bytes.size());
+    if (!HttpSendRequestExW(request.get(), &head, nullptr, 0, 0)) return PutOutcome::NotReached;
+    // The body is the patient. Wine 8 ends the call above only once it is done, even when the
+    // export was given up meanwhile: the body then never follows.
+    if (!transfer.Commit()) return PutOutcome::NotReached;
+    DWORD written = 0;
+    if (!InternetWriteFile(request.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written) ||
+        written != bytes.size() || !HttpEndRequestW(request.get(), nullptr, 0, 0)) {
         return PutOutcome::NotReached;
     }
     DWORD status = 0, size = sizeof(status);

@@ -1,4 +1,4 @@
-// A small synchronous HTTP/FTP client over WinINet, for the web export. Every function reports
+// A small synchronous HTTP client over WinINet, for the web export. Every function reports
 // failure by a null handle, an empty result or false, and never shows anything itself.
 #pragma once
 
@@ -12,6 +12,8 @@
 #include "win/scoped.h"
 
 namespace vorbel {
+
+class Transfer;
 
 struct InternetHandleTraits {
     using Type = HINTERNET;
@@ -27,9 +29,22 @@ UniqueInternet OpenInternetSession();
 // and send bounds only on a request handle, so callers set them on theirs too.
 void SetInternetTimeouts(HINTERNET handle);
 
-// An https:// URL, or any other URL on a port other than 21, gives an HTTP connection (which
-// contacts nobody yet); port 21 otherwise an FTP connection in passive mode (which logs in at
-// once). User name and password are passed only when the URL has them; its path is not used.
+// A URL split as WinINet splits it (the password at the last ":"); its path is not used. The
+// password is scrubbed with it.
+struct UrlParts {
+    explicit UrlParts(std::u16string_view url);
+    UrlParts(const UrlParts&) = delete;
+    UrlParts& operator=(const UrlParts&) = delete;
+    ~UrlParts();
+
+    std::wstring host, user, password;
+    INTERNET_PORT port = 0;
+    bool ftp = false;  // port 21 and not https://: an FTP server; any other URL is an HTTP one
+};
+
+// An HTTP connection (which contacts nobody yet) for an https:// URL or any other URL on a port
+// other than 21; an FTP connection in passive mode (which logs in at once) otherwise. User name
+// and password are passed only when the URL has them.
 UniqueInternet ConnectToUrl(HINTERNET session, std::u16string_view url);
 
 // Everything the request or file handle delivers, up to a bound in size and time so that a
@@ -38,10 +53,6 @@ inline constexpr size_t kMaxResponseBytes = 64 * 1024;
 inline constexpr DWORD kMaxResponseMs = 30000;
 std::string ReadAllAvailable(HINTERNET handle);
 
-// Stores the bytes as a file in the FTP account's login folder. False without contacting the
-// server when the connection is not an FTP one.
-bool FtpPutBuffer(HINTERNET connection, std::u16string_view remoteName, std::string_view bytes);
-
 enum class PutOutcome {
     Stored,      // a 2xx status
     Refused,     // the server answered with any other status
@@ -49,7 +60,8 @@ enum class PutOutcome {
 };
 
 // PUT of the bytes to the object (path and query) over TLS, the certificate validated as always,
-// with the time-outs of SetInternetTimeouts.
-PutOutcome HttpsPutBuffer(HINTERNET connection, std::u16string_view object, std::string_view bytes);
+// with the time-outs of SetInternetTimeouts. The request goes first, then the bytes, only if the
+// transfer commits to them: given up meanwhile, the server gets no body.
+PutOutcome HttpsPutBuffer(Transfer& transfer, HINTERNET connection, std::u16string_view object, std::string_view bytes);
 
 }  // namespace vorbel

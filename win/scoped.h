@@ -61,6 +61,19 @@ struct IconTraits {
     static void Close(Type h) { DestroyIcon(h); }
 };
 
+// Holds a lock for its scope. The system's own lock: std::mutex brings winpthread and the
+// library's error classes into the program (about 50 KB).
+class SrwGuard {
+public:
+    explicit SrwGuard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~SrwGuard() { ReleaseSRWLockExclusive(&lock_); }
+    SrwGuard(const SrwGuard&) = delete;
+    SrwGuard& operator=(const SrwGuard&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 using UniqueHKey = Scoped<HKeyTraits>;
 using UniqueFile = Scoped<FileTraits>;
 using UniqueHandle = Scoped<KernelHandleTraits>;

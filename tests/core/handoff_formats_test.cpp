@@ -73,11 +73,29 @@ struct VixWinCase {
 
 class VixWinTest : public ::testing::TestWithParam<VixWinCase> {};
 
+// A value as VixWin reads it back: a quote as an apostrophe and, in a name, spaces and line
+// breaks as "_".
+std::u16string AsVixWinReadsIt(std::u16string_view value, bool name = true) {
+    std::u16string out(value);
+    for (char16_t& c : out) c = name && (c == u' ' || c == u'\r' || c == u'\n') ? u'_' : c == u'"' ? u'\'' : c;
+    return out;
+}
+
 TEST_P(VixWinTest, FolderAndCommandLine) {
     const VixWinCase& c = GetParam();
     const VixWinLaunch launch = BuildVixWinLaunch(c.program, c.root, c.patient);
     EXPECT_EQ(ToUtf8(launch.patientFolder), ToUtf8(c.folder));
     EXPECT_EQ(ToUtf8(launch.commandLine), ToUtf8(c.commandLine));
+    // Whatever the values hold, each stays inside its argument.
+    const std::vector<std::u16string> expected = {
+        test::SplitWindowsCommandLine(c.program).front(),
+        u"-I",
+        AsVixWinReadsIt(c.patient.ChartNumber),
+        u"-N",
+        AsVixWinReadsIt(c.patient.LastName) + u'^' + AsVixWinReadsIt(c.patient.FirstName),
+        u"-P",
+        AsVixWinReadsIt(c.folder, false)};
+    EXPECT_EQ(test::SplitWindowsCommandLine(launch.commandLine), expected) << ToUtf8(launch.commandLine);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,7 +139,36 @@ INSTANTIATE_TEST_SUITE_P(
                                  u"C:\\Vximages",
                                  {u"7", u"X", u"Y"},
                                  u"C:\\Vximages\\000007",
-                                 u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"}));
+                                 u"\"C:\\Program Files\\VixWin\\vixwin.exe\" -I 7 -N X^Y -P C:\\Vximages\\000007"},
+                      // A quote or a blank other than a space could end an argument or add one: a
+                      // quote goes as an apostrophe, a tab in quotes, a backslash before such a
+                      // closing quote doubled; a trailing backslash outside quotes stays single.
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"42", u"O\"BRIEN -P C:\\x", u"ANN\" \""},
+                                 u"D:\\img\\000042",
+                                 u"C:\\v.exe -I 42 -N O'BRIEN_-P_C:\\x^ANN'_' -P D:\\img\\000042"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"42", u"DE\tLA", u"JEAN\\"},
+                                 u"D:\\img\\000042",
+                                 u"C:\\v.exe -I 42 -N \"DE\tLA\"^JEAN\\ -P D:\\img\\000042"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"42", u"A", u"J\tP\\"},
+                                 u"D:\\img\\000042",
+                                 u"C:\\v.exe -I 42 -N A^\"J\tP\\\\\" -P D:\\img\\000042"},
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\img",
+                                 {u"4\t2", u"A", u"B"},
+                                 u"D:\\img\\0004\t2",
+                                 u"C:\\v.exe -I \"4\t2\" -N A^B -P \"D:\\img\\0004\t2\""},
+                      // The folder is one argument, even under an images root with a blank.
+                      VixWinCase{u"C:\\v.exe",
+                                 u"D:\\Radio X",
+                                 {u"42", u"A", u"B"},
+                                 u"D:\\Radio X\\000042",
+                                 u"C:\\v.exe -I 42 -N A^B -P \"D:\\Radio X\\000042\""}));
 
 // --- Switch arguments ---
 

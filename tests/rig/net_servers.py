@@ -7,6 +7,12 @@
   "<server>\t<path>\t<user agent>" to <dir>/requests.log for every request. A PUT to
   /put/<status>/<name> answers <status>, and with a 2xx status stores the body as <dir>/put/<name>.
 - FTP (pyftpdlib) on 127.0.0.x port 21, passive mode, with the accounts below under <dir>/ftp.
+- Slow FTP servers with the same accounts, each on a 127.0.0.x of its own: "slowgreeting" greets
+  GREETING_SECONDS late, "slow5" and "slow7" send every reply (the greeting included) 5 or 7 s
+  late. They log "<server>\t<command>" to <dir>/ftp-commands.log for every connection
+  ("CONNECT") and command received (a password as "PASS ***").
+- HTTPS "slowtls" on 127.0.0.1, which begins the TLS handshake HANDSHAKE_SECONDS after it
+  accepts a connection (logged "slowtls\t(accepted)").
 
 When everything listens, <dir>/ready.env holds the addresses as shell assignments.
 Runs until it is terminated.
@@ -25,7 +31,8 @@ import urllib.parse
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.ioloop import IOLoop
+from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
 # user, password, folder under <dir>/ftp, permissions. Anonymous logins see "readonly".
 ACCOUNTS = [
@@ -34,7 +41,14 @@ ACCOUNTS = [
     ("lecteur", "Lecture-2014", "readonly", "elr"),
 ]
 HANG_SECONDS = 120
+GREETING_SECONDS = 5
+HANDSHAKE_SECONDS = 5
 log_lock = threading.Lock()
+
+
+def log_line(path, line):
+    with log_lock, open(path, "a", encoding="utf-8") as log:
+        log.write(line + "\n")
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -49,7 +63,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def do_PUT(self):
         with log_lock, open(self.server.request_log, "a", encoding="utf-8") as log:
             log.write(f"{self.server.name}\t{self.path}\t{self.headers.get('User-Agent', '')}\n")
-        body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+        length = int(self.headers.get("Content-Length", "0"))
+        body = self.rfile.read(length)
+        if len(body) != length:
+            return  # cut off: a server keeps no part of a request
         parts = self.path.split("?", 1)[0].split("/", 3)  # "", "put", status, name
         if len(parts) != 4 or parts[1] != "put" or not parts[2].isdigit():
             self.send_error(404)
@@ -72,13 +89,17 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 class TlsServer(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, name, context, directory, request_log):
+    def __init__(self, name, context, directory, request_log, handshake_delay=0):
         self.name, self.context, self.request_log = name, context, request_log
+        self.handshake_delay = handshake_delay
         super().__init__(("127.0.0.1", 0), functools.partial(Handler, directory=directory))
 
     def finish_request(self, request, client_address):
         # The handshake runs in the request's own thread: a client that refuses the
         # certificate, or stalls, holds up nobody else.
+        if self.handshake_delay:
+            log_line(self.request_log, f"{self.name}\t(accepted)")
+            time.sleep(self.handshake_delay)
         try:
             request = self.context.wrap_socket(request, server_side=True)
         except (ssl.SSLError, OSError):
@@ -112,6 +133,27 @@ def free_loopback_for_ftp(avoid):
     sys.exit("no 127.0.0.x with a free port 21")
 
 
+def slow_ftp_handler(base, name, greeting_delay, reply_delay, command_log):
+    """A handler of `base` that greets greeting_delay + reply_delay seconds late, sends every
+    other reply reply_delay seconds late, and logs what it receives."""
+
+    class SlowHandler(base):
+        def handle(self):
+            log_line(command_log, f"{name}\tCONNECT")
+            time.sleep(greeting_delay)
+            super().handle()
+
+        def respond(self, resp, *args, **kwargs):
+            time.sleep(reply_delay)
+            super().respond(resp, *args, **kwargs)
+
+        def pre_process_command(self, line, cmd, arg):
+            log_line(command_log, f"{name}\t{'PASS ***' if cmd == 'PASS' else line}")
+            super().pre_process_command(line, cmd, arg)
+
+    return SlowHandler
+
+
 def closed_port():
     probe = socket.socket()
     probe.bind(("127.0.0.1", 0))
@@ -132,8 +174,9 @@ def main():
     open(request_log, "w").close()
 
     servers = {}
-    for name, cert in (("trusted", "localhost"), ("untrusted", "untrusted-localhost"), ("hung", "localhost")):
-        servers[name] = TlsServer(name, tls_context(args.pki, cert), www, request_log)
+    for name, cert, delay in (("trusted", "localhost", 0), ("untrusted", "untrusted-localhost", 0),
+                              ("hung", "localhost", 0), ("slowtls", "localhost", HANDSHAKE_SECONDS)):
+        servers[name] = TlsServer(name, tls_context(args.pki, cert), www, request_log, delay)
         threading.Thread(target=servers[name].serve_forever, daemon=True).start()
 
     authorizer = DummyAuthorizer()
@@ -153,14 +196,28 @@ def main():
     # Nothing listens on port 21 of this one: the unreachable upload server.
     down_host, probe = free_loopback_for_ftp({ftp_host})
     probe.close()
+    command_log = os.path.join(args.dir, "ftp-commands.log")
+    open(command_log, "w").close()
+    slow_hosts = {}
+    for name, greeting_delay, reply_delay in (("slowgreeting", GREETING_SECONDS, 0), ("slow5", 0, 5), ("slow7", 0, 7)):
+        host, sock = free_loopback_for_ftp({ftp_host, down_host, *slow_hosts.values()})
+        # Each connection in a thread of its own, so that a delay holds up that one only.
+        slow = ThreadedFTPServer(sock, slow_ftp_handler(handler, name, greeting_delay, reply_delay, command_log),
+                                 ioloop=IOLoop())
+        threading.Thread(target=slow.serve_forever, daemon=True).start()
+        slow_hosts[name] = host
 
     ready = {
         "VORBEL_TEST_HTTPS_PORT": servers["trusted"].server_address[1],
         "VORBEL_TEST_UNTRUSTED_PORT": servers["untrusted"].server_address[1],
         "VORBEL_TEST_HUNG_PORT": servers["hung"].server_address[1],
         "VORBEL_TEST_CLOSED_PORT": closed_port(),
+        "VORBEL_TEST_SLOW_TLS_PORT": servers["slowtls"].server_address[1],
         "VORBEL_TEST_FTP_HOST": ftp_host,
         "VORBEL_TEST_FTP_DOWN_HOST": down_host,
+        "VORBEL_TEST_FTP_SLOW_GREETING_HOST": slow_hosts["slowgreeting"],
+        "VORBEL_TEST_FTP_SLOW5_HOST": slow_hosts["slow5"],
+        "VORBEL_TEST_FTP_SLOW7_HOST": slow_hosts["slow7"],
     }
     temp = os.path.join(args.dir, "ready.env.tmp")
     with open(temp, "w") as out:

@@ -76,6 +76,36 @@ TEST_F(HandOffTest, VixWinCreatesBothFoldersAndStartsMaximisedWithThePatient) {
     EXPECT_TRUE(IsFolder(Temp(L"Vximages\\0012_3")));
 }
 
+// A quote, a tab or a backslash in a name stays inside its argument, where VixWin once read
+// `O"BRIEN -P C:\pirate` as a patient folder of the name's choosing. Ordinary names get the
+// bytes they always got (above).
+TEST_F(HandOffTest, VixWinKeepsEachValueInsideItsArgument) {
+    Set(Setting::ImagingTarget, u"0");
+    Set(Setting::ProgramLocation, StandInExe());
+    Set(Setting::DataLocation, temp_.File(L"Vximages"));
+    const std::wstring folder = temp_.File(L"Vximages\\004217");
+    const struct {
+        PatientRecord patient;
+        std::wstring name;  // the argument after -N
+    } cases[] = {
+        {{u"4217", u"O\"BRIEN -P C:\\pirate", u"ANN"}, L"O'BRIEN_-P_C:\\pirate^ANN"},
+        {{u"4217", u"DE\tLA TOUR", u"JEAN\\"}, L"DE\tLA_TOUR^JEAN\\"},
+        {{u"4217", u"A", u"J\tP\\"}, L"A^J\tP\\"},
+        {{u"4217", u"A\" \"", u"\"B"}, L"A'_'^'B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.patient.LastName + u"^" + c.patient.FirstName));
+        watch_.EndAll();
+        watch_.Reset();
+        ExpectAcceptedQuietly(HandOff(c.patient));
+        const auto record = watch_.Record(10000);
+        ASSERT_TRUE(record.has_value());
+        EXPECT_EQ(record->arguments,
+                  (std::vector<std::wstring>{StandInExe(), L"-I", L"4217", L"-N", c.name, L"-P", folder}))
+            << ToUtf8(U(record->commandLine.c_str()));
+    }
+}
+
 TEST_F(HandOffTest, CliniViewGetsItsFiveEntriesInOrderThenTheProgramAlone) {
     const std::u16string ini = Temp(L"CliniView.ini");
     Set(Setting::ImagingTarget, u"1");

@@ -5,7 +5,9 @@
 #include <regex>
 #include <string>
 
+#include "net/ftp_upload.h"
 #include "net/internet.h"
+#include "net/transfer.h"
 #include "net/version_info.h"
 #include "settings/text.h"
 #include "tests/win/net_rig.h"
@@ -13,6 +15,12 @@
 #include "win/wide.h"
 
 namespace vorbel {
+
+// Found by GoogleTest beside the type.
+void PrintTo(FtpOutcome o, std::ostream* os) {
+    *os << (o == FtpOutcome::Stored ? "Stored" : o == FtpOutcome::Refused ? "Refused" : "NotReached");
+}
+
 namespace {
 
 using test::NetRig;
@@ -113,31 +121,35 @@ TEST_F(InternetTest, ConnectToUrlChoosesTheServiceByPortAndScheme) {
     }
 }
 
-TEST_F(InternetTest, FtpPutBufferStoresTheBytesAsTheyAre) {
-    UniqueInternet connection = ConnectToUrl(session.get(), rig.FtpUrl(test::kProdAccount));
-    ASSERT_TRUE(connection);
+TEST_F(InternetTest, FtpUploadStoresTheBytesAsTheyAre) {
+    Transfer transfer;
+    const UrlParts server(rig.FtpUrl(test::kProdAccount));
     std::string bytes;
     for (int i = 0; i < 512; ++i) bytes.push_back(static_cast<char>(i));  // CR, LF, zeros: binary
-    ASSERT_TRUE(FtpPutBuffer(connection.get(), u"CAB1_Lyon_20140305141516.csv", bytes));
+    ASSERT_EQ(FtpUpload(transfer, server, u"CAB1_Lyon_20140305141516.csv", bytes), FtpOutcome::Stored);
     const std::wstring stored = rig.FtpFile(test::kProdAccount, L"CAB1_Lyon_20140305141516.csv");
     EXPECT_EQ(test::ReadFileBytes(stored), std::vector<uint8_t>(bytes.begin(), bytes.end()));
 
     // Two exports in the same second: the later one replaces the file.
-    ASSERT_TRUE(FtpPutBuffer(connection.get(), u"CAB1_Lyon_20140305141516.csv", "second"));
+    ASSERT_EQ(FtpUpload(transfer, server, u"CAB1_Lyon_20140305141516.csv", "second"), FtpOutcome::Stored);
     EXPECT_EQ(test::ReadFileBytes(stored), std::vector<uint8_t>({'s', 'e', 'c', 'o', 'n', 'd'}));
 }
 
-TEST_F(InternetTest, FtpPutBufferFailsWhereNothingCanBeStored) {
-    UniqueInternet http = ConnectToUrl(session.get(), NetRig::HttpsRoot(rig.httpsPort));
-    ASSERT_TRUE(http);
-    const size_t before = rig.Requests().size();
-    EXPECT_FALSE(FtpPutBuffer(http.get(), u"x.csv", "data")) << "an HTTP connection takes no upload";
-    EXPECT_EQ(rig.Requests().size(), before) << "and is not even contacted";
-
-    UniqueInternet readOnly = ConnectToUrl(session.get(), rig.FtpUrl(test::kReadOnlyAccount));
-    ASSERT_TRUE(readOnly);
-    EXPECT_FALSE(FtpPutBuffer(readOnly.get(), u"x.csv", "data")) << "the server refuses the file";
+TEST_F(InternetTest, FtpUploadFailsWhereNothingCanBeStored) {
+    const struct {
+        std::u16string url;
+        FtpOutcome outcome;
+    } cases[] = {
+        {rig.FtpUrl(test::kReadOnlyAccount), FtpOutcome::Refused},  // logged in, the file refused
+        {u"ftp://vorbel:wrong@" + Widen(rig.ftpHost) + u"/", FtpOutcome::NotReached},
+        {rig.FtpUrl(test::kProdAccount, rig.ftpDownHost), FtpOutcome::NotReached},
+    };
+    for (const auto& c : cases) {
+        Transfer transfer;
+        EXPECT_EQ(FtpUpload(transfer, UrlParts(c.url), u"x.csv", "data"), c.outcome) << ToUtf8(c.url);
+    }
     EXPECT_TRUE(rig.FtpFiles(test::kReadOnlyAccount).empty());
+    EXPECT_TRUE(rig.FtpFiles(test::kProdAccount).empty());
 }
 
 }  // namespace

@@ -42,6 +42,22 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     return names;
 }
 
+// The whole lines of a log file; one being written stays out until its end comes.
+std::vector<std::string> Lines(const std::wstring& path) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    std::vector<std::string> lines;
+    std::string line;
+    for (uint8_t b : bytes) {
+        if (b != '\n') {
+            line.push_back(static_cast<char>(b));
+        } else {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    return lines;
+}
+
 }  // namespace
 
 const NetRig& NetRig::Get() {
@@ -50,10 +66,14 @@ const NetRig& NetRig::Get() {
         r.dir_ = Wide(Env("VORBEL_TEST_NET_DIR", r.missing));
         r.ftpHost = Env("VORBEL_TEST_FTP_HOST", r.missing);
         r.ftpDownHost = Env("VORBEL_TEST_FTP_DOWN_HOST", r.missing);
+        r.ftpSlowGreetingHost = Env("VORBEL_TEST_FTP_SLOW_GREETING_HOST", r.missing);
+        r.ftpSlow5Host = Env("VORBEL_TEST_FTP_SLOW5_HOST", r.missing);
+        r.ftpSlow7Host = Env("VORBEL_TEST_FTP_SLOW7_HOST", r.missing);
         r.httpsPort = std::atoi(Env("VORBEL_TEST_HTTPS_PORT", r.missing).c_str());
         r.untrustedPort = std::atoi(Env("VORBEL_TEST_UNTRUSTED_PORT", r.missing).c_str());
         r.hungPort = std::atoi(Env("VORBEL_TEST_HUNG_PORT", r.missing).c_str());
         r.closedPort = std::atoi(Env("VORBEL_TEST_CLOSED_PORT", r.missing).c_str());
+        r.slowTlsPort = std::atoi(Env("VORBEL_TEST_SLOW_TLS_PORT", r.missing).c_str());
         if (!r.missing.empty()) r.missing = "run through ./test.sh, whose net rig sets " + r.missing;
         return r;
     }();
@@ -66,8 +86,10 @@ std::u16string NetRig::HttpsPutFolder(int port, int status) {
     return HttpsRoot(port) + u"put/" + DecimalText(status) + u"/";
 }
 
-std::u16string NetRig::FtpUrl(const FtpAccount& a) const {
-    return Widen(std::string("ftp://") + a.user + ":" + a.password + "@" + ftpHost + "/");
+std::u16string NetRig::FtpUrl(const FtpAccount& a) const { return FtpUrl(a, ftpHost); }
+
+std::u16string NetRig::FtpUrl(const FtpAccount& a, const std::string& host) {
+    return Widen(std::string("ftp://") + a.user + ":" + a.password + "@" + host + "/");
 }
 
 void NetRig::ServeDocument(const std::string& text) const {
@@ -88,21 +110,9 @@ void NetRig::ServeAddresses(const std::u16string& prodUrl, const std::u16string&
         "</properties>\n");
 }
 
-std::vector<std::string> NetRig::Requests() const {
-    const std::vector<uint8_t> bytes = ReadFileBytes(dir_ + L"\\requests.log");
-    std::vector<std::string> lines;
-    std::string line;
-    for (uint8_t b : bytes) {
-        if (b != '\n') {
-            line.push_back(static_cast<char>(b));
-        } else {
-            lines.push_back(line);
-            line.clear();
-        }
-    }
-    return lines;
-}
+std::vector<std::string> NetRig::Requests() const { return Lines(dir_ + L"\\requests.log"); }
 
+std::vector<std::string> NetRig::FtpCommands() const { return Lines(dir_ + L"\\ftp-commands.log"); }
 std::vector<std::wstring> NetRig::FtpFiles(const FtpAccount& account) const {
     return FilesIn(dir_ + L"\\ftp\\" + account.folder);
 }

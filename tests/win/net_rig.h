@@ -26,15 +26,20 @@ public:
     std::string missing;
 
     std::string ftpHost, ftpDownHost;
+    // The slow FTP servers, with the same accounts: one greets late, the others answer every
+    // command 5 or 7 s late.
+    std::string ftpSlowGreetingHost, ftpSlow5Host, ftpSlow7Host;
     int httpsPort = 0, untrustedPort = 0, hungPort = 0, closedPort = 0;
+    int slowTlsPort = 0;  // begins each TLS handshake late
 
     // "https://localhost:<port>/"
     static std::u16string HttpsRoot(int port);
     // "https://localhost:<port>/put/<status>/": the HTTPS servers answer a PUT below it with
     // that status, and store the body when it is a 2xx one.
     static std::u16string HttpsPutFolder(int port, int status);
-    // "ftp://user:password@<host>/"
+    // "ftp://user:password@<host>/", on the FTP server or the one at `host`.
     std::u16string FtpUrl(const FtpAccount& account) const;
+    static std::u16string FtpUrl(const FtpAccount& account, const std::string& host);
 
     // The document every HTTPS server serves, and its removal (a 404 page then).
     void ServeDocument(const std::string& text) const;
@@ -43,6 +48,8 @@ public:
     void ServeAddresses(const std::u16string& prodUrl, const std::u16string& testUrl) const;
     // Lines "<server>\t<path>\t<user agent>" of the requests so far.
     std::vector<std::string> Requests() const;
+    // Lines "<server>\t<command>" of what the slow FTP servers received so far.
+    std::vector<std::string> FtpCommands() const;
     // Names of the files in an account's folder, and their removal.
     std::vector<std::wstring> FtpFiles(const FtpAccount& account) const;
     std::wstring FtpFile(const FtpAccount& account, const std::wstring& name) const;

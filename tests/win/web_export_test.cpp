@@ -2,8 +2,10 @@
 // by FTP, every message of the failure table, against the loopback servers of the test rig.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
@@ -44,6 +46,13 @@ struct Message {
 
     bool operator==(const Message&) const = default;
 };
+
+// A table row's description as a test name.
+std::string RowName(const char* what) {
+    std::string name;
+    for (const char* p = what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
 
 void PrintTo(const Message& m, std::ostream* os) {
     *os << "{" << ToUtf8(m.text) << " | " << ToUtf8(m.caption) << " | " << m.type << "}";
@@ -296,11 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
                     kCannotContact},
         FailureCase{"remembered address edited beyond its length", std::nullopt, std::u16string(300, u'6'),
                     kCannotContact}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) {
-        std::string name;
-        for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return RowName(info.param.what); });
 
 TEST_F(WebExportTest, APatientTooLongForTheBufferIsNotSent) {
     WebExportPatient patient = Dupont();
@@ -362,6 +367,107 @@ TEST_F(WebExportTest, AnUploadLeavesTheCallersThreadAnsweringAndCanBeGivenUp) {
     Sleep(11000);  // the worker meets the receive bound; nothing is stored after it was given up
     EXPECT_EQ(Files(kProdAccount).size(), 0u);
 }
+
+// Given up before the patient goes out, by "Annuler" or by the 30 s bound, the export sends the
+// server nothing more, and no file appears however long one waits. Once the patient is on its
+// way, the bound no longer gives it up: the message is what the server made of it.
+struct GiveUpCase {
+    const char* what;
+    std::u16string (*address)(const NetRig& rig);  // where the information server sends the file
+    const char* server;                            // its name in the rig's logs
+    const char* annulerOnceLogged;                 // press "Annuler" once this line is logged; none: wait
+    bool stored;                                   // the export goes through
+    DWORD settleMs;                                // how long a late file would take to appear
+};
+
+class WebExportGiveUpTest : public WebExportTest, public ::testing::WithParamInterface<GiveUpCase> {
+protected:
+    // Lines of either log naming the server.
+    std::vector<std::string> Logged(const char* server) const {
+        std::vector<std::string> lines;
+        for (const auto& all : {rig.FtpCommands(), rig.Requests()}) {
+            for (const std::string& line : all) {
+                if (line.rfind(std::string(server) + "\t", 0) == 0) lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+};
+
+TEST_P(WebExportGiveUpTest, SendsNothingMoreAndNeverSaysFailedForAFileThatArrives) {
+    const GiveUpCase& c = GetParam();
+    rig.ServeAddresses(c.address(rig), rig.FtpUrl(kTestAccount));
+    const size_t loggedBefore = Logged(c.server).size();
+    bool pressed = false;
+    std::thread annuler([&] {
+        if (!c.annulerOnceLogged) return;
+        const std::string line = std::string(c.server) + "\t" + c.annulerOnceLogged;
+        if (!test::WaitUntil(
+                [&] {
+                    const auto logged = Logged(c.server);
+                    return std::find(logged.begin() + loggedBefore, logged.end(), line) != logged.end();
+                },
+                20000)) {
+            return;
+        }
+        HWND progress = FindWindowW(L"VorbelWebExportProgress", nullptr);
+        pressed = progress && PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+    });
+    const ULONGLONG start = GetTickCount64();
+    ExportPatientToWeb(nullptr, kKey, Dupont(), hooks);  // no owner: the progress window is one's own
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    const std::vector<std::string> loggedAtTheEnd = Logged(c.server);
+    annuler.join();
+    if (c.annulerOnceLogged) {
+        ASSERT_TRUE(pressed) << "the server never saw the export";
+    }
+
+    Sleep(c.settleMs);
+    const std::vector<std::string> logged = Logged(c.server);
+    const auto files = Files(kProdAccount);
+    const auto putFiles = rig.PutFiles();
+    if (c.stored) {
+        EXPECT_EQ(messages, std::vector<Message>{}) << "never a failure for a file that arrives";
+        EXPECT_EQ(beeps, (std::vector<UINT>{kSimpleBeep, kSimpleBeep})) << "a fresh address, then the upload";
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_EQ(test::ReadFileBytes(rig.FtpFile(kProdAccount, files[0])).size(), 106u) << "the whole file";
+        EXPECT_GT(elapsed, 30000u) << "the bound passed while the patient was on its way";
+    } else {
+        if (c.annulerOnceLogged) {
+            EXPECT_EQ(messages, std::vector<Message>{}) << "\"Annuler\" says nothing";
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].text, kCannotContact);
+            EXPECT_GE(elapsed, 30000u);
+        }
+        EXPECT_EQ(beeps, std::vector<UINT>{});
+        EXPECT_EQ(files.size() + putFiles.size(), 0u) << "no file, even " << c.settleMs << " ms later";
+        // Wine 8 still sends a PUT's headers after its session was closed; the body never follows.
+        if (std::string(c.server) != "slowtls") {
+            EXPECT_EQ(std::vector<std::string>(logged.begin() + loggedAtTheEnd.size(), logged.end()),
+                      std::vector<std::string>{})
+                << "what the server received once the export was given up";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WebExportGiveUpTest,
+    ::testing::Values(GiveUpCase{"Annuler while the FTP server greets",
+                                 [](const NetRig& r) { return NetRig::FtpUrl(kProdAccount, r.ftpSlowGreetingHost); },
+                                 "slowgreeting", "CONNECT", false, 8000},
+                      GiveUpCase{"Annuler while the HTTPS server shakes hands",
+                                 [](const NetRig& r) { return NetRig::HttpsPutFolder(r.slowTlsPort, 201); }, "slowtls",
+                                 "(accepted)", false, 8000},
+                      // Greeting, login, TYPE: the bound passes while PASV waits, before anything is stored.
+                      GiveUpCase{"the bound with every FTP reply 7 s late",
+                                 [](const NetRig& r) { return NetRig::FtpUrl(kProdAccount, r.ftpSlow7Host); }, "slow7",
+                                 nullptr, false, 16000},
+                      // Greeting, login, TYPE, PASV: STOR leaves at 25 s, its replies come after the bound.
+                      GiveUpCase{"the bound after the patient left, every FTP reply 5 s late",
+                                 [](const NetRig& r) { return NetRig::FtpUrl(kProdAccount, r.ftpSlow5Host); }, "slow5",
+                                 nullptr, true, 0}),
+    [](const ::testing::TestParamInfo<GiveUpCase>& info) { return RowName(info.param.what); });
 
 }  // namespace
 }  // namespace vorbel
