@@ -289,14 +289,15 @@ LRESULT CVorbelDlg::OnRequest() {
     // Closing: the later instance takes its request back and ends with its failure.
     if (ending_) return 0;
     // Sent by a later instance, which waits for this answer and no longer: never for the link.
+    // Taken before the answer: a later instance told "received" finds "CmdLine" already empty.
     const bool sent = InSendMessage() != FALSE;
-    if (sent) ReplyMessage(kRequestReceived);
     {
         RequestLock lock;
         RegistryProfile profile;
         std::u16string taken = TakeHandedRequest(profile);
         if (!taken.empty()) receivedRequest_ = std::move(taken);
     }
+    if (sent) ReplyMessage(kRequestReceived);
     // A sent message comes in through any wait of this thread, a link's too: the link it asks
     // for runs from the dialog's loop, as a posted request's does.
     if (sent) PostMessageW(hwnd(), WM_VORBEL_HANDOFF, 0, 0);
