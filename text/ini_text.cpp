@@ -151,9 +151,11 @@ std::optional<std::u16string> SetIniValue(View text, View section, View name, Vi
         return out;
     }
     const LineSpan after = LastLineOf(*s);
-    // The last line of a text may lack its line break: the new line then brings one before it.
+    // The new line ends as the line it follows: another line break could join the next one's (a
+    // CR before an LF). The last line of a text may lack its line break: the new line then brings
+    // one before it.
     if (after.next > after.end) {
-        out.insert(after.next, line + ini.lineBreak);
+        out.insert(after.next, line + out.substr(after.end, after.next - after.end));
     } else {
         out.insert(after.end, ini.lineBreak + line);
     }

@@ -64,7 +64,8 @@ std::u16string IniValueText(std::u16string_view value);
 // SetIniValue: the first entry of that name in the first section of that name gets the value in
 // place of its old one; without such an entry one is added after the section's last entry (after
 // its header when it has none); without such a section, the section and its entry are added at
-// the text's end. New lines end with the text's own line break.
+// the text's end. An added entry ends as the line it follows, other new lines with the text's
+// first line break.
 std::optional<std::u16string> SetIniValue(std::u16string_view text, std::u16string_view section,
                                           std::u16string_view name, std::u16string_view value);
 // Every entry of that name in the first section of that name, whole lines.
