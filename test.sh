@@ -46,6 +46,8 @@ if [ "${1:-}" = --part ]; then
     wine)
       tools/build.sh "$(wine_arch_build "$3")"
       LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$3" "$summary" ;;
+    emulated) LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-emulated.sh "$summary" ;;
+    release) tests/check_release.sh "$summary" ;;
     monitors) tests/rig/monitors.sh "$summary" ;;
     demo)
       VORBEL_ARCHS=$3 VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" \
@@ -60,6 +62,7 @@ mkdir -p build
 : > "$summary"
 failures=()
 part_pid=
+background_pid= background_label= background_log=
 
 # Prints the summary; the closing line sums the runners (disabled tests count with the skipped
 # ones) and names what failed.
@@ -85,27 +88,52 @@ finish() {
 }
 trap finish EXIT
 # An interrupted run ends the part that runs (timeout passes the signal to its group).
-trap '[ -z "$part_pid" ] || kill -TERM "$part_pid" 2>/dev/null; failures+=("interrupted"); exit 130' INT TERM
+trap 'for p in $part_pid $background_pid; do kill -TERM "$p" 2>/dev/null; done; failures+=("interrupted"); exit 130' INT TERM
 
 # part LABEL SECONDS NAME [ARCH]: runs one part under its time limit (VORBEL_PARTS="tools
 # monitors" runs those parts alone, by NAME). A part that fails without
 # a counted failure of its own in the summary gets a line that counts one.
 part() {
-  local label=$1 limit=$2 rc=0 before why
-  shift 2
-  if [ -n "${VORBEL_PARTS:-}" ] && [[ " $VORBEL_PARTS " != *" $1 "* ]]; then
-    not_run "$label" "VORBEL_PARTS=$VORBEL_PARTS"
-    return 0
-  fi
-  before=$(wc -l < "$summary")
-  timeout -k 20 "$limit" "$root/test.sh" --part "$@" &
+  part_chosen "$@" || return 0
+  part_start "$@"
   part_pid=$!
-  wait "$part_pid" || rc=$?
+  part_end "$1" "$2" "$part_pid"
   part_pid=
+}
+# part_background LABEL SECONDS NAME [ARCH]: the same, beside the parts that follow, its output in
+# build/ until part_background_end shows it and counts it.
+part_background() {
+  part_chosen "$@" || return 0
+  background_label=$1 background_log=$root/build/part-$3.log
+  part_start "$@" > "$background_log" 2>&1
+  background_pid=$!
+  background_limit=$2
+}
+part_background_end() {
+  [ -n "$background_pid" ] || return 0
+  echo "== $background_label (ran beside the parts above)"
+  part_end "$background_label" "$background_limit" "$background_pid"
+  cat "$background_log"
+  background_pid=
+}
+part_chosen() {
+  if [ -n "${VORBEL_PARTS:-}" ] && [[ " $VORBEL_PARTS " != *" $3 "* ]]; then
+    not_run "$1" "VORBEL_PARTS=$VORBEL_PARTS"
+    return 1
+  fi
+}
+part_start() {
+  local limit=$2
+  shift 2
+  timeout -k 20 "$limit" "$root/test.sh" --part "$@" &
+}
+part_end() {
+  local label=$1 limit=$2 rc=0 why
+  wait "$3" || rc=$?
   [ $rc != 0 ] || return 0
   why="exit status $rc"
   if [ $rc = 124 ] || [ $rc = 137 ]; then why="ended after its time limit of $limit s"; fi
-  if ! tail -n +$((before + 1)) "$summary" | grep -Eq '^[^:]+: [0-9]+ passed, [1-9][0-9]* failed'; then
+  if ! grep -F "$label: " "$summary" | grep -Eq ': [0-9]+ passed, [1-9][0-9]* failed'; then
     echo "$label: 0 passed, 1 failed ($why)" >> "$summary"
   fi
   failures+=("$label ($why)")
@@ -142,11 +170,23 @@ for arch in x86 x64; do
     echo "== $arch build, host-side checks only: $why"
     part "$arch host" 1800 host "$arch"
     not_run "$arch wine" "$why"
+    # Where the kernel cannot start 32-bit programs, the x86 build's smoke tests run through
+    # qemu-i386, beside the x64 build and its tests: nearly all of their time is one emulated core.
+    if [ "$arch" = x86 ] && [[ $wanted == *" x86 "* ]] && ! emu_i386_kernel_runs; then
+      echo "== x86 build under emulated Wine, smoke tests (beside what follows; build/part-emulated.log)"
+      part_background "x86 wine (emulated)" 1800 emulated
+    fi
   else
     echo "== $arch build under Wine"
     part "$arch wine" 3600 wine "$arch"
   fi
 done
+
+part_background_end
+
+# The same bytes again from a second clone, and the signatures of a release.
+echo "== Reproducible and signed releases"
+part "release" 1200 release
 
 # Two monitors, and display scales of 150 % and 200 %: screens of their own, 64-bit Wine only.
 if [[ $wanted != *" x64 "* ]]; then
