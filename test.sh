@@ -40,6 +40,7 @@ if [ "${1:-}" = --part ]; then
       echo "fuzz: $(wc -w <<<"$fuzz_targets") targets, ${fuzz_seconds} s each: ${fuzz_targets% }$([ $fuzz_bad = 0 ] && echo ', no finding' || echo ', FINDING')" >> "$summary"
       [ -n "$fuzz_targets" ] || { echo "fuzz: no target ran" >&2; exit 1; }
       exit $fuzz_bad ;;
+    build) tools/build.sh "$(wine_arch_build "$3")" ;;
     host)   # $3: the build's architecture, whose Wine does not run here
       tools/build.sh "$(wine_arch_build "$3")"
       ctest_run "$3 host" "$root/build/$(wine_arch_build "$3")/tests/host" "$summary" ;;
@@ -69,6 +70,8 @@ background_pid= background_label= background_log=
 finish() {
   local rc=$?
   trap - EXIT
+  # A part killed while qemu-i386 was registered on the machine leaves it there: put it back.
+  ! declare -F emu_i386_restore_stale >/dev/null || emu_i386_restore_stale || true
   [ $rc = 0 ] || [ ${#failures[@]} -gt 0 ] || failures+=("test.sh itself (exit status $rc)")
   echo
   echo "== Summary"
@@ -159,6 +162,15 @@ part fuzz 900 fuzz
 # is not run under Wine here (its Wine cannot start, or VORBEL_ARCHS leaves it out, as on a host
 # that cannot run it) still has its host-side checks run, and the summary says why.
 wanted=" $(wine_archs_wanted) "
+# Where the kernel cannot start 32-bit programs, the x86 build's smoke tests run through
+# qemu-i386 once both builds are made (they start the x64 helpers), beside the x64 tests: nearly
+# all of their time is one emulated core.
+emulate_x86=
+start_emulated() {
+  [ -n "$emulate_x86" ] || return 0
+  echo "== x86 build under emulated Wine, smoke tests (beside what follows; build/part-emulated.log)"
+  part_background "x86 wine (emulated)" 1800 emulated
+}
 for arch in x86 x64; do
   why=
   if [[ $wanted != *" $arch "* ]]; then
@@ -170,23 +182,23 @@ for arch in x86 x64; do
     echo "== $arch build, host-side checks only: $why"
     part "$arch host" 1800 host "$arch"
     not_run "$arch wine" "$why"
-    # Where the kernel cannot start 32-bit programs, the x86 build's smoke tests run through
-    # qemu-i386, beside the x64 build and its tests: nearly all of their time is one emulated core.
-    if [ "$arch" = x86 ] && [[ $wanted == *" x86 "* ]] && ! emu_i386_kernel_runs; then
-      echo "== x86 build under emulated Wine, smoke tests (beside what follows; build/part-emulated.log)"
-      part_background "x86 wine (emulated)" 1800 emulated
-    fi
+    if [ "$arch" = x86 ] && [[ $wanted == *" x86 "* ]] && ! emu_i386_kernel_runs; then emulate_x86=1; fi
+    [ "$arch" != x64 ] || start_emulated
   else
     echo "== $arch build under Wine"
+    if [ "$arch" = x64 ] && [ -n "$emulate_x86" ]; then
+      part "$arch build" 1800 build "$arch"
+      start_emulated
+    fi
     part "$arch wine" 3600 wine "$arch"
   fi
 done
 
-part_background_end
-
 # The same bytes again from a second clone, and the signatures of a release.
 echo "== Reproducible and signed releases"
 part "release" 1200 release
+
+part_background_end
 
 # Two monitors, and display scales of 150 % and 200 %: screens of their own, 64-bit Wine only.
 if [[ $wanted != *" x64 "* ]]; then

@@ -8,6 +8,7 @@
 #   file with one byte changed does not verify.
 # Run after both builds. The second build makes the product only: the program, the preset writer
 # and the packages. A working tree with uncommitted changes is cloned with those changes.
+# VORBEL_RELEASE_PRESETS="win32" compares one build only (the signing check needs win32).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -41,8 +42,8 @@ git ls-files -z --others --exclude-standard | tar -c --null -T - | tar -x -C "$s
 # The release files of one build folder, by kind.
 release_files() { (cd "$1/bin" && ls Vorbel.exe Vorbel-Setup-*.exe && ls Vorbel-*.msi | grep -v upgrade-test); }
 
-for preset in win32 win64; do
-  cmake --preset "$preset" -S "$src" >/dev/null
+for preset in ${VORBEL_RELEASE_PRESETS:-win32 win64}; do
+  (cd "$src" && cmake --preset "$preset" >/dev/null)
   cmake --build "$src/build/$preset" -j"$(nproc)" --target Vorbel installer msi_package >/dev/null
   for f in $(release_files "$root/build/$preset"); do
     if [ ! -f "$src/build/$preset/bin/$f" ]; then

@@ -6,7 +6,10 @@
 # one start of the x86 test program: a whole link through the x86 Vorbel.exe (a later instance
 # hands its command line to the button, the hand-off reaches the recording stand-in), the
 # accessibility reader's worker thread and the web export's worker. The prefix is a 64-bit one
-# (made natively, its 32-bit half under emulation), so that the Wine server runs natively.
+# (made natively, its 32-bit half under emulation), so that the Wine server runs natively, and the
+# helpers that are not under test (the stand-ins, the keep-alive, the CA's trust) are the x64
+# build's, which start natively: a 32-bit Vorbel reading and starting 64-bit programs, as on
+# 64-bit Windows. Run after both builds.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -23,28 +26,37 @@ if [ -n "$why" ]; then
   exit 1
 fi
 
+. tests/rig/wine-env.sh
+. tests/rig/net-servers.sh
 if [ "${2:-}" != --inside ]; then
+  # The loopback servers bind ports below 1024, which the emulation's namespace cannot.
   emu_i386_restore_stale
-  trap emu_i386_restore EXIT
+  trap 'net_servers_stop; emu_i386_restore' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
+  net_servers_launch
   emu_i386_run "$0" "$summary" --inside
   exit
 fi
 
 # From here on, i386 programs start under qemu-i386.
-. tests/rig/wine-env.sh
-. tests/rig/net-servers.sh
 export WINEARCH=win64 WINEPREFIX=$root/build/wineprefix-x86-emulated PATH=$root/tests/rig/wine64:$PATH
 # How much slower than natively: Wine's bounds and the tests' waits (not the bounds they assert).
-export WINE_ENV_SCALE=${VORBEL_EMULATION_SCALE:-8}
+export WINE_ENV_SCALE=${VORBEL_EMULATION_SCALE:-10}
 export VORBEL_TEST_TIME_SCALE=$WINE_ENV_SCALE
-bin=$root/build/win32/bin
+# The x86 test program and Vorbel.exe, beside the x64 helpers they start.
+bin=$root/build/x86-emulated
 results=$root/build/x86-emulated-results.xml
-trap 'rc=$?; net_servers_stop; wine_env_stop; exit $rc' EXIT
+rm -rf "$bin"
+mkdir -p "$bin"
+cp "$root/build/win32/bin/vorbel_win_tests.exe" "$root/build/win32/bin/Vorbel.exe" "$bin/"
+for helper in imaging_standin drawn_standin practice_standin keepalive trust_test_ca; do
+  cp "$root/build/win64/bin/$helper.exe" "$bin/"
+done
+trap 'rc=$?; wine_env_stop; exit $rc' EXIT
 start=$SECONDS
 wine_env_start own "$bin/keepalive.exe"
-net_servers_start "$bin/trust_test_ca.exe"
+net_servers_trust "$bin/trust_test_ca.exe"
 echo "Wine ready under emulation after $((SECONDS - start)) s"
 rm -f "$results"
 rc=0
