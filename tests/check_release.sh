@@ -95,12 +95,14 @@ fi
 mkdir -p "$work/nsis" "$work/msi"
 7z x -y -o"$work/nsis" "$bin/$setup" >/dev/null
 (cd "$work/msi" && msiextract "$bin/$msi" >/dev/null)
-for packed in "$work/nsis/\$INSTDIR/Vorbel.exe:$setup" "$work/msi/Program Files/Vorbel/Vorbel.exe:$msi"; do
-  file=${packed%:*} from=${packed##*:}
-  if [ -f "$file" ] && cmp -s "$file" "$bin/Vorbel.exe" && verifies "$file"; then
-    sign_ok "the Vorbel.exe in $from is the signed one"
+for packed in "$setup:$work/nsis/Vorbel.exe" "$setup:$work/nsis/\$PLUGINSDIR/vorbel_preset.exe" \
+  "$msi:$work/msi/Program Files/Vorbel/Vorbel.exe"; do
+  from=${packed%%:*} file=${packed#*:}
+  name=$(basename "$file")
+  if [ -f "$file" ] && cmp -s "$file" "$bin/$name" && verifies "$file"; then
+    sign_ok "the $name in $from is the signed one"
   else
-    sign_bad "the Vorbel.exe in $from is not the signed one"
+    sign_bad "the $name in $from is not the signed one"
   fi
 done
 
