@@ -15,7 +15,7 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 summary=$1
 label="x86 wine (emulated)"
-tests=ConfirmationTest.ALinkWithoutConfirmationBuildsNoDialog
+tests=LaunchButtonTest.LaterInstanceHandsItsCommandLineOver
 tests+=:DrawnFields.DesignatedAtAPointAndReadThroughTheTree
 tests+=:WebExportTest.UploadsThePatientToTheAddressLookedUp
 
