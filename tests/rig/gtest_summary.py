@@ -11,6 +11,8 @@ import os
 import sys
 import xml.etree.ElementTree as ET
 
+from ctest_summary import write_line
+
 
 def main():
     label, results, summary = sys.argv[1:4]
@@ -30,13 +32,7 @@ def main():
         problems.append("the test program wrote no results")
     if passed + failed + skipped + disabled == 0 and not problems:
         problems.append("no test ran")
-    line = f"{label}: {passed} passed, {failed + len(problems)} failed, {skipped} skipped, {disabled} disabled"
-    if problems:
-        line += " (" + "; ".join(problems) + ")"
-    with open(summary, "a") as out:
-        out.write(f"{line}\n")
-    print(line)
-    return 1 if failed or problems else 0
+    return write_line(label, summary, passed, failed, skipped, disabled, problems)
 
 
 if __name__ == "__main__":
