@@ -90,6 +90,14 @@ wine_env_prefix() {
     fi
     touch "$WINEPREFIX/.vorbel-ready"
   fi
+  # Debian's Wine does not load its own fonts from where fonts-wine installs them: Marlett, which
+  # draws the caption buttons and scroll arrows (a close box shows "r" without it), goes where
+  # Windows keeps it.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] &&
+     ! cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"; then
+    echo "Wine's Marlett font is missing (package fonts-wine, tools/install-deps.sh installs it)" >&2
+    return 1
+  fi
   printf '%s\n' "$VORBEL_TEST_SERIAL" > "$WINEPREFIX/drive_c/.windows-serial"
 }
 
