@@ -3,9 +3,10 @@
 #   tests/rig/wine-emulated.sh SUMMARY_FILE
 # 32-bit Wine runs through qemu-i386 (tests/rig/emulated-i386.sh), many times slower than natively:
 # too slow for the whole suite, so only the tests of what differs between the two builds run, in
-# one start of the x86 test program: a whole link through the x86 Vorbel.exe (a later instance
-# hands its command line to the button, the hand-off reaches the recording stand-in), the
-# accessibility reader's worker thread and the web export's worker. The prefix is a 64-bit one
+# one start of the x86 test program: whole links through the x86 Vorbel.exe (later instances hand
+# their command lines to the button, the hand-off reaches the recording stand-in, and one to the
+# confirmation) and the web export's worker. The accessibility reader does not run: its process
+# crashes under qemu-i386 (see the README). The prefix is a 64-bit one
 # (made natively, its 32-bit half under emulation), so that the Wine server runs natively, and the
 # helpers that are not under test (the stand-ins, the keep-alive, the CA's trust) are the x64
 # build's, which start natively: a 32-bit Vorbel reading and starting 64-bit programs, as on
@@ -15,9 +16,11 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 summary=$1
 label="x86 wine (emulated)"
-tests=LaunchButtonTest.LaterInstanceHandsItsCommandLineOver
-tests+=:DrawnFields.DesignatedAtAPointAndReadThroughTheTree
+tests=ConfirmationTest.CommandLineLinksHandOverExactlyThePatientWithoutShowingTheDialog
+tests+=:LaunchButtonTest.LaterInstanceHandsItsCommandLineOver
 tests+=:WebExportTest.UploadsThePatientToTheAddressLookedUp
+# VORBEL_EMULATED_TESTS (a GoogleTest filter) runs others instead.
+tests=${VORBEL_EMULATED_TESTS:-$tests}
 
 . tests/rig/emulated-i386.sh
 why=$(emu_i386_missing)
@@ -64,4 +67,5 @@ LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 wine_env_bounded 600 wine "$bin/vorbel_win_t
   --gtest_output="xml:Z:${results//\//\\}" </dev/null || rc=$?
 echo "The smoke tests took $((SECONDS - start)) s in all (exit status $rc)"
 tests/rig/gtest_summary.py "$label" "$results" "$summary" || rc=1
+echo "x86 wine (emulated), accessibility reader: not run, its process crashes under qemu-i386 (README)" >> "$summary"
 exit $rc
