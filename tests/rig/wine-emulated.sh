@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The x86 build's smoke tests where the kernel cannot start 32-bit programs:
 #   tests/rig/wine-emulated.sh SUMMARY_FILE
-# 32-bit Wine runs through qemu-i386 (tests/rig/emulated-i386.sh), many times slower than natively:
-# too slow for the whole suite, so only the tests of what differs between the two builds run, in
+# 32-bit Wine runs through qemu-i386 (tests/rig/emulated-i386.sh), slower than natively and with
+# some of Wine's services astray (see the README), so only the tests of what differs between the
+# two builds run, in
 # one start of the x86 test program: whole links through the x86 Vorbel.exe (later instances hand
 # their command lines to the button, the hand-off reaches the recording stand-in, and one to the
 # confirmation) and the web export's worker. The accessibility reader does not run: its process
