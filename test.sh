@@ -40,12 +40,15 @@ if [ "${1:-}" = --part ]; then
       echo "fuzz: $(wc -w <<<"$fuzz_targets") targets, ${fuzz_seconds} s each: ${fuzz_targets% }$([ $fuzz_bad = 0 ] && echo ', no finding' || echo ', FINDING')" >> "$summary"
       [ -n "$fuzz_targets" ] || { echo "fuzz: no target ran" >&2; exit 1; }
       exit $fuzz_bad ;;
+    build) tools/build.sh "$(wine_arch_build "$3")" ;;
     host)   # $3: the build's architecture, whose Wine does not run here
       tools/build.sh "$(wine_arch_build "$3")"
       ctest_run "$3 host" "$root/build/$(wine_arch_build "$3")/tests/host" "$summary" ;;
     wine)
       tools/build.sh "$(wine_arch_build "$3")"
       LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-suite.sh "$3" "$summary" ;;
+    emulated) LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 tests/rig/wine-emulated.sh "$summary" ;;
+    release) tests/check_release.sh "$summary" ;;
     monitors) tests/rig/monitors.sh "$summary" ;;
     demo)
       VORBEL_ARCHS=$3 VORBEL_DEMO_QUICK=1 VORBEL_DEMO_OUT="$root/build/demo-smoke" \
@@ -60,12 +63,15 @@ mkdir -p build
 : > "$summary"
 failures=()
 part_pid=
+background_pid= background_label= background_log=
 
 # Prints the summary; the closing line sums the runners (disabled tests count with the skipped
 # ones) and names what failed.
 finish() {
   local rc=$?
   trap - EXIT
+  # A part killed while qemu-i386 was registered on the machine leaves it there: put it back.
+  ! declare -F emu_i386_restore_stale >/dev/null || emu_i386_restore_stale || true
   [ $rc = 0 ] || [ ${#failures[@]} -gt 0 ] || failures+=("test.sh itself (exit status $rc)")
   echo
   echo "== Summary"
@@ -85,27 +91,52 @@ finish() {
 }
 trap finish EXIT
 # An interrupted run ends the part that runs (timeout passes the signal to its group).
-trap '[ -z "$part_pid" ] || kill -TERM "$part_pid" 2>/dev/null; failures+=("interrupted"); exit 130' INT TERM
+trap 'for p in $part_pid $background_pid; do kill -TERM "$p" 2>/dev/null; done; failures+=("interrupted"); exit 130' INT TERM
 
 # part LABEL SECONDS NAME [ARCH]: runs one part under its time limit (VORBEL_PARTS="tools
 # monitors" runs those parts alone, by NAME). A part that fails without
 # a counted failure of its own in the summary gets a line that counts one.
 part() {
-  local label=$1 limit=$2 rc=0 before why
-  shift 2
-  if [ -n "${VORBEL_PARTS:-}" ] && [[ " $VORBEL_PARTS " != *" $1 "* ]]; then
-    not_run "$label" "VORBEL_PARTS=$VORBEL_PARTS"
-    return 0
-  fi
-  before=$(wc -l < "$summary")
-  timeout -k 20 "$limit" "$root/test.sh" --part "$@" &
+  part_chosen "$@" || return 0
+  part_start "$@"
   part_pid=$!
-  wait "$part_pid" || rc=$?
+  part_end "$1" "$2" "$part_pid"
   part_pid=
+}
+# part_background LABEL SECONDS NAME [ARCH]: the same, beside the parts that follow, its output in
+# build/ until part_background_end shows it and counts it.
+part_background() {
+  part_chosen "$@" || return 0
+  background_label=$1 background_log=$root/build/part-$3.log
+  part_start "$@" > "$background_log" 2>&1
+  background_pid=$!
+  background_limit=$2
+}
+part_background_end() {
+  [ -n "$background_pid" ] || return 0
+  echo "== $background_label (ran beside the parts above)"
+  part_end "$background_label" "$background_limit" "$background_pid"
+  cat "$background_log"
+  background_pid=
+}
+part_chosen() {
+  if [ -n "${VORBEL_PARTS:-}" ] && [[ " $VORBEL_PARTS " != *" $3 "* ]]; then
+    not_run "$1" "VORBEL_PARTS=$VORBEL_PARTS"
+    return 1
+  fi
+}
+part_start() {
+  local limit=$2
+  shift 2
+  timeout -k 20 "$limit" "$root/test.sh" --part "$@" &
+}
+part_end() {
+  local label=$1 limit=$2 rc=0 why
+  wait "$3" || rc=$?
   [ $rc != 0 ] || return 0
   why="exit status $rc"
   if [ $rc = 124 ] || [ $rc = 137 ]; then why="ended after its time limit of $limit s"; fi
-  if ! tail -n +$((before + 1)) "$summary" | grep -Eq '^[^:]+: [0-9]+ passed, [1-9][0-9]* failed'; then
+  if ! grep -F "$label: " "$summary" | grep -Eq ': [0-9]+ passed, [1-9][0-9]* failed'; then
     echo "$label: 0 passed, 1 failed ($why)" >> "$summary"
   fi
   failures+=("$label ($why)")
@@ -131,6 +162,15 @@ part fuzz 900 fuzz
 # is not run under Wine here (its Wine cannot start, or VORBEL_ARCHS leaves it out, as on a host
 # that cannot run it) still has its host-side checks run, and the summary says why.
 wanted=" $(wine_archs_wanted) "
+# Where the kernel cannot start 32-bit programs, the x86 build's smoke tests run through
+# qemu-i386 once both builds are made (they start the x64 helpers), beside the x64 tests: nearly
+# all of their time is one emulated core.
+emulate_x86=
+start_emulated() {
+  [ -n "$emulate_x86" ] || return 0
+  echo "== x86 build under emulated Wine, smoke tests (beside what follows; build/part-emulated.log)"
+  part_background "x86 wine (emulated)" 1800 emulated
+}
 for arch in x86 x64; do
   why=
   if [[ $wanted != *" $arch "* ]]; then
@@ -142,11 +182,23 @@ for arch in x86 x64; do
     echo "== $arch build, host-side checks only: $why"
     part "$arch host" 1800 host "$arch"
     not_run "$arch wine" "$why"
+    if [ "$arch" = x86 ] && [[ $wanted == *" x86 "* ]] && ! emu_i386_kernel_runs; then emulate_x86=1; fi
+    [ "$arch" != x64 ] || start_emulated
   else
     echo "== $arch build under Wine"
+    if [ "$arch" = x64 ] && [ -n "$emulate_x86" ]; then
+      part "$arch build" 1800 build "$arch"
+      start_emulated
+    fi
     part "$arch wine" 3600 wine "$arch"
   fi
 done
+
+# The same bytes again from a second clone, and the signatures of a release.
+echo "== Reproducible and signed releases"
+part "release" 1200 release
+
+part_background_end
 
 # Two monitors, and display scales of 150 % and 200 %: screens of their own, 64-bit Wine only.
 if [[ $wanted != *" x64 "* ]]; then

@@ -40,6 +40,11 @@ def main():
     if not host_only:
         problems += unlisted_programs(build)
 
+    return write_line(label, summary, passed, failed, skipped, disabled, problems)
+
+
+def write_line(label, summary, passed, failed, skipped, disabled, problems):
+    """Appends the runner's line to the summary (each problem counts as a failure); 1 on any failure."""
     line = f"{label}: {passed} passed, {failed + len(problems)} failed, {skipped} skipped, {disabled} disabled"
     if problems:
         line += " (" + "; ".join(problems) + ")"

@@ -42,15 +42,26 @@ net_servers_pki() {
 }
 
 # $1: trust_test_ca.exe
-net_servers_start() {
-  # WinINet follows these: the tests' traffic must go straight to loopback.
-  unset http_proxy https_proxy ftp_proxy all_proxy no_proxy HTTP_PROXY HTTPS_PROXY FTP_PROXY ALL_PROXY NO_PROXY
+net_servers_start() { net_servers_trust "$1" && net_servers_launch; }
+
+# Trusts the test CA in the current prefix: $1 trust_test_ca.exe.
+net_servers_trust() {
   local pki="$WINE_ENV_ROOT/net-pki"
   net_servers_pki "$pki"
   wine_env_bounded 60 wine "$1" "$(net_servers_winpath "$pki/ca.der")" </dev/null >/dev/null || {
     echo "net servers: the test CA could not be trusted in $WINEPREFIX" >&2
     return 1
   }
+}
+
+# Starts the servers, with the certificates net_servers_trust made, and exports where they are.
+# Apart from it for a caller whose Wine runs where ports below 1024 cannot be bound (an
+# unprivileged user namespace).
+net_servers_launch() {
+  # WinINet follows these: the tests' traffic must go straight to loopback.
+  unset http_proxy https_proxy ftp_proxy all_proxy no_proxy HTTP_PROXY HTTPS_PROXY FTP_PROXY ALL_PROXY NO_PROXY
+  local pki="$WINE_ENV_ROOT/net-pki"
+  net_servers_pki "$pki"
   NET_SERVERS_DIR=$(mktemp -d "$WINE_ENV_ROOT/net-rig.XXXXXX")
   /usr/bin/python3 "$NET_SERVERS_HERE/net_servers.py" --dir "$NET_SERVERS_DIR" --pki "$pki" \
     >"$NET_SERVERS_DIR/servers.log" 2>&1 </dev/null &

@@ -15,6 +15,7 @@ export VORBEL_TEST_SERIAL=${VORBEL_TEST_SERIAL:-1A2B3C4D}
 
 WINE_ENV_XVFB_PID=
 WINE_ENV_KEEPALIVE_PID=
+. "$WINE_ENV_HERE/emulated-i386.sh"
 
 # The two Windows builds: x86 (build/win32), the release build that runs on every Windows, and
 # x64 (build/win64). VORBEL_ARCHS chooses among them, e.g. VORBEL_ARCHS=x64; both by default.
@@ -22,10 +23,10 @@ wine_archs_wanted() { echo "${VORBEL_ARCHS:-x86 x64}"; }
 wine_arch_build() { case $1 in x86) echo win32 ;; x64) echo win64 ;; *) return 1 ;; esac; }
 
 # Whether this host runs the build's Wine, found by trying: some kernels refuse every 32-bit
-# Linux program, wine32 among them.
+# Linux program, wine32 among them (whatever binfmt_misc handler another run registered).
 wine_arch_runs() {
   case $1 in
-    x86) /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
+    x86) emu_i386_kernel_runs && /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
     x64) /usr/lib/wine/wine64 --version >/dev/null 2>&1 ;;
     *) return 1 ;;
   esac
@@ -33,7 +34,7 @@ wine_arch_runs() {
 
 # Why wine_arch_runs said no, for the summary.
 wine_arch_why_not() {
-  if [ "$1" = x86 ] && ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+  if [ "$1" = x86 ] && ! emu_i386_kernel_runs; then
     echo "this kernel cannot start 32-bit programs"
   else
     echo "its Wine does not start here"
@@ -66,8 +67,13 @@ wine_arch_use() {
 # get it, instead of waiting.
 WINE_ENV_HINT="packages wine and wine64, tools/install-deps.sh installs them"
 # wine_env_bounded SECONDS COMMAND...: in the caller's process group, so that ending a part
-# ends it too.
-wine_env_bounded() { timeout --foreground -k 10 "$@"; }
+# ends it too. Under user-mode emulation every 32-bit start is far slower: WINE_ENV_SCALE
+# multiplies the bounds.
+wine_env_bounded() {
+  local seconds=$1
+  shift
+  timeout --foreground -k 10 $((seconds * ${WINE_ENV_SCALE:-1})) "$@"
+}
 
 wine_env_prefix() {
   if [ ! -f "$WINEPREFIX/.vorbel-ready" ]; then
@@ -83,6 +89,14 @@ wine_env_prefix() {
       return 1
     fi
     touch "$WINEPREFIX/.vorbel-ready"
+  fi
+  # Debian's Wine does not load its own fonts from where fonts-wine installs them: Marlett, which
+  # draws the caption buttons and scroll arrows (a close box shows "r" without it), goes where
+  # Windows keeps it.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] &&
+     ! cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"; then
+    echo "Wine's Marlett font is missing (package fonts-wine, tools/install-deps.sh installs it)" >&2
+    return 1
   fi
   printf '%s\n' "$VORBEL_TEST_SERIAL" > "$WINEPREFIX/drive_c/.windows-serial"
 }

@@ -44,7 +44,7 @@ StandInWatch::~StandInWatch() {
 }
 
 std::optional<StandInRecord> StandInWatch::Record(DWORD timeoutMs) {
-    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    const ULONGLONG until = GetTickCount64() + Scaled(timeoutMs);
     std::wstring text;
     // Right after the stand-in's rename its handle may still hold the file for a moment, and the
     // read then finds nothing: read again until the record is whole.

@@ -53,9 +53,9 @@ StandIn::StandIn(const std::wstring& options, const std::wstring& recordPath, co
     }
     process_.reset(pi.hProcess);
     CloseHandle(pi.hThread);
-    WaitForInputIdle(process_.get(), 10000);
+    WaitForInputIdle(process_.get(), Scaled(10000));
     TopSearch search = {pi.dwProcessId, nullptr};
-    for (int i = 0; i < 200 && !search.found; ++i) {
+    for (DWORD i = 0; i < Scaled(200) && !search.found; ++i) {
         if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) break;
         EnumWindows(FindTopOfProcess, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(50);

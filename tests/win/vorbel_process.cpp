@@ -6,9 +6,10 @@ namespace vorbel::test {
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
+    const DWORD bound = Scaled(timeoutMs);
     for (;;) {
         if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
+        if (GetTickCount() - start > bound) return false;
         Sleep(20);
     }
 }
@@ -46,7 +47,7 @@ bool VorbelProcess::Start(const std::wstring& arguments, bool waitForButton) {
 }
 
 bool VorbelProcess::WaitForExit(DWORD timeoutMs) {
-    return process_ && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+    return process_ && WaitForSingleObject(process_.get(), Scaled(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 bool VorbelProcess::Quit() {

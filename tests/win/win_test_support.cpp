@@ -75,6 +75,16 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+DWORD Scaled(DWORD timeoutMs) {
+    static const DWORD scale = [] {
+        wchar_t text[16] = L"";
+        const DWORD n = GetEnvironmentVariableW(L"VORBEL_TEST_TIME_SCALE", text, 16);
+        const unsigned long value = n > 0 && n < 16 ? wcstoul(text, nullptr, 10) : 0;
+        return value > 0 ? static_cast<DWORD>(value) : 1;
+    }();
+    return timeoutMs * scale;
+}
+
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     std::wstring cmd = commandLine;
     STARTUPINFOW si = {};
@@ -82,7 +92,7 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -2;
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.get(), Scaled(timeoutMs)) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 1);
         return -1;
     }

@@ -42,4 +42,10 @@ bool FileExists(const std::wstring& path);
 // Runs a program, waits up to timeoutMs and returns its exit code (or -1 when it did not end).
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs);
 
+// The waits of the helpers are set for Windows and native Wine. Under user-mode emulation (the x86
+// build where the kernel cannot start 32-bit programs) every start and first call takes many times
+// longer: VORBEL_TEST_TIME_SCALE multiplies those waits (1 when unset). Bounds that a test asserts
+// are not scaled.
+DWORD Scaled(DWORD timeoutMs);
+
 }  // namespace vorbel::test
