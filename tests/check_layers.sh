@@ -1,9 +1,9 @@
 #!/bin/sh
 # Every include points down: a folder includes only its own headers and those of the folders
-# below it. Lowest first; resources/ holds identifiers only and sits at the bottom.
+# below it. Lowest first: text/ (platform-free text helpers), then resources/ (identifiers only).
 set -eu
 cd "$(dirname "$0")/.."
-order="resources win settings net locator patient handoff setup app"
+order="text resources win settings net locator patient handoff setup app"
 rank() {
   i=0
   for f in $order; do
