@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/dialog_extraction.h"
+#include "app/confirmation_dialog.h"
 #include "patient/window_fields.h"
 #include "settings/diagnostic_log.h"
 #include "settings/settings.h"
@@ -39,7 +39,7 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
             captured.extras = ParseCommandLineExtras(commandLine, format);
         }
     }
-    f = {AsEditHoldsIt(f.ChartNumber), AsEditHoldsIt(f.LastName), AsEditHoldsIt(f.FirstName)};
+    f = {AsEditHoldsIt(f.chartNumber), AsEditHoldsIt(f.lastName), AsEditHoldsIt(f.firstName)};
     return captured;
 }
 
@@ -56,7 +56,7 @@ void RunPatientLink(HWND button, const std::u16string& commandLine) {
     // a link without confirmation, do without them.
     if (ReadSettingInt(Setting::SkipConfirmation, key) == 0) {
         InitCommonControls();
-        CDialogExtraction(commandLine).DoModal(button);
+        CConfirmationDialog(commandLine).DoModal(button);
         return;
     }
     // No dialog to build: the patient goes straight to the imaging program.
@@ -65,7 +65,7 @@ void RunPatientLink(HWND button, const std::u16string& commandLine) {
     TrimLog();
     if (HandOffPatient(button, captured.fields, FurtherFieldsOf(captured)) != HandOffOutcome::Refused) return;
     InitCommonControls();
-    CDialogExtraction(std::move(captured)).DoModal(button);
+    CConfirmationDialog(std::move(captured)).DoModal(button);
 }
 
 }  // namespace vorbel

@@ -42,9 +42,9 @@ std::optional<std::u16string> WriteTemplateBridgeFile(const TemplateTarget& targ
 
 // The field that a batch file cannot be handed; empty when it is the line as a whole.
 std::u16string_view FieldBatchCannotCarry(const PatientRecord& patient) {
-    if (BatchCannotCarry(patient.ChartNumber)) return u"Dossier";
-    if (BatchCannotCarry(patient.LastName)) return u"Nom";
-    if (BatchCannotCarry(patient.FirstName)) return u"Pr\u00e9nom";
+    if (BatchCannotCarry(patient.chartNumber)) return u"Dossier";
+    if (BatchCannotCarry(patient.lastName)) return u"Nom";
+    if (BatchCannotCarry(patient.firstName)) return u"Pr\u00e9nom";
     return u"";
 }
 
@@ -99,12 +99,12 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         dataLocation = ReadSettingWithDefault(Setting::DataLocation, key, *fallback);
     }
 
-    const PatientRecord patient{Trim(fields.ChartNumber), Trim(fields.LastName), Trim(fields.FirstName)};
+    const PatientRecord patient{Trim(fields.chartNumber), Trim(fields.lastName), Trim(fields.firstName)};
     const std::optional<CalendarDate> birthDate =
         CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
-    if (patient.ChartNumber.empty()) return refuse();
-    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.ChartNumber)) {
-        return refuseWith(ChartNumberNotAFolderMessage(patient.ChartNumber));
+    if (patient.chartNumber.empty()) return refuse();
+    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.chartNumber)) {
+        return refuseWith(ChartNumberNotAFolderMessage(patient.chartNumber));
     }
 
     // A template that does not parse is refused before anything is written or started.
@@ -117,7 +117,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
 
     if (target == TargetWebExport) {
         // The e-mail address goes as typed; the other fields trimmed.
-        hooks.webExport(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
+        hooks.webExport(owner, key, WebExportPatient{patient.lastName, patient.firstName, further.email, birthDate});
         return HandOffOutcome::Accepted;
     }
 

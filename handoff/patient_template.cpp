@@ -211,9 +211,9 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
 std::u16string PartValue(const TemplatePart& part, const TemplateValues& values) {
     if (!part.field) return part.text;
     switch (*part.field) {
-        case TemplateField::ChartNumber: return values.patient.ChartNumber;
-        case TemplateField::LastName: return values.patient.LastName;
-        case TemplateField::FirstName: return values.patient.FirstName;
+        case TemplateField::ChartNumber: return values.patient.chartNumber;
+        case TemplateField::LastName: return values.patient.lastName;
+        case TemplateField::FirstName: return values.patient.firstName;
         case TemplateField::BirthDate: return values.birthDate ? FormatBirthDate(*values.birthDate, part.text) : u"";
         case TemplateField::Sex:
             if (!values.sex || part.text.size() != 2) return u"";

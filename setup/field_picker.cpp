@@ -1,7 +1,7 @@
 #include "setup/field_picker.h"
 
 #include "locator/field_locator.h"
-#include "setup/dialog_list_control.h"
+#include "setup/window_tree_dialog.h"
 #include "setup/window_text.h"
 #include "win/wide.h"
 
@@ -146,7 +146,7 @@ void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool ref
 
 void FieldPicker::OnPick(HWND dialog, int field) {
     std::u16string& locator = locators_[field];
-    CDialogListControl tree;
+    CWindowTreeDialog tree;
     tree.window = locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst);
     if (tree.DoModal(dialog) != IDOK) return;
     if (tree.window && !IsWindow(tree.window)) {

@@ -38,10 +38,10 @@ int EditNamedIn(const std::u16string& message) {
 
 }  // namespace
 
-CDialogTemplateTarget::CDialogTemplateTarget(TemplateTargetSettings& settings, std::u16string program)
+CTemplateTargetDialog::CTemplateTargetDialog(TemplateTargetSettings& settings, std::u16string program)
     : Dialog(IDD_TEMPLATE_TARGET), settings_(settings), program_(std::move(program)) {}
 
-TemplateTargetSettings CDialogTemplateTarget::Shown() const {
+TemplateTargetSettings CTemplateTargetDialog::Shown() const {
     TemplateTargetSettings s;
     for (const TemplateText& t : kTemplateTexts) s.*t.text = ItemText(t.edit);
     s.encoding = static_cast<int>(SendMessageW(Item(IDC_TPL_ENCODING), CB_GETCURSEL, 0, 0));
@@ -49,7 +49,7 @@ TemplateTargetSettings CDialogTemplateTarget::Shown() const {
     return s;
 }
 
-bool CDialogTemplateTarget::DoDataExchange(Exchange direction) {
+bool CTemplateTargetDialog::DoDataExchange(Exchange direction) {
     if (direction == Exchange::Load) {
         HWND list = Item(IDC_TPL_ENCODING);
         for (std::u16string_view label : kBridgeEncodingLabels) {
@@ -72,9 +72,9 @@ bool CDialogTemplateTarget::DoDataExchange(Exchange direction) {
     return true;
 }
 
-void CDialogTemplateTarget::UpdatePreview() { SetItemText(IDC_TPL_PREVIEW, TemplateTargetPreview(Shown(), program_)); }
+void CTemplateTargetDialog::UpdatePreview() { SetItemText(IDC_TPL_PREVIEW, TemplateTargetPreview(Shown(), program_)); }
 
-bool CDialogTemplateTarget::OnMessage(UINT msg, WPARAM wp, LPARAM, INT_PTR& result) {
+bool CTemplateTargetDialog::OnMessage(UINT msg, WPARAM wp, LPARAM, INT_PTR& result) {
     if (msg != WM_COMMAND) return false;
     const WORD code = HIWORD(wp);
     const WORD id = LOWORD(wp);

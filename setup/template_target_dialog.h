@@ -11,10 +11,10 @@
 
 namespace vorbel {
 
-class CDialogTemplateTarget : public Dialog {
+class CTemplateTargetDialog : public Dialog {
 public:
     // program: the one Setup shows, for the preview's command line.
-    CDialogTemplateTarget(TemplateTargetSettings& settings, std::u16string program);
+    CTemplateTargetDialog(TemplateTargetSettings& settings, std::u16string program);
 
 protected:
     bool DoDataExchange(Exchange direction) override;

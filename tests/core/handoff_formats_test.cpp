@@ -90,9 +90,9 @@ TEST_P(VixWinTest, FolderAndCommandLine) {
     const std::vector<std::u16string> expected = {
         test::SplitWindowsCommandLine(c.program).front(),
         u"-I",
-        AsVixWinReadsIt(c.patient.ChartNumber),
+        AsVixWinReadsIt(c.patient.chartNumber),
         u"-N",
-        AsVixWinReadsIt(c.patient.LastName) + u'^' + AsVixWinReadsIt(c.patient.FirstName),
+        AsVixWinReadsIt(c.patient.lastName) + u'^' + AsVixWinReadsIt(c.patient.firstName),
         u"-P",
         AsVixWinReadsIt(c.folder, false)};
     EXPECT_EQ(test::SplitWindowsCommandLine(launch.commandLine), expected) << ToUtf8(launch.commandLine);
@@ -191,8 +191,8 @@ TEST_P(SwitchArgumentTest, EachValueReadsBackWholeAsOneArgument) {
     if (!c.commandLine.empty()) {
         EXPECT_EQ(ToUtf8(cmd), ToUtf8(c.commandLine));
     }
-    const std::vector<std::u16string> expected = {program, u"/ID:" + c.patient.ChartNumber,
-                                                  u"/LN:" + c.patient.LastName, u"/N:" + c.patient.FirstName};
+    const std::vector<std::u16string> expected = {program, u"/ID:" + c.patient.chartNumber,
+                                                  u"/LN:" + c.patient.lastName, u"/N:" + c.patient.firstName};
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
 }
 
@@ -319,8 +319,8 @@ TEST(SidexisRecords, KnownFemaleExtraTextAndUnknownBirthDate) {
 
 TEST(SidexisRecords, NamesAreCutAtTheirFirstZeroByteAnd255Bytes) {
     SidexisPatient p = Example();
-    p.patient.LastName = std::u16string(300, u'\u00e9');
-    p.patient.FirstName = u"Ana";
+    p.patient.lastName = std::u16string(300, u'\u00e9');
+    p.patient.firstName = u"Ana";
     const Bytes n =
         *BuildSidexisNRecord(p, [](std::u16string_view t) { return t == u"Ana" ? "An\0a"s : FakeOem850(t); });
     EXPECT_EQ(Bytes(n.begin() + 4, n.begin() + 4 + 255), Bytes(255, 0x82));
@@ -330,7 +330,7 @@ TEST(SidexisRecords, NamesAreCutAtTheirFirstZeroByteAnd255Bytes) {
 
 TEST(SidexisRecords, UnitsBeyondOneByteNeverSplitOrChangeAField) {
     SidexisPatient p = Example();
-    p.patient.ChartNumber = u"7\u0100\u0141";  // low bytes 00 and 41 ("A")
+    p.patient.chartNumber = u"7\u0100\u0141";  // low bytes 00 and 41 ("A")
     const Bytes n = *BuildSidexisNRecord(p, FakeOem850);
     EXPECT_EQ(Bytes(n.begin() + 23, n.begin() + 27), B("7??\0"s));
 }

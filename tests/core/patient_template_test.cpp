@@ -75,17 +75,17 @@ TEST(TemplateFill, MaleTakesTheFirstCharacterAndYearsArePadded) {
 
 TEST(TemplateFill, ValuesAreEscapedForXmlOrFileNamesButTheTemplateIsNot) {
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = u"A&B <\"C\">";
-    v.patient.ChartNumber = u"..";
+    v.patient.lastName = u"A&B <\"C\">";
+    v.patient.chartNumber = u"..";
     EXPECT_EQ(ToUtf8(Fill(u"<n a=\"{NOM}\"/>", v, ValueEscape::Xml)), "<n a=\"A&amp;B &lt;&quot;C&quot;&gt;\"/>");
-    v.patient.LastName = u"..\\..\\Windows\\x:y*?|";
+    v.patient.lastName = u"..\\..\\Windows\\x:y*?|";
     EXPECT_EQ(ToUtf8(Fill(u"C:\\pont\\{NOM}-{DOSSIER}.txt", v, ValueEscape::FileName)),
               "C:\\pont\\.._.._Windows_x_y___-__.txt");
 }
 
 TEST(TemplateFill, LineBreaksInAValueBecomeSpacesNeverLinesOfTheFile) {
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = u"MAR\r\nTIN\nX\rY";
+    v.patient.lastName = u"MAR\r\nTIN\nX\rY";
     for (const ValueEscape escape : {ValueEscape::None, ValueEscape::Xml}) {
         EXPECT_EQ(ToUtf8(Fill(u"[P]\r\nNom={NOM}\r\n", v, escape)), "[P]\r\nNom=MAR  TIN X Y\r\n");
     }
@@ -183,8 +183,8 @@ std::u16string Safe(std::u16string value) {
 // or as an ANSI program receives it with best fit.
 TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = GetParam().value;
-    const std::u16string n = Safe(v.patient.LastName);
+    v.patient.lastName = GetParam().value;
+    const std::u16string n = Safe(v.patient.lastName);
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
     const PatientTemplate t = ParsePatientTemplate(
                                   u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" \"{NOM}\\\\\" "
@@ -214,8 +214,8 @@ TEST_P(HostileArgumentTest, AValueNeverChangesTheShapeOfTheCommandLine) {
 // which leaves the argument whole; an empty argument is lost, as it is for every such program.
 TEST_P(HostileArgumentTest, AValueStaysInItsArgumentForAProgramWithoutEscapes) {
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = GetParam().value;
-    const std::u16string n = Safe(v.patient.LastName);
+    v.patient.lastName = GetParam().value;
+    const std::u16string n = Safe(v.patient.lastName);
     const PatientTemplate t =
         ParsePatientTemplate(u"/ID:{DOSSIER} {NOM} /LN:{NOM} \"/N:{NOM}\" /Q:\"{NOM}\" x\"y {NOM} z\"w{NOM} end",
                              BridgeFileField::Allowed)
@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(All, HostileArgumentTest,
 
 TEST(TemplateCommandLine, KeepsTheTemplatesQuotesAndQuotesOnlyWhatNeedsIt) {
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = u"DE LA TOUR";
+    v.patient.lastName = u"DE LA TOUR";
     const auto build = [&](std::u16string_view text) {
         return ToUtf8(BuildTemplateCommandLine(QuotedProgramPath(u"C:\\img.exe", true),
                                                ParsePatientTemplate(text, BridgeFileField::Allowed).value, v));
@@ -255,7 +255,7 @@ TEST(TemplateCommandLine, KeepsTheTemplatesQuotesAndQuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(build(u"/N:\"{NOM}\" /D:{NAISSANCE:AAAAMMJJ}"), "C:\\img.exe /N:\"DE LA TOUR\" /D:19840912");
     v.birthDate.reset();
     EXPECT_EQ(build(u"/D:{NAISSANCE} {NAISSANCE}"), "C:\\img.exe /D: \"\"");
-    v.patient.LastName = std::u16string(u"A\0B", 3);
+    v.patient.lastName = std::u16string(u"A\0B", 3);
     EXPECT_EQ(build(u"{NOM}"), "C:\\img.exe A?B") << "a zero would cut the command line";
 }
 
@@ -308,7 +308,7 @@ TEST(TemplateTargetFill, TheBridgeFileNamedOnTheCommandLineIsThePathWrittenTo) {
     const TemplateTargetParse parse = ParseTemplateTarget(s);
     ASSERT_TRUE(parse.ok()) << ToUtf8(parse.error);
     TemplateValues v = SamplePatientValues();
-    v.patient.LastName = u"A/B&C";
+    v.patient.lastName = u"A/B&C";
     const TemplateHandOff out = FillTemplateTarget(parse.value, u"C:\\img.exe", v);
     EXPECT_EQ(ToUtf8(out.bridgePath), "C:\\Pont Imagerie\\A_B&C.xml");
     EXPECT_EQ(ToUtf8(out.bridgeContent), "<p nom=\"A/B&amp;C\" fichier=\"C:\\Pont Imagerie\\A_B&amp;C.xml\"/>");

@@ -11,8 +11,8 @@
 namespace vorbel {
 
 void PrintTo(const VddsPatient& p, std::ostream* os) {
-    *os << "{" << ToUtf8(p.practiceProgram) << "|" << ToUtf8(p.imagingProgram) << "|" << ToUtf8(p.patient.ChartNumber)
-        << "|" << ToUtf8(p.patient.LastName) << "|" << ToUtf8(p.patient.FirstName) << "|";
+    *os << "{" << ToUtf8(p.practiceProgram) << "|" << ToUtf8(p.imagingProgram) << "|" << ToUtf8(p.patient.chartNumber)
+        << "|" << ToUtf8(p.patient.lastName) << "|" << ToUtf8(p.patient.firstName) << "|";
     if (p.birthDate) *os << p.birthDate->year << "-" << p.birthDate->month << "-" << p.birthDate->day;
     *os << "|" << (p.sex ? std::to_string(*p.sex) : "?") << "}";
 }

@@ -59,8 +59,8 @@ struct RoundTripCase {
 };
 
 void PrintTo(const RoundTripCase& c, std::ostream* os) {
-    *os << ToUtf8(c.built.patient.ChartNumber) << "|" << ToUtf8(c.built.patient.LastName) << "|"
-        << ToUtf8(c.built.patient.FirstName);
+    *os << ToUtf8(c.built.patient.chartNumber) << "|" << ToUtf8(c.built.patient.lastName) << "|"
+        << ToUtf8(c.built.patient.firstName);
 }
 
 class VddsRoundTripTest : public ::testing::TestWithParam<RoundTripCase> {};

@@ -225,7 +225,7 @@ TEST(DrawnFields, ALoopingTreeIsWalkedWithinTheBoundThenLeftAlone) {
         const std::vector<AccessibleElement> elements = TextElementsOf(form.top(), 200);
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
         if (c.fieldsListed) {
-            for (const std::u16string& value : {kShown.ChartNumber, kShown.LastName, kShown.FirstName}) {
+            for (const std::u16string& value : {kShown.chartNumber, kShown.lastName, kShown.firstName}) {
                 EXPECT_TRUE(std::any_of(elements.begin(), elements.end(), [&](const AccessibleElement& e) {
                     return e.value == value;
                 })) << ToUtf8(value);

@@ -5,7 +5,7 @@
 
 #include "locator/field_locator.h"
 #include "resources/resource.h"
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 #include "locator/locator_text.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/standin_process.h"
@@ -22,7 +22,7 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 
 class FieldPickerTest : public test::SetupRegistryTest {
 protected:
-    INT_PTR RunSetup(CDialogSetup& setup, const std::function<void(HWND)>& script) {
+    INT_PTR RunSetup(CSetupDialog& setup, const std::function<void(HWND)>& script) {
         return test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, script);
     }
 };
@@ -82,7 +82,7 @@ DragSeen Drag(HWND d, int target, int display, HWND control, const std::wstring&
 
 TEST_F(FieldPickerTest, DraggingATargetOntoAControlDesignatesIt) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     const struct Case {
         const char* name;
         int target, display;
@@ -138,7 +138,7 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
     EXPECT_EQ(static_cast<int>(info.yHotspot), size / 2 - 1);
 
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     bool shown = false;
     RunSetup(setup, [&](HWND d) {
         const POINT start = ItemCentre(d, IDC_CHART_TARGET);
@@ -158,7 +158,7 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
 
 TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     bool collapsed = false, restored = false;
     std::wstring shownAfterElsewhere = L"?";
     RECT before = {}, after = {};
@@ -204,7 +204,7 @@ TEST_F(FieldPickerTest, LosingTheDragRestoresTheDialogAndDesignatesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        CDialogSetup setup;
+        CSetupDialog setup;
         bool collapsed = false, restored = false, stillOpen = false, frameGone = false, handled = false;
         std::wstring shown = L"?";
         RunSetup(setup, [&](HWND d) {
@@ -279,7 +279,7 @@ void EndTree(HWND tree, int button) {
 
 TEST_F(FieldPickerTest, PlusButtonsPickThroughTheTreeAndReload) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     struct {
         std::wstring afterPick, afterEmptyPick, afterCancel, lastName;
         HWND preselected = nullptr;
@@ -345,7 +345,7 @@ TEST_F(FieldPickerTest, PlusButtonsPickThroughTheTreeAndReload) {
 // A control whose description the store cannot keep is refused on OK, naming its field.
 TEST_F(FieldPickerTest, RefusesALocatorTheStoreCannotKeep) {
     test::PracticeStandIn practice(L"VorbelŒuvre");
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring message;
     std::map<std::wstring, std::wstring> whileRefused;
     bool closed = false;
@@ -388,7 +388,7 @@ POINT DrawnField(HWND top, int row) {
 
 TEST_F(FieldPickerTest, DrawnFieldsAreDesignatedByDragAndFromTheTree) {
     test::StandIn form(L"--mode=nested --pos=420,60", L"", L"drawn_standin.exe");
-    CDialogSetup setup;
+    CSetupDialog setup;
     struct {
         std::wstring dragged, picked;
         bool treeListsElements = false;

@@ -94,7 +94,7 @@ TEST_F(HandOffTest, VixWinKeepsEachValueInsideItsArgument) {
         {{u"4217", u"A\" \"", u"\"B"}, L"A'_'^'B"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(ToUtf8(c.patient.LastName + u"^" + c.patient.FirstName));
+        SCOPED_TRACE(ToUtf8(c.patient.lastName + u"^" + c.patient.firstName));
         watch_.EndAll();
         watch_.Reset();
         ExpectAcceptedQuietly(HandOff(c.patient));

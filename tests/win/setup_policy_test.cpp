@@ -5,7 +5,7 @@
 #include "handoff/policy_templates.h"
 #include "resources/resource.h"
 #include "settings/policy_registry.h"
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 #include "tests/win/policy_support.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
@@ -55,7 +55,7 @@ TEST_F(SetupPolicyTest, FixedSettingsAreGreyedShownAndNeverStored) {
     SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 1);
     SetPolicy(HKEY_LOCAL_MACHINE, L"StartWithWindows", 1);
 
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring note, program, data;
     int convention = -2;
     bool cliniView = false, exitMode = false, startup = false;
@@ -112,7 +112,7 @@ TEST_F(SetupPolicyTest, FixedSettingsAreGreyedShownAndNeverStored) {
 TEST_F(SetupPolicyTest, AFixedProgramStaysWhenTheUserPicksAnotherTarget) {
     StoreUsersOwn();
     SetPolicy(HKEY_LOCAL_MACHINE, L"ProgramLocation", L"D:\\Rx\\rx.exe");
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring program, data;
     bool browseData = false;
     test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
@@ -134,7 +134,7 @@ TEST_F(SetupPolicyTest, WithoutPolicyNothingIsGreyedAndNothingIsSaid) {
     StoreUsersOwn();
     // A wrong value is no policy either.
     SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 7);
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring note = L"?";
     bool allEnabled = false;
     test::RunScripted(
@@ -180,7 +180,7 @@ TEST_F(SetupPolicyTest, OneRowSaysWhoSetTheTargetAndWhoGreyedTheRest) {
         if (c.exitModeByPolicy) SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 1);
         std::wstring visible = L"?";
         int shown = 0;
-        CDialogSetup setup;
+        CSetupDialog setup;
         test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
                           [&](HWND d) {
                               for (int id : {IDC_TARGET_NOTE, IDC_POLICY_NOTE}) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
 #include "settings/text.h"
@@ -35,7 +35,7 @@ protected:
         Store(Setting::BridgeXmlEscape, u"0");
     }
     static INT_PTR Run(const std::function<void(HWND)>& script) {
-        CDialogSetup setup;
+        CSetupDialog setup;
         return test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, script);
     }
     static HWND OpenTemplates(HWND setup) {

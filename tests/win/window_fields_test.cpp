@@ -18,7 +18,7 @@
 namespace vorbel {
 
 void PrintTo(const PatientRecord& r, std::ostream* os) {
-    *os << "{" << ToUtf8(r.ChartNumber) << "|" << ToUtf8(r.LastName) << "|" << ToUtf8(r.FirstName) << "}";
+    *os << "{" << ToUtf8(r.chartNumber) << "|" << ToUtf8(r.lastName) << "|" << ToUtf8(r.firstName) << "}";
 }
 
 namespace {

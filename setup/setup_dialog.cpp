@@ -1,4 +1,4 @@
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 
 #include <shlwapi.h>
 
@@ -57,13 +57,13 @@ std::u16string VersionSuffix() {
 
 }  // namespace
 
-CDialogSetup::CDialogSetup() : Dialog(IDD_SETUP), picker_(locators_, [this] { Load(); }) {}
+CSetupDialog::CSetupDialog() : Dialog(IDD_SETUP), picker_(locators_, [this] { Load(); }) {}
 
-CDialogSetup::~CDialogSetup() {
+CSetupDialog::~CSetupDialog() {
     if (targetFont_) DeleteObject(targetFont_);
 }
 
-bool CDialogSetup::OnInitDialog() {
+bool CSetupDialog::OnInitDialog() {
     const uint32_t key = GetMachineKey();
     for (int f = 0; f < kSetupFieldCount; ++f) locators_[f] = ReadSetting(kSetupFields[f].setting, key);
     storedConvention_ = ReadSetting(Setting::CommandLineConvention, key);
@@ -73,7 +73,7 @@ bool CDialogSetup::OnInitDialog() {
     return true;
 }
 
-bool CDialogSetup::DoDataExchange(Exchange direction) {
+bool CSetupDialog::DoDataExchange(Exchange direction) {
     if (direction == Exchange::Load) {
         Load();
         return true;
@@ -83,7 +83,7 @@ bool CDialogSetup::DoDataExchange(Exchange direction) {
 
 // Everything but the three locators and the stored convention comes from the store again, so a
 // reload after a pick undoes edits not yet stored.
-void CDialogSetup::Load() {
+void CSetupDialog::Load() {
     policy_ = CurrentPolicy();
     for (const SetupField& field : kSetupFields) {
         const std::u16string& locator = locators_[&field - kSetupFields];
@@ -113,14 +113,14 @@ void CDialogSetup::Load() {
     ApplyPolicy();
 }
 
-bool CDialogSetup::TemplatesFixed() const {
+bool CSetupDialog::TemplatesFixed() const {
     for (Setting s : kTemplateSettings) {
         if (policy_.Controls(s)) return true;
     }
     return false;
 }
 
-void CDialogSetup::ApplyPolicy() {
+void CSetupDialog::ApplyPolicy() {
     const auto grey = [this](int id, bool fixed) {
         if (fixed) EnableWindow(Item(id), FALSE);
     };
@@ -158,7 +158,7 @@ void CDialogSetup::ApplyPolicy() {
     ShowWindow(Item(IDC_POLICY_NOTE), any && targetNote_.empty() ? SW_SHOWNA : SW_HIDE);
 }
 
-void CDialogSetup::FillConventionList() {
+void CSetupDialog::FillConventionList() {
     HWND list = Item(IDC_CONVENTION);
     if (SendMessageW(list, CB_GETCOUNT, 0, 0) == 0) {
         for (std::u16string_view label : kCommandLineFormatLabels) {
@@ -174,7 +174,7 @@ void CDialogSetup::FillConventionList() {
     SendMessageW(list, CB_SETDROPPEDWIDTH, (r.right - r.left) * 3 / 2, 0);
 }
 
-void CDialogSetup::SelectImagingProgram(int button) {
+void CSetupDialog::SelectImagingProgram(int button) {
     const OfferedTarget* offered = OfferedTargetOfButton(button);
     if (!offered) return;
     targetKept_ = false;
@@ -196,14 +196,14 @@ void CDialogSetup::SelectImagingProgram(int button) {
     ApplyPolicy();
 }
 
-const OfferedTarget* CDialogSetup::CheckedTarget() const {
+const OfferedTarget* CSetupDialog::CheckedTarget() const {
     for (const OfferedTarget& offered : kOfferedTargets) {
         if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) return &offered;
     }
     return nullptr;
 }
 
-void CDialogSetup::ShowKeptTarget(int target) {
+void CSetupDialog::ShowKeptTarget(int target) {
     targetKept_ = true;
     for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
     targetNote_ = KeptTargetNote(target, policy_.Controls(Setting::ImagingTarget));
@@ -217,21 +217,21 @@ void CDialogSetup::ShowKeptTarget(int target) {
     EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
 }
 
-bool CDialogSetup::OtherProgramChosen() const { return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED; }
+bool CSetupDialog::OtherProgramChosen() const { return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED; }
 
 // Another program has no default: the practice names it, and its templates stay as they were.
-void CDialogSetup::ShowOtherProgram() {
+void CSetupDialog::ShowOtherProgram() {
     SetItemText(IDC_DATA_LOCATION_LABEL, OfferedTargetFor(TargetTemplate)->dataLabel);
     SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
     SetItemText(IDC_PROGRAM_LOCATION, u"");
 }
 
-void CDialogSetup::EditOtherProgramTemplates() {
-    CDialogTemplateTarget dialog(templates_, ItemText(IDC_PROGRAM_LOCATION));
+void CSetupDialog::EditOtherProgramTemplates() {
+    CTemplateTargetDialog dialog(templates_, ItemText(IDC_PROGRAM_LOCATION));
     if (dialog.DoModal(hwnd()) == IDOK) SetItemText(IDC_DATA_LOCATION, TemplateTargetSummary(templates_));
 }
 
-bool CDialogSetup::RefuseOtherProgram() {
+bool CSetupDialog::RefuseOtherProgram() {
     std::optional<std::u16string> refusal;
     if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
         refusal =
@@ -245,7 +245,7 @@ bool CDialogSetup::RefuseOtherProgram() {
     return true;
 }
 
-bool CDialogSetup::RefuseUnstorable() {
+bool CSetupDialog::RefuseUnstorable() {
     for (const SetupField& field : kSetupFields) {
         if (CanStoreExactly(field.setting, locators_[&field - kSetupFields])) continue;
         const std::u16string text = u"Le contrôle désigné pour « " + std::u16string(field.label) +
@@ -280,7 +280,7 @@ bool CDialogSetup::RefuseUnstorable() {
     return OtherProgramChosen() && !TemplatesFixed() && RefuseOtherProgram();
 }
 
-bool CDialogSetup::Save() {
+bool CSetupDialog::Save() {
     if (RefuseUnstorable()) return false;
     const uint32_t key = GetMachineKey();
     for (const SetupField& field : kSetupFields) WriteSetting(field.setting, key, locators_[&field - kSetupFields]);
@@ -309,7 +309,7 @@ bool CDialogSetup::Save() {
     return true;
 }
 
-bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title) {
+bool CSetupDialog::BrowseFileInto(int edit, const wchar_t* defaultExtension, const wchar_t* title) {
     if (!choosers.browseFile) return false;
     wchar_t file[MAX_PATH] = {};
     lstrcpynW(file, W(ItemText(edit)), MAX_PATH);
@@ -323,7 +323,7 @@ bool CDialogSetup::BrowseFileInto(int edit, const wchar_t* defaultExtension, con
     return true;
 }
 
-void CDialogSetup::BrowseProgram() {
+void CSetupDialog::BrowseProgram() {
     if (targetKept_) return;
     // With no button checked, CliniView's title, as before.
     const OfferedTarget* checked = CheckedTarget();
@@ -331,7 +331,7 @@ void CDialogSetup::BrowseProgram() {
     BrowseFileInto(IDC_PROGRAM_LOCATION, L"EXE", chosen->programBrowseTitle);
 }
 
-void CDialogSetup::BrowseData() {
+void CSetupDialog::BrowseData() {
     if (targetKept_) return;
     if (OtherProgramChosen()) {
         EditOtherProgramTemplates();
@@ -349,7 +349,7 @@ void CDialogSetup::BrowseData() {
     }
 }
 
-void CDialogSetup::UseTargetFont() {
+void CSetupDialog::UseTargetFont() {
     LOGFONTW font = {};
     if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font)) return;
     font.lfWeight = 600;
@@ -364,13 +364,13 @@ void CDialogSetup::UseTargetFont() {
     }
 }
 
-void CDialogSetup::AppendVersionToTitle() {
+void CSetupDialog::AppendVersionToTitle() {
     wchar_t title[256] = {};
     GetWindowTextW(hwnd(), title, 256);
     SetWindowTextW(hwnd(), W(U(title) + VersionSuffix()));
 }
 
-bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+bool CSetupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
         case WM_LBUTTONDOWN: picker_.OnButtonDown(hwnd(), point); return false;
@@ -400,7 +400,7 @@ bool CDialogSetup::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     }
 }
 
-void CDialogSetup::OnCancel() {
+void CSetupDialog::OnCancel() {
     // Escape during a drag abandons the drag, not Setup.
     if (picker_.Dragging()) {
         picker_.CancelDrag(hwnd());

@@ -16,10 +16,10 @@ namespace vorbel {
 
 struct OfferedTarget;
 
-class CDialogSetup : public Dialog {
+class CSetupDialog : public Dialog {
 public:
-    CDialogSetup();
-    ~CDialogSetup() override;
+    CSetupDialog();
+    ~CSetupDialog() override;
 
     ShellChoosers choosers = SystemShellChoosers();
 

@@ -15,9 +15,9 @@
 
 namespace vorbel {
 
-class CDialogListControl : public Dialog {
+class CWindowTreeDialog : public Dialog {
 public:
-    CDialogListControl();
+    CWindowTreeDialog();
 
     // Before running: the window to show selected, or null. After OK: the chosen window, or
     // null when no item was selected. Meaningless after any other ending.

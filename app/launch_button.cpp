@@ -1,4 +1,4 @@
-#include "app/vorbel_dlg.h"
+#include "app/launch_button.h"
 
 #include <commctrl.h>
 
@@ -62,22 +62,22 @@ void LoadCommonControls() { InitCommonControls(); }
 
 }  // namespace
 
-CVorbelDlg::CVorbelDlg()
+CLaunchButton::CLaunchButton()
     : Dialog(IDD_VORBEL),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VORBEL), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0))) {
     RegisterButtonClass();
 }
 
-CVorbelDlg::~CVorbelDlg() {
+CLaunchButton::~CLaunchButton() {
     if (icon_) DestroyIcon(icon_);
 }
 
-ButtonSize CVorbelDlg::WindowSizeForClient(int clientAt96) const {
+ButtonSize CLaunchButton::WindowSizeForClient(int clientAt96) const {
     return ButtonWindowSize(hwnd(), clientAt96, DpiOfWindow(hwnd()));
 }
 
-bool CVorbelDlg::OnInitDialog() {
+bool CLaunchButton::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     RestoreRect();
@@ -92,7 +92,7 @@ bool CVorbelDlg::OnInitDialog() {
     return true;
 }
 
-void CVorbelDlg::RestoreRect() {
+void CLaunchButton::RestoreRect() {
     const uint32_t key = GetMachineKey();
     const std::optional<std::u16string> stored = ReadStoredSetting(Setting::WindowRect, key);
     // R holds screen pixels on its own monitor: a scale change on the way there must not resize it.
@@ -110,14 +110,14 @@ void CVorbelDlg::RestoreRect() {
     placing_ = false;
 }
 
-void CVorbelDlg::StoreRect() {
+void CLaunchButton::StoreRect() {
     const uint32_t key = GetMachineKey();
     RECT r;
     GetWindowRect(hwnd(), &r);
     WriteSetting(Setting::WindowRect, key, FormatButtonRect({r.left, r.top, r.right, r.bottom}));
 }
 
-bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+bool CLaunchButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     switch (msg) {
         case WM_PAINT: Paint(); return true;
         case WM_LBUTTONDOWN:
@@ -217,7 +217,7 @@ bool CVorbelDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     }
 }
 
-void CVorbelDlg::Paint() {
+void CLaunchButton::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd(), &ps);
     RECT client;
@@ -247,7 +247,7 @@ void CVorbelDlg::Paint() {
     EndPaint(hwnd(), &ps);
 }
 
-void CVorbelDlg::UpdateExitSign() {
+void CLaunchButton::UpdateExitSign() {
     const uint32_t key = GetMachineKey();
     const bool exitMode = ReadSettingInt(Setting::ExitMode, key) != 0;
     const bool sign = exitMode && FindOpenImagingProgram(ReadSettingInt(Setting::ImagingTarget, key), key).window;
@@ -257,17 +257,17 @@ void CVorbelDlg::UpdateExitSign() {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void CVorbelDlg::Hide() {
+void CLaunchButton::Hide() {
     hidden_ = true;
     ShowWindow(hwnd(), SW_HIDE);
 }
 
-void CVorbelDlg::Show() {
+void CLaunchButton::Show() {
     hidden_ = false;
     ShowWindow(hwnd(), SW_SHOW);
 }
 
-void CVorbelDlg::On(LinkEvent event) {
+void CLaunchButton::On(LinkEvent event) {
     switch (states_.On(event)) {
         case LinkAction::None: break;
         case LinkAction::Beep: MessageBeep(MB_ICONHAND); break;
@@ -278,14 +278,14 @@ void CVorbelDlg::On(LinkEvent event) {
     }
 }
 
-void CVorbelDlg::RunConfirmation(const std::u16string& commandLine) {
+void CLaunchButton::RunConfirmation(const std::u16string& commandLine) {
     Hide();
     RunPatientLink(hwnd(), commandLine);
     // The button stays hidden a moment, then the link ends (WM_TIMER).
     SetTimer(hwnd(), kPauseTimer, kPauseAfterLinkMs, nullptr);
 }
 
-LRESULT CVorbelDlg::OnRequest() {
+LRESULT CLaunchButton::OnRequest() {
     // Closing: the later instance takes its request back and ends with its failure.
     if (ending_) return 0;
     // Sent by a later instance, which waits for this answer and no longer: never for the link.
@@ -304,12 +304,12 @@ LRESULT CVorbelDlg::OnRequest() {
     return kRequestReceived;
 }
 
-void CVorbelDlg::End(INT_PTR result) {
+void CLaunchButton::End(INT_PTR result) {
     DropRequests();
     EndDialog(result);
 }
 
-void CVorbelDlg::DropRequests() {
+void CLaunchButton::DropRequests() {
     ending_ = true;
     pendingCommandLine.clear();
     receivedRequest_.clear();
@@ -319,7 +319,7 @@ void CVorbelDlg::DropRequests() {
     DropWaitingRequest(profile);
 }
 
-void CVorbelDlg::OnHandOff() {
+void CLaunchButton::OnHandOff() {
     // The start-up command line first; else what a later instance left.
     std::u16string commandLine = std::move(pendingCommandLine);
     pendingCommandLine.clear();
@@ -334,7 +334,7 @@ void CVorbelDlg::OnHandOff() {
     RunConfirmation(commandLine);
 }
 
-void CVorbelDlg::RunLinkAction() {
+void CLaunchButton::RunLinkAction() {
     const uint32_t key = GetMachineKey();
     const int target = ReadSettingInt(Setting::ImagingTarget, key);
     if (target == -1) {
@@ -362,7 +362,7 @@ void CVorbelDlg::RunLinkAction() {
     RunConfirmation(u"");
 }
 
-void CVorbelDlg::OpenSetup() {
+void CLaunchButton::OpenSetup() {
     Hide();
     LoadCommonControls();
     RunSetupDialog(hwnd());
@@ -372,7 +372,7 @@ void CVorbelDlg::OpenSetup() {
     On(LinkEvent::SetupClosed);
 }
 
-void CVorbelDlg::ShowContextMenu() {
+void CLaunchButton::ShowContextMenu() {
     POINT at;
     GetCursorPos(&at);
     HMENU menu = CreatePopupMenu();

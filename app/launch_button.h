@@ -26,10 +26,10 @@ inline constexpr int ID_VORBEL_QUIT = 67;
 inline constexpr wchar_t kButtonClass[] = L"VorbelLaunchButton";
 inline constexpr wchar_t kButtonTitle[] = L"Vorbel";
 
-class CVorbelDlg : public Dialog {
+class CLaunchButton : public Dialog {
 public:
-    CVorbelDlg();
-    ~CVorbelDlg() override;
+    CLaunchButton();
+    ~CLaunchButton() override;
 
     // The command line waiting for a link; empty when nothing is pending.
     std::u16string pendingCommandLine;

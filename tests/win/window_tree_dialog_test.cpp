@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "resources/resource.h"
-#include "setup/dialog_list_control.h"
+#include "setup/window_tree_dialog.h"
 #include "tests/win/ui_driver.h"
 
 namespace vorbel {
@@ -44,7 +44,7 @@ TEST(WindowTree, ListsEveryVisibleWindowOnceUnderItsParent) {
     test::PracticeStandIn practice;
     HWND untitled = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 200, 20, 50, 20, practice.top, nullptr,
                                     nullptr, nullptr);
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     std::vector<TreeNode> tree;
     const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
                                              [&](HWND dialog) {
@@ -91,7 +91,7 @@ TEST(WindowTree, PreselectedWindowIsSelectedAndInView) {
     for (int i = 0; i < 40; ++i)
         crowd.push_back(CreateWindowExW(WS_EX_NOACTIVATE, L"Static", L"foule", WS_POPUP | WS_VISIBLE, 0, 1000, 4, 4,
                                         nullptr, nullptr, nullptr, nullptr));
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     picker.window = practice.inGroup;
     HWND caretWindow = nullptr;
     bool visible = false, parentExpanded = false;
@@ -124,7 +124,7 @@ TEST(WindowTree, PreselectedWindowIsSelectedAndInView) {
 
 TEST(WindowTree, DoubleClickChoosesTheItemAndCloses) {
     test::PracticeStandIn practice;
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     picker.window = practice.inGroup;  // brings the stand-in's items into view
     bool closedByDoubleClick = false;
     const INT_PTR result =
@@ -152,7 +152,7 @@ TEST(WindowTree, DoubleClickChoosesTheItemAndCloses) {
 }
 
 TEST(WindowTree, EscapeEndsWithoutChoosing) {
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     const INT_PTR result = test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
                                              [&](HWND dialog) { PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0); });
     EXPECT_EQ(result, IDCANCEL);
@@ -177,7 +177,7 @@ TEST(WindowTree, HungWindowShowsAnEmptyText) {
         DestroyWindow(hung);
     });
     WaitForSingleObject(created, INFINITE);
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     std::wstring text;
     test::RunScripted([&] { return picker.DoModal(nullptr); }, kTreeTitle,
                       [&](HWND dialog) {

@@ -1,4 +1,4 @@
-#include "setup/dialog_list_control.h"
+#include "setup/window_tree_dialog.h"
 
 #include <commctrl.h>
 
@@ -24,19 +24,19 @@ bool HoldsNoDrawnFields(const wchar_t* className) {
 
 // The windows below one top-level window, each with its item once it is listed.
 struct DescendantContext {
-    CDialogListControl* dialog;
+    CWindowTreeDialog* dialog;
     std::unordered_map<HWND, HTREEITEM> items;
 };
 
 }  // namespace
 
-CDialogListControl::CDialogListControl() : Dialog(IDD_LIST_CONTROL) {
+CWindowTreeDialog::CWindowTreeDialog() : Dialog(IDD_LIST_CONTROL) {
     // The template's tree control needs its class registered before the dialog is created.
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&icc);
 }
 
-bool CDialogListControl::DoDataExchange(Exchange direction) {
+bool CWindowTreeDialog::DoDataExchange(Exchange direction) {
     tree_ = Item(IDC_WINDOW_TREE);
     if (direction == Exchange::Load) {
         FillTree();
@@ -56,7 +56,7 @@ bool CDialogListControl::DoDataExchange(Exchange direction) {
     return true;
 }
 
-void CDialogListControl::FillTree() {
+void CWindowTreeDialog::FillTree() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     selected_ = nullptr;
     elements_.clear();
@@ -69,8 +69,8 @@ void CDialogListControl::FillTree() {
 // enumeration per top-level window reports its descendants, each after its parent: a window is
 // listed under its parent's item, and only when that parent was listed, so everything below a
 // hidden window stays out.
-BOOL CALLBACK CDialogListControl::ListTop(HWND w, LPARAM dialog) {
-    auto* self = reinterpret_cast<CDialogListControl*>(dialog);
+BOOL CALLBACK CWindowTreeDialog::ListTop(HWND w, LPARAM dialog) {
+    auto* self = reinterpret_cast<CWindowTreeDialog*>(dialog);
     if (GetParent(w) || !IsWindowVisible(w)) return TRUE;
     HTREEITEM item = self->InsertWindow(w, TVI_ROOT);
     if (!item) return TRUE;
@@ -80,7 +80,7 @@ BOOL CALLBACK CDialogListControl::ListTop(HWND w, LPARAM dialog) {
     return TRUE;
 }
 
-BOOL CALLBACK CDialogListControl::ListDescendant(HWND w, LPARAM context) {
+BOOL CALLBACK CWindowTreeDialog::ListDescendant(HWND w, LPARAM context) {
     auto* c = reinterpret_cast<DescendantContext*>(context);
     const auto parent = c->items.find(GetParent(w));
     if (parent == c->items.end() || !(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return TRUE;
@@ -91,7 +91,7 @@ BOOL CALLBACK CDialogListControl::ListDescendant(HWND w, LPARAM context) {
     return TRUE;
 }
 
-HTREEITEM CDialogListControl::InsertWindow(HWND w, HTREEITEM parentItem) {
+HTREEITEM CWindowTreeDialog::InsertWindow(HWND w, HTREEITEM parentItem) {
     wchar_t className[kNameRoom] = {};
     GetClassNameW(w, className, kNameRoom);
     std::u16string text = HexText(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(w))) + u" " + U(className) + u" (" +
@@ -112,7 +112,7 @@ HTREEITEM CDialogListControl::InsertWindow(HWND w, HTREEITEM parentItem) {
     return item;
 }
 
-void CDialogListControl::InsertElements(HWND w, HTREEITEM windowItem) {
+void CWindowTreeDialog::InsertElements(HWND w, HTREEITEM windowItem) {
     wchar_t className[kNameRoom] = {};
     GetClassNameW(w, className, kNameRoom);
     if (GetWindow(w, GW_CHILD) || HoldsNoDrawnFields(className)) return;
@@ -136,7 +136,7 @@ void CDialogListControl::InsertElements(HWND w, HTREEITEM windowItem) {
     }
 }
 
-bool CDialogListControl::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
+bool CWindowTreeDialog::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
     if (msg != WM_NOTIFY) return false;
     const auto* header = reinterpret_cast<const NMHDR*>(lp);
     if (header->idFrom != IDC_WINDOW_TREE || header->code != NM_DBLCLK) return false;

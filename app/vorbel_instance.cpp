@@ -1,10 +1,10 @@
-#include "app/vorbel_app.h"
+#include "app/vorbel_instance.h"
 
 #include <windows.h>
 
 #include "app/handed_request.h"
 #include "app/request_lock.h"
-#include "app/vorbel_dlg.h"
+#include "app/launch_button.h"
 #include "handoff/policy_templates.h"
 #include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
@@ -35,25 +35,25 @@ void WakeButton(HWND button) {
 
 }  // namespace
 
-bool CVorbelApp::InitInstance() {
+int CVorbelInstance::Run() {
     // The usual case first, without the mutex: a button is there to take the request.
     if (HWND running = FindWindowW(kButtonClass, kButtonTitle)) {
         HandOver(running);
-        return false;
+        return exitCode_;
     }
     UniqueHandle button(CreateMutexW(nullptr, FALSE, kButtonMutex));
     const ULONGLONG deadline = GetTickCount64() + kWaitForButtonMs;
     for (;;) {
         if (HWND running = FindWindowW(kButtonClass, kButtonTitle)) {
             HandOver(running);
-            return false;
+            return exitCode_;
         }
         // Abandoned: the button's process died; this one takes its place.
         const DWORD taken = button ? WaitForSingleObject(button.get(), 0) : WAIT_OBJECT_0;
         if (taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED) break;
         if (GetTickCount64() >= deadline) {
             exitCode_ = kNotDelivered;
-            return false;
+            return exitCode_;
         }
         Sleep(kPollMs);
     }
@@ -68,15 +68,15 @@ bool CVorbelApp::InitInstance() {
     SetPolicyTemplateCheck(CheckPolicyTemplate);
     ApplyStartupPolicy();
     {
-        CVorbelDlg dialog;
+        CLaunchButton dialog;
         dialog.pendingCommandLine = commandLine_;
         dialog.DoModal(nullptr);
     }
     if (button) ReleaseMutex(button.get());
-    return false;
+    return exitCode_;
 }
 
-void CVorbelApp::HandOver(HWND running) {
+void CVorbelInstance::HandOver(HWND running) {
     if (commandLine_.empty()) {
         WakeButton(running);
         return;

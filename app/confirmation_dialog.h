@@ -11,11 +11,11 @@
 
 namespace vorbel {
 
-class CDialogExtraction : public Dialog {
+class CConfirmationDialog : public Dialog {
 public:
-    explicit CDialogExtraction(std::u16string commandLine);
+    explicit CConfirmationDialog(std::u16string commandLine);
     // A link without confirmation whose hand-off was refused: the same patient, to be mended.
-    explicit CDialogExtraction(CapturedPatient captured);
+    explicit CConfirmationDialog(CapturedPatient captured);
 
 protected:
     bool DoDataExchange(Exchange direction) override;

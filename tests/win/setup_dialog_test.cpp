@@ -9,7 +9,7 @@
 #include "patient/command_line.h"
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 #include "settings/text.h"
 #include "setup/setup_launcher.h"
 #include "tests/win/malloc_spy.h"
@@ -40,7 +40,7 @@ std::wstring OwnExePath() {
     return path;
 }
 
-INT_PTR RunSetup(CDialogSetup& setup, const std::function<void(HWND)>& script) {
+INT_PTR RunSetup(CSetupDialog& setup, const std::function<void(HWND)>& script) {
     return test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, script);
 }
 
@@ -145,7 +145,7 @@ TEST_F(SetupDialogTest, LoadsEverySettingAndStoresItBackOnOk) {
         SCOPED_TRACE(c.name);
         SetUp();
         for (const auto& [s, v] : c.stored) Store(s, v);
-        CDialogSetup setup;
+        CSetupDialog setup;
         Shown shown;
         bool closed = false;
         const INT_PTR result = RunSetup(setup, [&](HWND d) {
@@ -196,7 +196,7 @@ TEST_F(SetupDialogTest, KeepsATargetItDoesNotOfferUnlessTheUserPicksOne) {
             Store(Setting::ImagingTarget, c.target);
             if (c.program) Store(Setting::ProgramLocation, *c.program);
             if (c.data) Store(Setting::DataLocation, *c.data);
-            CDialogSetup setup;
+            CSetupDialog setup;
             std::wstring note, label;
             bool vixWin = true, cliniView = true, browseProgram = true, browseData = true;
             RunSetup(setup, [&](HWND d) {
@@ -235,7 +235,7 @@ TEST_F(SetupDialogTest, AnOfferedTargetShowsNoNote) {
     for (const char16_t* target : {u"0", u"1", u""}) {
         SetUp();
         if (*target) Store(Setting::ImagingTarget, target);
-        CDialogSetup setup;
+        CSetupDialog setup;
         std::wstring note = L"?";
         RunSetup(setup, [&](HWND d) { note = ItemText(d, IDC_TARGET_NOTE); });
         EXPECT_EQ(note, L"");
@@ -243,7 +243,7 @@ TEST_F(SetupDialogTest, AnOfferedTargetShowsNoNote) {
 }
 
 TEST_F(SetupDialogTest, OkWritesTheSettingsInTheirFixedOrder) {
-    CDialogSetup setup;
+    CSetupDialog setup;
     RunSetup(setup, [&](HWND d) { PressOk(d); });
     const std::u16string log = TheDiagnosticLog().Text();
     const std::u16string suffix = u".1A2B3C4D";
@@ -264,7 +264,7 @@ TEST_F(SetupDialogTest, EscapeStoresNothing) {
     Store(Setting::CommandLineConvention, u"109");
     Store(Setting::ExitMode, u"0");
     const auto before = SectionValues();
-    CDialogSetup setup;
+    CSetupDialog setup;
     const INT_PTR result = RunSetup(setup, [&](HWND d) {
         SendDlgItemMessageW(d, IDC_CONVENTION, CB_SETCURSEL, 3, 0);
         SendDlgItemMessageW(d, IDC_EXIT_MODE, BM_SETCHECK, BST_CHECKED, 0);
@@ -296,7 +296,7 @@ TEST_F(SetupDialogTest, TheLaunchButtonsEntryOpensSetupModally) {
 }
 
 TEST_F(SetupDialogTest, ConventionListIsFilledOnceWithAWiderDropDown) {
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::vector<std::u16string> items;
     int droppedWidth = 0, width = 0;
     RunSetup(setup, [&](HWND d) {
@@ -321,7 +321,7 @@ TEST_F(SetupDialogTest, ConventionListIsFilledOnceWithAWiderDropDown) {
 TEST_F(SetupDialogTest, ImagingProgramButtonsResetBothLocations) {
     Store(Setting::ProgramLocation, u"D:\\vx.exe");
     Store(Setting::DataLocation, u"D:\\img");
-    CDialogSetup setup;
+    CSetupDialog setup;
     struct Step {
         std::wstring label, data, program;
     } loaded, vixAgain, clini, vixBack;
@@ -351,7 +351,7 @@ TEST_F(SetupDialogTest, ImagingProgramButtonsResetBothLocations) {
 }
 
 TEST_F(SetupDialogTest, TitleCarriesTheVersionAndTargetsTheBoldFont) {
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring title;
     std::vector<LOGFONTW> fonts;
     RunSetup(setup, [&](HWND d) {
@@ -400,7 +400,7 @@ TEST_F(SetupDialogTest, StartupEntryRules) {
         test::WriteRawValue(HKEY_CURRENT_USER, test::kRunKey, L"Autre", REG_SZ, other.c_str(),
                             static_cast<DWORD>((other.size() + 1) * 2));
         if (c.before) SetRunEntry(*c.before);
-        CDialogSetup setup;
+        CSetupDialog setup;
         bool ticked = false;
         RunSetup(setup, [&](HWND d) {
             ticked = IsChecked(d, IDC_STARTUP_ENTRY);
@@ -479,7 +479,7 @@ TEST_F(SetupDialogTest, BrowseButtonsAskTheShellAndTakeItsAnswer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Asked asked;
-        CDialogSetup setup;
+        CSetupDialog setup;
         setup.choosers.browseFile = [&](HWND owner, wchar_t* file, UINT capacity, const wchar_t* folder,
                                         const wchar_t* extension, const wchar_t* filter, const wchar_t* title) {
             asked.file = true;
@@ -570,7 +570,7 @@ TEST_F(SetupDialogTest, TheShellsOwnChoosersOpenAndGiveTheirAnswer) {
         std::wstring programBefore, programAfterCancel, dataBefore, dataAfterCancel, dataAfterChoice;
     } seen;
     spy->Clear();
-    CDialogSetup setup;
+    CSetupDialog setup;
     RunSetup(setup, [&](HWND d) {
         const DWORD thread = GetWindowThreadProcessId(d, nullptr);
         const auto open = [&](int button) {
@@ -627,7 +627,7 @@ TEST_F(SetupDialogTest, RefusesAPathTheStoreCannotKeep) {
         SetUp();
         Store(Setting::ExitMode, u"0");
         const auto before = SectionValues();
-        CDialogSetup setup;
+        CSetupDialog setup;
         setup.choosers.browseFile = [&](HWND, wchar_t* file, UINT, const wchar_t*, const wchar_t*, const wchar_t*,
                                         const wchar_t*) {
             lstrcpyW(file, c.chosen.c_str());
@@ -669,7 +669,7 @@ TEST_F(SetupDialogTest, RefusesAPathTheStoreCannotKeep) {
 }
 
 TEST_F(SetupDialogTest, AccentedPathsAreStoredExactly) {
-    CDialogSetup setup;
+    CSetupDialog setup;
     setup.choosers.browseFolder = [](BROWSEINFOW&) -> std::optional<std::u16string> { return u"D:\\Données\\Clichés"; };
     RunSetup(setup, [&](HWND d) {
         test::Click(d, IDC_BROWSE_DATA);

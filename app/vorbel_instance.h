@@ -8,16 +8,14 @@
 
 namespace vorbel {
 
-class CVorbelApp {
+class CVorbelInstance {
 public:
     // The arguments after the program's own path, unchanged; may be empty.
-    explicit CVorbelApp(std::u16string commandLine) : commandLine_(std::move(commandLine)) {}
+    explicit CVorbelInstance(std::u16string commandLine) : commandLine_(std::move(commandLine)) {}
 
-    // Always false: the process ends when it returns.
-    bool InitInstance();
-
-    // 0, or kNotDelivered when a later instance could not hand its request over.
-    int ExitCode() const { return exitCode_; }
+    // The process's exit code: 0, or kNotDelivered when a later instance could not hand its
+    // request over.
+    int Run();
     static constexpr int kNotDelivered = 1;
     // False for a later instance, which only hands over.
     bool RanTheButton() const { return ranTheButton_; }

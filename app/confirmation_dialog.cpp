@@ -1,4 +1,4 @@
-#include "app/dialog_extraction.h"
+#include "app/confirmation_dialog.h"
 
 #include "handoff/handoff.h"
 #include "resources/resource.h"
@@ -10,13 +10,13 @@
 
 namespace vorbel {
 
-CDialogExtraction::CDialogExtraction(std::u16string commandLine)
+CConfirmationDialog::CConfirmationDialog(std::u16string commandLine)
     : Dialog(IDD_EXTRACTION), commandLine_(std::move(commandLine)) {}
 
-CDialogExtraction::CDialogExtraction(CapturedPatient captured)
+CConfirmationDialog::CConfirmationDialog(CapturedPatient captured)
     : Dialog(IDD_EXTRACTION), captured_(std::move(captured)) {}
 
-bool CDialogExtraction::DoDataExchange(Exchange direction) {
+bool CConfirmationDialog::DoDataExchange(Exchange direction) {
     TrimLog();
     if (direction == Exchange::Load) {
         LoadPatient();
@@ -25,21 +25,21 @@ bool CDialogExtraction::DoDataExchange(Exchange direction) {
     return HandOff();
 }
 
-void CDialogExtraction::LoadPatient() {
+void CConfirmationDialog::LoadPatient() {
     const uint32_t key = GetMachineKey();
     if (!captured_) captured_ = CapturePatient(hwnd(), commandLine_, key);
-    SetItemText(IDC_CHART_NUMBER, captured_->fields.ChartNumber);
-    SetItemText(IDC_LAST_NAME, captured_->fields.LastName);
-    SetItemText(IDC_FIRST_NAME, captured_->fields.FirstName);
+    SetItemText(IDC_CHART_NUMBER, captured_->fields.chartNumber);
+    SetItemText(IDC_LAST_NAME, captured_->fields.lastName);
+    SetItemText(IDC_FIRST_NAME, captured_->fields.firstName);
     ShowFurtherFieldsUsed(key);
     SetItemText(IDC_EXTRACTION_STATUS, u"");
 }
 
-PatientRecord CDialogExtraction::EditedPatient() const {
+PatientRecord CConfirmationDialog::EditedPatient() const {
     return {ItemText(IDC_CHART_NUMBER), ItemText(IDC_LAST_NAME), ItemText(IDC_FIRST_NAME)};
 }
 
-void CDialogExtraction::ShowFurtherFieldsUsed(uint32_t key) {
+void CConfirmationDialog::ShowFurtherFieldsUsed(uint32_t key) {
     if (ReadSettingInt(Setting::ImagingTarget, key) != TargetTemplate) return;
     // A template that does not parse shows nothing more here; the hand-off names it at OK.
     const TemplateTargetParse parse = ParseTemplateTarget(ReadTemplateTargetSettings(key));
@@ -62,13 +62,13 @@ void CDialogExtraction::ShowFurtherFieldsUsed(uint32_t key) {
     }
 }
 
-FurtherPatientFields CDialogExtraction::FurtherFields() const {
+FurtherPatientFields CConfirmationDialog::FurtherFields() const {
     FurtherPatientFields further;
     const PatientRecord edited = EditedPatient();
     const PatientRecord& captured = captured_->fields;
     const auto same = [](const std::u16string& a, const std::u16string& b) { return Trim(a) == Trim(b); };
-    if (same(edited.ChartNumber, captured.ChartNumber) && same(edited.LastName, captured.LastName) &&
-        same(edited.FirstName, captured.FirstName)) {
+    if (same(edited.chartNumber, captured.chartNumber) && same(edited.lastName, captured.lastName) &&
+        same(edited.firstName, captured.firstName)) {
         further = FurtherFieldsOf(*captured_);
     }
     // Shown fields are what the user confirmed, whoever the patient now is.
@@ -80,7 +80,7 @@ FurtherPatientFields CDialogExtraction::FurtherFields() const {
     return further;
 }
 
-bool CDialogExtraction::HandOff() {
+bool CConfirmationDialog::HandOff() {
     return HandOffPatient(hwnd(), EditedPatient(), FurtherFields()) != HandOffOutcome::Refused;
 }
 
