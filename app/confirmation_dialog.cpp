@@ -5,7 +5,7 @@
 #include "settings/diagnostic_log.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "patient/command_line.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

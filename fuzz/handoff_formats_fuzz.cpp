@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "handoff/handoff_formats.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/core/argv_split.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "handoff/vdds_exchange_file.h"
 #include "patient/vdds_exchange.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "text/windows_1252.h"
 
 namespace {

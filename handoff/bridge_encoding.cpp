@@ -1,6 +1,6 @@
 #include "handoff/bridge_encoding.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -9,7 +9,7 @@
 #include "handoff/web_export.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/error_beep.h"
 #include "win/keys.h"
 #include "win/module_path.h"

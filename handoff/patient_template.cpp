@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "handoff/handoff_formats.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -1,7 +1,7 @@
 #include "handoff/web_link_format.h"
 
 #include "net/server_url.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

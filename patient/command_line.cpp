@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

@@ -8,7 +8,7 @@
 #include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

@@ -2,8 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <vector>
-
 #include "patient/command_line.h"
 #include "handoff/handoff_formats.h"
 #include "handoff/handoff_system.h"
@@ -11,13 +9,13 @@
 #include "settings/policy_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "setup/imaging_choices.h"
 #include "setup/startup_entry.h"
 #include "setup/template_target_dialog.h"
 #include "handoff/handoff.h"
 #include "win/dpi.h"
-#include "win/module_path.h"
+#include "win/version_info.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -35,24 +33,10 @@ constexpr char16_t kPolicyNoteAfterTarget[] = u" ; les autres gris\u00e9s : par 
 
 // " (Version ß 1.2.3)": the running executable's file version, with the sign of a pre-release.
 std::u16string VersionSuffix() {
-    WORD numbers[3] = {0, 0, 0};
-    bool prerelease = false;
-    const std::u16string path = OwnModulePath();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(W(path), &handle);
-    std::vector<BYTE> block(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (size && GetFileVersionInfoW(W(path), 0, size, block.data()) &&
-        VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) && info &&
-        length >= sizeof(VS_FIXEDFILEINFO)) {
-        numbers[0] = HIWORD(info->dwFileVersionMS);
-        numbers[1] = LOWORD(info->dwFileVersionMS);
-        numbers[2] = HIWORD(info->dwFileVersionLS);
-        prerelease = (info->dwFileFlags & VS_FF_PRERELEASE) != 0;
-    }
-    return std::u16string(u" (Version") + (prerelease ? u" ß" : u"") + u" " + DecimalText(numbers[0]) + u"." +
-           DecimalText(numbers[1]) + u"." + DecimalText(numbers[2]) + u")";
+    const OwnFileVersion version = GetOwnFileVersion();
+    return std::u16string(u" (Version") + (version.prerelease ? u" ß" : u"") + u" " +
+           DecimalText(HIWORD(version.mostSignificant)) + u"." + DecimalText(LOWORD(version.mostSignificant)) + u"." +
+           DecimalText(HIWORD(version.leastSignificant)) + u")";
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

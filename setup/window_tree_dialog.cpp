@@ -6,7 +6,7 @@
 
 #include "resources/resource.h"
 #include "setup/window_text.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

@@ -15,7 +15,7 @@
 
 #include "handoff/policy_templates.h"
 #include "settings/policy.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

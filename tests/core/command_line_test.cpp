@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

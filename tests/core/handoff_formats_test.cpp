@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 #include "handoff/web_link_format.h"
 #include "tests/core/argv_split.h"
 

@@ -10,7 +10,7 @@
 #include "handoff/handoff_formats.h"
 #include "handoff/template_command_line.h"
 #include "handoff/template_target.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/core/argv_split.h"
 
 namespace vorbel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

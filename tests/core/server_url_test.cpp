@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "handoff/web_link_format.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

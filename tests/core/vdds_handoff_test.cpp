@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

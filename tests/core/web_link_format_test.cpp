@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "net/server_url.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

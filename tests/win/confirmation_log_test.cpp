@@ -3,7 +3,7 @@
 
 #include "app/confirmation_dialog.h"
 #include "settings/diagnostic_log.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/beep_watch.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"

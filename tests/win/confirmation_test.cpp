@@ -17,7 +17,7 @@
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/shift_held.h"
 #include "tests/win/beep_watch.h"
 #include "tests/win/dialog_search.h"

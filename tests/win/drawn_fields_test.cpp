@@ -12,7 +12,7 @@
 #include "locator/field_locator.h"
 #include "locator/locator_text.h"
 #include "patient/window_fields.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/malloc_spy.h"
 #include "tests/win/standin_process.h"
 #include "tools/drawn_standin_ids.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "locator/field_locator.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/standin_process.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"

@@ -11,7 +11,7 @@
 
 #include "handoff/handoff_files.h"
 #include "tests/win/win_test_support.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

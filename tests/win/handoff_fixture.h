@@ -11,7 +11,7 @@
 #include "settings/diagnostic_log.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/standin.h"
 #include "tests/win/win_test_support.h"
 #include "win/scoped.h"

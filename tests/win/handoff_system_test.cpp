@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "handoff/handoff_system.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/keys.h"
 #include "win/wide.h"
 

@@ -11,7 +11,7 @@
 #include "app/button_geometry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/beep_watch.h"
 #include "tests/win/dialog_search.h"
 #include "tests/win/foreign_window.h"

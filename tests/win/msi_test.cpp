@@ -15,7 +15,7 @@
 #include "settings/policy_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/policy_support.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"

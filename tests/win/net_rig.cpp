@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "net/server_url.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/win_test_support.h"
 #include "win/wide.h"
 

@@ -7,7 +7,7 @@
 #include "settings/diagnostic_log.h"
 #include "settings/policy_registry.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "setup/startup_entry.h"
 #include "tests/win/policy_support.h"
 #include "tests/win/win_test_support.h"

@@ -10,7 +10,7 @@
 #include "resources/resource.h"
 #include "settings/diagnostic_log.h"
 #include "setup/setup_dialog.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "setup/setup_launcher.h"
 #include "tests/win/malloc_spy.h"
 #include "tests/win/setup_test_support.h"

@@ -6,7 +6,7 @@
 #include "setup/setup_dialog.h"
 #include "tests/win/setup_test_support.h"
 #include "tests/win/ui_driver.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {

@@ -14,7 +14,7 @@
 
 #include "handoff/web_export.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/net_rig.h"
 #include "tests/win/vorbel_process.h"
 #include "tests/win/win_test_support.h"

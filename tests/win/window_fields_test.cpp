@@ -10,7 +10,7 @@
 #include "patient/window_fields.h"
 #include "locator/field_locator.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/win/standin_process.h"
 #include "tests/win/win_test_support.h"
 #include "tools/practice_standin_ids.h"

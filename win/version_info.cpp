@@ -1,4 +1,4 @@
-#include "net/version_info.h"
+#include "win/version_info.h"
 
 #include <windows.h>
 
@@ -41,15 +41,15 @@ std::u16string GetOwnVersionString(std::u16string_view key) {
     return text;
 }
 
-uint32_t GetOwnFileVersion(uint32_t& leastSignificant) {
-    leastSignificant = 0;
+OwnFileVersion GetOwnFileVersion() {
     std::vector<uint8_t> block = LoadOwnVersionInfo();
-    if (block.empty()) return 0;
+    if (block.empty()) return {};
     const VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", (void**)&fixed, &length) || length < sizeof(VS_FIXEDFILEINFO)) return 0;
-    leastSignificant = fixed->dwFileVersionLS;
-    return fixed->dwFileVersionMS;
+    if (!VerQueryValueW(block.data(), L"\\", (void**)&fixed, &length) || !fixed || length < sizeof(VS_FIXEDFILEINFO)) {
+        return {};
+    }
+    return {fixed->dwFileVersionMS, fixed->dwFileVersionLS, (fixed->dwFileFlags & VS_FF_PRERELEASE) != 0};
 }
 
 std::u16string GetOwnModuleName() { return OwnModuleBaseName(); }

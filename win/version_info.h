@@ -1,4 +1,4 @@
-// The program's own version resource, for the user agent.
+// The program's own version resource: the user agent and Setup's title show it.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +14,13 @@ std::vector<uint8_t> LoadOwnVersionInfo();
 // A string of the first translation ("ProductName"...), cut at 255 characters; empty when absent.
 std::u16string GetOwnVersionString(std::u16string_view key);
 
-// The most significant file-version word; the least significant one goes to `leastSignificant`.
-// Both 0 without a version resource.
-uint32_t GetOwnFileVersion(uint32_t& leastSignificant);
+// The fixed file version: both words 0 and no pre-release flag without a version resource.
+struct OwnFileVersion {
+    uint32_t mostSignificant = 0;   // major, minor
+    uint32_t leastSignificant = 0;  // build, revision
+    bool prerelease = false;        // VS_FF_PRERELEASE
+};
+OwnFileVersion GetOwnFileVersion();
 
 // Base name of the executable, without folder and extension.
 std::u16string GetOwnModuleName();

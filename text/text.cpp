@@ -1,4 +1,4 @@
-#include "settings/text.h"
+#include "text/text.h"
 
 #include <limits>
 
