@@ -7,7 +7,7 @@
 #include "bench/bench_support.h"
 #include "patient/window_fields.h"
 #include "locator/field_locator.h"
-#include "setup/window_text.h"
+#include "locator/window_text.h"
 #include "win/descendant.h"
 #include "win/foreign_message.h"
 #include "tools/practice_standin_ids.h"

@@ -2,7 +2,6 @@
 
 #include "locator/field_locator.h"
 #include "setup/window_tree_dialog.h"
-#include "setup/window_text.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -32,12 +31,6 @@ void DrawFrames(HWND erase, HWND draw) {
     SetROP2(screen, oldMode);
     DeleteObject(pen);
     ReleaseDC(nullptr, screen);
-}
-
-bool IsClassicControl(HWND w) {
-    wchar_t cls[256] = {};
-    GetClassNameW(w, cls, 256);
-    return IsClassicControlClass(cls);
 }
 
 }  // namespace
@@ -115,18 +108,9 @@ void FieldPicker::EndDrag(HWND dialog, bool designate) {
 }
 
 void FieldPicker::Designate(HWND dialog, int field, HWND window, std::optional<POINT> screen) {
-    if (window && screen && !IsClassicControl(window)) {
-        // A window that draws its fields itself: the element under the point, when it publishes one.
-        if (const auto element = ElementAtScreenPoint(window, *screen)) {
-            std::u16string locator = BuildElementLocator(*element);
-            const bool refused = locator.empty();
-            Store(dialog, field, std::move(locator), refused, true);
-            return;
-        }
-    }
-    std::u16string locator = window ? BuildFieldLocator(window) : u"";
-    const bool refused = window && locator.empty();
-    Store(dialog, field, std::move(locator), refused, false);
+    DesignatedField designated = DesignateField(window, screen);
+    const bool refused = window && designated.locator.empty();
+    Store(dialog, field, std::move(designated.locator), refused, designated.element);
 }
 
 void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool refused, bool element) {

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "resources/resource.h"
-#include "setup/window_text.h"
+#include "locator/window_text.h"
 #include "text/text.h"
 #include "win/wide.h"
 

@@ -1,4 +1,4 @@
-#include "setup/window_text.h"
+#include "locator/window_text.h"
 
 #include <cwchar>
 #include <vector>
@@ -15,6 +15,12 @@ std::u16string ReadWindowTextBounded(HWND window, size_t room) {
     // Another program's window may not terminate what it copies.
     buf[room - 1] = L'\0';
     return U(buf.data(), wcsnlen(buf.data(), room));
+}
+
+bool IsClassicControl(HWND window) {
+    wchar_t cls[256] = {};
+    GetClassNameW(window, cls, 256);
+    return IsClassicControlClass(cls);
 }
 
 bool IsClassicControlClass(const wchar_t* className) {
