@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "win/keys.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -31,7 +32,7 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
             ReadSettingInt(Setting::PointOnlyMode, key) != 0 ? LocatorLookup::PointOnly : LocatorLookup::StructureFirst;
         f = ReadWindowFields(key, lookup);
     } else if (!commandLine.empty()) {
-        if (IsShiftOrCtrlHeld()) MessageBoxW(owner, W(commandLine), L"Vorbel", MB_ICONINFORMATION | MB_OK);
+        if (IsShiftOrCtrlHeld()) ShowInformation(owner, commandLine);
         if (format >= FormatSpaced && format <= FormatSlashP) {
             // The spaced and quoted conventions give the chart number as a number's decimal text,
             // or none when the text does not begin with a number.

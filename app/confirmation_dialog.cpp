@@ -52,7 +52,7 @@ void CConfirmationDialog::ShowFurtherFieldsUsed(uint32_t key) {
     }
     if (showsSex_) {
         HWND sex = Item(IDC_SEX);
-        for (const wchar_t* choice : {L"", L"Masculin", L"F\u00e9minin"}) {
+        for (const wchar_t* choice : {L"", L"Masculin", L"Féminin"}) {
             SendMessageW(sex, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
         }
         const std::optional<int>& captured = captured_->extras.sex;

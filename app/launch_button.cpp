@@ -17,6 +17,7 @@
 #include "win/icon_sides.h"
 #include "win/foreign_message.h"
 #include "win/error_beep.h"
+#include "win/message_box.h"
 #include "win/scoped.h"
 #include "win/system_dll.h"
 #include "win/wide.h"
@@ -270,7 +271,7 @@ void CLaunchButton::Show() {
 void CLaunchButton::On(LinkEvent event) {
     switch (states_.On(event)) {
         case LinkAction::None: break;
-        case LinkAction::Beep: MessageBeep(MB_ICONHAND); break;
+        case LinkAction::Beep: ErrorBeep(); break;
         case LinkAction::RunLink: RunLinkAction(); break;
         case LinkAction::HandOff: OnHandOff(); break;
         case LinkAction::OpenSetup: OpenSetup(); break;
@@ -349,7 +350,8 @@ void CLaunchButton::RunLinkAction() {
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, static_cast<DWORD>(open.keyError), 0, reinterpret_cast<wchar_t*>(&text), 0,
                            nullptr);
-            MessageBoxW(hwnd(), text ? text : L"", L"Error", MB_OK);
+            // The system's own text: it names the registry fault better than a sentence of ours could.
+            ShowWarning(hwnd(), U(text));
             LocalFree(text);
         } else if (open.window) {
             // Bounded: an imaging program that stopped answering must not freeze the button.
@@ -382,6 +384,8 @@ void CLaunchButton::ShowContextMenu() {
     // Without the foreground, a click elsewhere would not dismiss the menu.
     SetForegroundWindow(hwnd());
     TrackPopupMenu(menu, TPM_CENTERALIGN, at.x, at.y, 0, hwnd(), nullptr);
+    // A menu tracked for a tool window closes on the next click elsewhere only once its owner
+    // has received a message after TrackPopupMenu returned.
     PostMessageW(hwnd(), WM_NULL, 0, 0);
     DestroyMenu(menu);
     On(LinkEvent::BoxClosed);

@@ -19,8 +19,8 @@ namespace {
 
 using namespace vorbel;
 
-constexpr char16_t kErrorText[] = u"Transfert annul\u00e9\r\npar l'utilisateur";
-constexpr char16_t kErrorTextRead[] = u"Transfert annul\u00e9  par l'utilisateur";
+constexpr char16_t kErrorText[] = u"Transfert annulé\r\npar l'utilisateur";
+constexpr char16_t kErrorTextRead[] = u"Transfert annulé  par l'utilisateur";
 
 bool HoldsLineBreak(std::u16string_view v) { return v.find_first_of(u"\r\n") != std::u16string_view::npos; }
 

@@ -12,7 +12,7 @@
 #include "text/text.h"
 #include "win/error_beep.h"
 #include "win/keys.h"
-#include "win/module_path.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -36,7 +36,7 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
 std::optional<std::u16string> WriteTemplateBridgeFile(const TemplateTarget& target, const TemplateHandOff& filled) {
     if (!target.hasBridgeFile) return std::nullopt;
     const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
-    if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
+    if (!bytes) return u"Encodage du fichier d'échange inconnu.";
     return WriteBridgeFile(filled.bridgePath, *bytes);
 }
 
@@ -44,7 +44,7 @@ std::optional<std::u16string> WriteTemplateBridgeFile(const TemplateTarget& targ
 std::u16string_view FieldBatchCannotCarry(const PatientRecord& patient) {
     if (BatchCannotCarry(patient.chartNumber)) return u"Dossier";
     if (BatchCannotCarry(patient.lastName)) return u"Nom";
-    if (BatchCannotCarry(patient.firstName)) return u"Pr\u00e9nom";
+    if (BatchCannotCarry(patient.firstName)) return u"Prénom";
     return u"";
 }
 
@@ -63,10 +63,7 @@ TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
     hooks.errorBeep = ErrorBeep;
-    hooks.showFileError = [](HWND owner, const std::u16string& text) {
-        const std::u16string caption = OwnModuleBaseName();
-        MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
-    };
+    hooks.showFileError = [](HWND owner, const std::u16string& text) { ShowWarning(owner, text); };
     hooks.dumpKeysHeld = IsShiftOrCtrlHeld;
     hooks.webExport = [](HWND owner, uint32_t key, const WebExportPatient& patient) {
         ExportPatientToWeb(owner, key, patient);

@@ -97,7 +97,7 @@ std::u16string EscapeXmlValue(std::u16string_view v) {
             out += c;
             out += v[++i];
         } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            out += u'\uFFFD';
+            out += u'\uFFFD';  // the replacement character �
         } else {
             out += c;
         }

@@ -2,6 +2,8 @@
 
 #include "locator/field_locator.h"
 #include "setup/window_tree_dialog.h"
+#include "win/error_beep.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -101,7 +103,7 @@ void FieldPicker::EndDrag(HWND dialog, bool designate) {
     if (!designate || !hovered) return;
     // A window that closed during the drag cannot be remembered.
     if (!IsWindow(hovered)) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     Designate(dialog, field, hovered, lastAt_);
@@ -121,7 +123,7 @@ void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool ref
                           u"caractères que Vorbel ne sait pas conserver. Le champ garde sa désignation précédente."
                         : u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
                           u"conserver. Le champ garde sa désignation précédente.";
-        MessageBoxW(dialog, W(text), L"Paramétrage", MB_ICONWARNING | MB_OK);
+        ShowWarning(dialog, text, kSetupTitle);
         return;
     }
     locators_[field] = std::move(locator);
@@ -135,7 +137,7 @@ void FieldPicker::OnPick(HWND dialog, int field) {
     if (tree.DoModal(dialog) != IDOK) return;
     if (tree.window && !IsWindow(tree.window)) {
         // Closed since the tree was filled: nothing to remember.
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (tree.element) {

@@ -11,25 +11,26 @@
 #include "settings/settings_store.h"
 #include "text/text.h"
 #include "setup/imaging_choices.h"
+#include "setup/setup_fields.h"
 #include "setup/startup_entry.h"
 #include "setup/template_target_dialog.h"
 #include "handoff/handoff.h"
 #include "win/dpi.h"
+#include "win/message_box.h"
 #include "win/version_info.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Paramétrage";
 constexpr int kCheckBoxes[] = {IDC_SKIP_CONFIRMATION, IDC_EXIT_MODE, IDC_SWAP_NAMES, IDC_POINT_ONLY};
 constexpr Setting kCheckBoxSettings[] = {Setting::SkipConfirmation, Setting::ExitMode, Setting::SwapNames,
                                          Setting::PointOnlyMode};
 constexpr Setting kTemplateSettings[] = {Setting::ArgumentTemplate, Setting::BridgeFilePath, Setting::BridgeFileContent,
                                          Setting::BridgeFileEncoding, Setting::BridgeXmlEscape};
-constexpr char16_t kPolicyNote[] = u"Les r\u00e9glages gris\u00e9s sont fix\u00e9s par l'administrateur.";
+constexpr char16_t kPolicyNote[] = u"Les réglages grisés sont fixés par l'administrateur.";
 // After a kept target's note, which takes the row the policy note would have.
-constexpr char16_t kPolicyNoteAfterTarget[] = u" ; les autres gris\u00e9s : par l'administrateur";
+constexpr char16_t kPolicyNoteAfterTarget[] = u" ; les autres grisés : par l'administrateur";
 
 // " (Version ß 1.2.3)": the running executable's file version, with the sign of a pre-release.
 std::u16string VersionSuffix() {
@@ -89,10 +90,10 @@ void CSetupDialog::Load() {
     if (!program.empty()) SetItemText(IDC_PROGRAM_LOCATION, program);
     const std::u16string* startup = policy_.Value(PolicyId::StartWithWindows);
     const bool starts = startup ? *startup != u"0" : StartupEntryPresent();
-    CheckDlgButton(hwnd(), IDC_STARTUP_ENTRY, starts ? BST_CHECKED : BST_UNCHECKED);
+    SetChecked(IDC_STARTUP_ENTRY, starts);
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
         const bool on = ReadSettingInt(kCheckBoxSettings[i], key) != 0;
-        CheckDlgButton(hwnd(), kCheckBoxes[i], on ? BST_CHECKED : BST_UNCHECKED);
+        SetChecked(kCheckBoxes[i], on);
     }
     ApplyPolicy();
 }
@@ -106,29 +107,29 @@ bool CSetupDialog::TemplatesFixed() const {
 
 void CSetupDialog::ApplyPolicy() {
     const auto grey = [this](int id, bool fixed) {
-        if (fixed) EnableWindow(Item(id), FALSE);
+        if (fixed) Enable(id, false);
     };
     for (const OfferedTarget& offered : kOfferedTargets) {
-        EnableWindow(Item(offered.button), !policy_.Controls(Setting::ImagingTarget));
+        Enable(offered.button, !policy_.Controls(Setting::ImagingTarget));
     }
     grey(IDC_CONVENTION, policy_.Controls(Setting::CommandLineConvention));
-    EnableWindow(Item(IDC_PROGRAM_LOCATION), !policy_.Controls(Setting::ProgramLocation));
+    Enable(IDC_PROGRAM_LOCATION, !policy_.Controls(Setting::ProgramLocation));
     grey(IDC_BROWSE_PROGRAM, policy_.Controls(Setting::ProgramLocation));
     if (const std::u16string* program = policy_.ForSetting(Setting::ProgramLocation))
         SetItemText(IDC_PROGRAM_LOCATION, *program);
     if (OtherProgramChosen()) {
         // The data row shows the templates there, edited in their own dialog.
-        EnableWindow(Item(IDC_DATA_LOCATION), !TemplatesFixed());
+        Enable(IDC_DATA_LOCATION, !TemplatesFixed());
         grey(IDC_BROWSE_DATA, TemplatesFixed());
     } else {
-        EnableWindow(Item(IDC_DATA_LOCATION), !policy_.Controls(Setting::DataLocation));
+        Enable(IDC_DATA_LOCATION, !policy_.Controls(Setting::DataLocation));
         grey(IDC_BROWSE_DATA, policy_.Controls(Setting::DataLocation));
         if (const std::u16string* data = policy_.ForSetting(Setting::DataLocation))
             SetItemText(IDC_DATA_LOCATION, *data);
     }
-    EnableWindow(Item(IDC_STARTUP_ENTRY), !policy_.Controls(PolicyId::StartWithWindows));
+    Enable(IDC_STARTUP_ENTRY, !policy_.Controls(PolicyId::StartWithWindows));
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
-        EnableWindow(Item(kCheckBoxes[i]), !policy_.Controls(kCheckBoxSettings[i]));
+        Enable(kCheckBoxes[i], !policy_.Controls(kCheckBoxSettings[i]));
     }
     bool any = false;
     for (const PolicyDefinition& d : kPolicyDefinitions)
@@ -163,12 +164,12 @@ void CSetupDialog::SelectImagingProgram(int button) {
     if (!offered) return;
     targetKept_ = false;
     for (const OfferedTarget& other : kOfferedTargets) {
-        CheckDlgButton(hwnd(), other.button, other.button == button ? BST_CHECKED : BST_UNCHECKED);
+        SetChecked(other.button, other.button == button);
     }
     targetNote_.clear();
     SetItemText(IDC_TARGET_NOTE, u"");
-    EnableWindow(Item(IDC_BROWSE_PROGRAM), TRUE);
-    EnableWindow(Item(IDC_BROWSE_DATA), TRUE);
+    Enable(IDC_BROWSE_PROGRAM, true);
+    Enable(IDC_BROWSE_DATA, true);
     if (offered->target == TargetTemplate) {
         ShowOtherProgram();
         ApplyPolicy();
@@ -182,14 +183,14 @@ void CSetupDialog::SelectImagingProgram(int button) {
 
 const OfferedTarget* CSetupDialog::CheckedTarget() const {
     for (const OfferedTarget& offered : kOfferedTargets) {
-        if (IsDlgButtonChecked(hwnd(), offered.button) == BST_CHECKED) return &offered;
+        if (IsChecked(offered.button)) return &offered;
     }
     return nullptr;
 }
 
 void CSetupDialog::ShowKeptTarget(int target) {
     targetKept_ = true;
-    for (const OfferedTarget& offered : kOfferedTargets) CheckDlgButton(hwnd(), offered.button, BST_UNCHECKED);
+    for (const OfferedTarget& offered : kOfferedTargets) SetChecked(offered.button, false);
     targetNote_ = KeptTargetNote(target, policy_.Controls(Setting::ImagingTarget));
     SetItemText(IDC_TARGET_NOTE, targetNote_);
     SetItemText(IDC_DATA_LOCATION_LABEL, KeptTargetDataLabel(target));
@@ -197,11 +198,11 @@ void CSetupDialog::ShowKeptTarget(int target) {
     SetItemText(IDC_DATA_LOCATION, DefaultDataLocation(target).value_or(u""));
     SetItemText(IDC_PROGRAM_LOCATION, std::u16string(DefaultProgramPath(target)));
     // Both locations belong to the kept target: choosing others would not be stored.
-    EnableWindow(Item(IDC_BROWSE_PROGRAM), FALSE);
-    EnableWindow(Item(IDC_BROWSE_DATA), FALSE);
+    Enable(IDC_BROWSE_PROGRAM, false);
+    Enable(IDC_BROWSE_DATA, false);
 }
 
-bool CSetupDialog::OtherProgramChosen() const { return IsDlgButtonChecked(hwnd(), IDC_OTHER_PROGRAM) == BST_CHECKED; }
+bool CSetupDialog::OtherProgramChosen() const { return IsChecked(IDC_OTHER_PROGRAM); }
 
 // Another program has no default: the practice names it, and its templates stay as they were.
 void CSetupDialog::ShowOtherProgram() {
@@ -218,13 +219,13 @@ void CSetupDialog::EditOtherProgramTemplates() {
 bool CSetupDialog::RefuseOtherProgram() {
     std::optional<std::u16string> refusal;
     if (ItemText(IDC_PROGRAM_LOCATION).empty()) {
-        refusal =
-            u"Choisissez le programme d'imagerie \u00e0 lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).";
+        // \u00a0: the no-break space French puts inside « », escaped as it looks like a plain one.
+        refusal = u"Choisissez le programme d'imagerie à lancer («\u00a0Emplacement du programme\u00a0»).";
     } else {
         refusal = TemplateTargetRefusal(templates_);
     }
     if (!refusal) return false;
-    MessageBoxW(hwnd(), W(*refusal), kTitle, MB_ICONEXCLAMATION | MB_OK);
+    ShowWarning(hwnd(), *refusal, kSetupTitle);
     SetFocus(Item(IDC_BROWSE_DATA));
     return true;
 }
@@ -236,7 +237,7 @@ bool CSetupDialog::RefuseUnstorable() {
                                     u" » ne peut pas être enregistré : sa description contient des caractères que "
                                     u"Vorbel ne sait pas conserver.\n\nDésignez un autre contrôle, ou videz ce champ "
                                     u"avec le bouton « + ».";
-        MessageBoxW(hwnd(), W(text), kTitle, MB_ICONEXCLAMATION | MB_OK);
+        ShowWarning(hwnd(), text, kSetupTitle);
         SetFocus(Item(field.pick));
         return true;
     }
@@ -256,7 +257,7 @@ bool CSetupDialog::RefuseUnstorable() {
         const std::u16string text = u"Le chemin « " + name +
                                     u" » ne peut pas être enregistré : il est trop long ou contient des caractères "
                                     u"que Vorbel ne sait pas conserver.\n\nChoisissez un autre emplacement.";
-        MessageBoxW(hwnd(), W(text), kTitle, MB_ICONEXCLAMATION | MB_OK);
+        ShowWarning(hwnd(), text, kSetupTitle);
         SetFocus(Item(path.edit));
         return true;
     }
@@ -285,11 +286,9 @@ bool CSetupDialog::Save() {
         }
     }
     // The entry follows IT's choice at each start, not the user's box.
-    if (!policy_.Controls(PolicyId::StartWithWindows))
-        UpdateStartupEntry(IsDlgButtonChecked(hwnd(), IDC_STARTUP_ENTRY) == BST_CHECKED);
+    if (!policy_.Controls(PolicyId::StartWithWindows)) UpdateStartupEntry(IsChecked(IDC_STARTUP_ENTRY));
     for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
-        WriteSetting(kCheckBoxSettings[i], key,
-                     IsDlgButtonChecked(hwnd(), kCheckBoxes[i]) == BST_CHECKED ? u"1" : u"0");
+        WriteSetting(kCheckBoxSettings[i], key, IsChecked(kCheckBoxes[i]) ? u"1" : u"0");
     return true;
 }
 
@@ -319,7 +318,7 @@ void CSetupDialog::BrowseData() {
     if (targetKept_) return;
     if (OtherProgramChosen()) {
         EditOtherProgramTemplates();
-    } else if (IsDlgButtonChecked(hwnd(), IDC_VIXWIN) == BST_CHECKED) {
+    } else if (IsChecked(IDC_VIXWIN)) {
         if (!choosers.browseFolder) return;
         wchar_t displayName[MAX_PATH] = {};
         BROWSEINFOW info = {};
@@ -328,7 +327,7 @@ void CSetupDialog::BrowseData() {
         info.lpszTitle = L"Données VIXWIN";
         info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
         if (std::optional<std::u16string> folder = choosers.browseFolder(info)) SetItemText(IDC_DATA_LOCATION, *folder);
-    } else if (IsDlgButtonChecked(hwnd(), IDC_CLINIVIEW) == BST_CHECKED) {
+    } else if (IsChecked(IDC_CLINIVIEW)) {
         BrowseFileInto(IDC_DATA_LOCATION, L"INI", L"Fichier CliniView.ini");
     }
 }
@@ -354,33 +353,33 @@ void CSetupDialog::AppendVersionToTitle() {
     SetWindowTextW(hwnd(), W(U(title) + VersionSuffix()));
 }
 
-bool CSetupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+bool CSetupDialog::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR&) {
     const POINT point = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
         case WM_LBUTTONDOWN: picker_.OnButtonDown(hwnd(), point); return false;
         case WM_MOUSEMOVE: picker_.OnMouseMove(hwnd(), point); return false;
         case WM_LBUTTONUP: picker_.OnButtonUp(hwnd()); return false;
         case WM_CAPTURECHANGED: picker_.OnCaptureChanged(hwnd()); return false;
-        case WM_COMMAND:
-            if (HIWORD(wp) != BN_CLICKED) return false;
-            result = 0;
-            switch (LOWORD(wp)) {
-                case IDC_BROWSE_PROGRAM: BrowseProgram(); return true;
-                case IDC_BROWSE_DATA: BrowseData(); return true;
-                default:
-                    if (OfferedTargetOfButton(LOWORD(wp))) {
-                        // Every click, even on the program already chosen, resets both locations.
-                        SelectImagingProgram(LOWORD(wp));
-                        return true;
-                    }
-                    for (int f = 0; f < kSetupFieldCount; ++f) {
-                        if (LOWORD(wp) != kSetupFields[f].pick) continue;
-                        picker_.OnPick(hwnd(), f);
-                        return true;
-                    }
-                    return false;
-            }
         default: return false;
+    }
+}
+
+bool CSetupDialog::OnButtonClicked(int id) {
+    switch (id) {
+        case IDC_BROWSE_PROGRAM: BrowseProgram(); return true;
+        case IDC_BROWSE_DATA: BrowseData(); return true;
+        default:
+            if (OfferedTargetOfButton(id)) {
+                // Every click, even on the program already chosen, resets both locations.
+                SelectImagingProgram(id);
+                return true;
+            }
+            for (int f = 0; f < kSetupFieldCount; ++f) {
+                if (id != kSetupFields[f].pick) continue;
+                picker_.OnPick(hwnd(), f);
+                return true;
+            }
+            return false;
     }
 }
 

@@ -27,6 +27,7 @@ protected:
     bool OnInitDialog() override;
     bool DoDataExchange(Exchange direction) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+    bool OnButtonClicked(int id) override;
     void OnCancel() override;
 
 private:

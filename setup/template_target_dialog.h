@@ -18,7 +18,8 @@ public:
 
 protected:
     bool DoDataExchange(Exchange direction) override;
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+    bool OnButtonClicked(int id) override;
+    bool OnItemNotified(int id, int code) override;
 
 private:
     TemplateTargetSettings Shown() const;

@@ -118,8 +118,7 @@ void CWindowTreeDialog::InsertElements(HWND w, HTREEITEM windowItem) {
     if (GetWindow(w, GW_CHILD) || HoldsNoDrawnFields(className)) return;
     for (AccessibleElement& e : TextElementsOf(w, kMaxElementsPerWindow)) {
         // Marked apart from the windows: no handle, a word saying what it is.
-        std::u16string text = u"\u25C6 \u00c9l\u00e9ment (r\u00f4le " + DecimalText(e.path.back().role) + u") \u00ab " +
-                              e.name + u" \u00bb";
+        std::u16string text = u"◆ Élément (rôle " + DecimalText(e.path.back().role) + u") « " + e.name + u" »";
         if (!e.value.empty()) text += u" : " + e.value;
         if (text.size() > kItemTextLimit) text.resize(kItemTextLimit);
         TVINSERTSTRUCTW insert = {};

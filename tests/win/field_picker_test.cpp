@@ -411,18 +411,18 @@ TEST_F(FieldPickerTest, DrawnFieldsAreDesignatedByDragAndFromTheTree) {
         HWND control = GetDlgItem(tree, IDC_WINDOW_TREE);
         for (const test::TreeNode& n : test::ReadTree(control)) {
             if (n.window != form.top() || n.parentWindow != form.top()) continue;
-            if (n.text.find(L"\u00ab Pr\u00e9nom \u00bb : Zo\u00e9") == std::wstring::npos) continue;
-            seen.treeListsElements = n.text.rfind(L"\u25C6 \u00c9l\u00e9ment", 0) == 0;
+            if (n.text.find(L"« Prénom » : Zoé") == std::wstring::npos) continue;
+            seen.treeListsElements = n.text.rfind(L"◆ Élément", 0) == 0;
             SendMessageW(control, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(n.item));
         }
         EndTree(tree, IDOK);
-        test::WaitUntil([&] { return ItemText(d, IDC_FIRST_NAME_VALUE) == L"Zo\u00e9"; }, 3000);
+        test::WaitUntil([&] { return ItemText(d, IDC_FIRST_NAME_VALUE) == L"Zoé"; }, 3000);
         seen.picked = ItemText(d, IDC_FIRST_NAME_VALUE);
         PressOk(d);
     });
     EXPECT_EQ(seen.dragged, L"MARTIN") << "Setup shows the drawn field's value";
     EXPECT_TRUE(seen.treeListsElements);
-    EXPECT_EQ(seen.picked, L"Zo\u00e9");
+    EXPECT_EQ(seen.picked, L"Zoé");
     for (Setting s : {Setting::ChartNumberLocator, Setting::FirstNameLocator}) {
         const auto stored = ParseFieldLocator(Stored(s).value_or(u""));
         ASSERT_TRUE(stored.has_value());

@@ -234,8 +234,7 @@ void ExpectAtRest(HWND button) {
     PostMessageW(button, WM_COMMAND, 66, 0);
     const DWORD thread = GetWindowThreadProcessId(button, nullptr);
     HWND setup = nullptr;
-    ASSERT_TRUE(
-        WaitUntil([&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", button)) != nullptr; }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return (setup = test::FindDialog(thread, L"Paramétrage", button)) != nullptr; }, 10000))
         << "the button is at rest";
     PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
@@ -270,7 +269,7 @@ TEST_F(LaterInstanceTest, RequestDuringSetupRunsWhenSetupCloses) {
     HWND setup = nullptr;
     const DWORD thread = GetWindowThreadProcessId(vorbel.Button(), nullptr);
     ASSERT_TRUE(WaitUntil(
-        [&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", vorbel.Button())) != nullptr; }, 10000));
+        [&] { return (setup = test::FindDialog(thread, L"Paramétrage", vorbel.Button())) != nullptr; }, 10000));
     EXPECT_EQ(test::RunLaterInstance(L"2 SECOND BRUNO"), 0);
     // The button has handled the request (a sent message comes after the posted one).
     DWORD_PTR ignored = 0;
@@ -286,7 +285,7 @@ TEST_F(LaterInstanceTest, RequestDuringSetupRunsWhenSetupCloses) {
     PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
     const HWND dialog = WaitForConfirmation(L"2");
     ASSERT_NE(dialog, nullptr) << "the request ran after Setup closed";
-    EXPECT_EQ(FindWindowW(nullptr, L"Param\u00e9trage"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, L"Paramétrage"), nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
     ExpectAtRest(vorbel.Button());

@@ -567,7 +567,7 @@ TEST_F(LaunchButtonTest, ExitModeWithAnUnreadableCliniViewKeyReportsItThenCaptur
     ASSERT_TRUE(vorbel.Start());
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Error", L"#32770")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000));
     EXPECT_EQ(GetWindow(box, GW_OWNER), vorbel.Button());
     wchar_t text[512] = L"";
     GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -595,7 +595,7 @@ TEST_F(LaunchButtonTest, RightButtonReleasedAfterAPressOnTheButtonOpensSetup) {
     ClientToScreen(button, &on);
     const POINT elsewhere = {on.x + 250, on.y + 250};  // the bare desktop
     const auto setupShown = [&] {
-        return test::FindDialog(GetWindowThreadProcessId(button, nullptr), L"Param\u00e9trage", button);
+        return test::FindDialog(GetWindowThreadProcessId(button, nullptr), L"Paramétrage", button);
     };
     const auto captured = [&] {
         GUITHREADINFO info = {};

@@ -36,7 +36,7 @@ protected:
 
 TEST_F(LogFileTest, DumpIsRawUtf16WithoutByteOrderMark) {
     AppendLogLine(u"CryptString %s\r\n", {u"Y.1A2B3C4D"});
-    AppendLogLine(u"DecryptString %s -> %s\r\n", {u"OO", u"\u00c9"});
+    AppendLogLine(u"DecryptString %s -> %s\r\n", {u"OO", u"É"});
     EXPECT_EQ(ToWide(LogFilePath()), ExpectedLogPath());
     ASSERT_EQ(WriteLogFile(), std::nullopt);
     const auto bytes = test::ReadFileBytes(ExpectedLogPath());

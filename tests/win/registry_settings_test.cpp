@@ -108,11 +108,11 @@ TEST_F(RegistrySettingsTest, MalformedRegistryDataReadsSafely) {
 
 TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
     EXPECT_EQ(ReadHandedCommandLine(), u"");
-    WriteHandedCommandLine(u"-I 1234 -N DUPONT^\u00c9LISE");
+    WriteHandedCommandLine(u"-I 1234 -N DUPONT^ÉLISE");
     const auto raw = ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine");
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(raw.bytes, RegSzBytes(u"-I 1234 -N DUPONT^\u00c9LISE"));
-    EXPECT_EQ(ReadHandedCommandLine(), u"-I 1234 -N DUPONT^\u00c9LISE");
+    EXPECT_EQ(raw.bytes, RegSzBytes(u"-I 1234 -N DUPONT^ÉLISE"));
+    EXPECT_EQ(ReadHandedCommandLine(), u"-I 1234 -N DUPONT^ÉLISE");
     WriteHandedCommandLine(u"");
     EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine").present) << "the entry stays, empty";
     EXPECT_EQ(ReadHandedCommandLine(), u"");
@@ -123,7 +123,7 @@ TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
 // texts written, never the empty text that would drop the patient.
 TEST_F(RegistrySettingsTest, HandedCommandLineReadsWholeWhileAnotherWriterMakesItLonger) {
     const std::u16string shorter = u"1 A B";
-    const std::u16string longer = u"-I 4217 -N MARTIN^H\u00e9l\u00e8ne" + std::u16string(2000, u'x');
+    const std::u16string longer = u"-I 4217 -N MARTIN^Hélène" + std::u16string(2000, u'x');
     WriteHandedCommandLine(shorter);
     std::atomic<bool> stop{false};
     std::thread writer([&] {

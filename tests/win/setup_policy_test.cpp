@@ -165,10 +165,10 @@ TEST_F(SetupPolicyTest, OneRowSaysWhoSetTheTargetAndWhoGreyedTheRest) {
     } cases[] = {
         {"policy only", false, true, kNote},
         {"installer's target, policy elsewhere", false, true,
-         L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation ; les autres gris\u00e9s : par "
+         L"Cible : fichier de liaison, réglée par l'installation ; les autres grisés : par "
          L"l'administrateur"},
-        {"administrator's target", true, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'administrateur"},
-        {"installer's target alone", false, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation"},
+        {"administrator's target", true, false, L"Cible : fichier de liaison, réglée par l'administrateur"},
+        {"installer's target alone", false, false, L"Cible : fichier de liaison, réglée par l'installation"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,5 +1,7 @@
 // Setup's third imaging program, "Autre programme": its templates, the live preview for the
 // sample patient, and the refusal of a template that does not parse or cannot be stored.
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
@@ -92,10 +94,10 @@ TEST_F(TemplateSetupTest, ABadTemplateIsRefusedNamingItAndTheFixedOneIsStoredWit
         HWND t = OpenTemplates(d);
         ASSERT_NE(t, nullptr);
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM");
-        refusal = RefusalOf(t, kOtherTitle);
+        refusal = RefusalOf(t, L"Vorbel");
         stayedOpen = IsWindow(t) != FALSE;
-        SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM} /\u0152:{PRENOM}");
-        unstorable = RefusalOf(t, kOtherTitle);
+        SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM} /Œ:{PRENOM}");
+        unstorable = RefusalOf(t, L"Vorbel");
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"-n {NOM}^{PRENOM} -d {NAISSANCE:JJ.MM.AA}");
         test::PostClick(t, IDOK);
         test::WaitUntil([&] { return !IsWindow(t); });
@@ -130,8 +132,7 @@ TEST_F(TemplateSetupTest, SetupRefusesAStoredTemplateThatDoesNotParseAndAProgram
     EXPECT_EQ(badTemplate,
               L"Contenu du fichier d'échange\u00a0: «\u00a0}\u00a0»\u00a0: accolade fermante sans accolade "
               L"ouvrante (écrivez }} pour une accolade).");
-    EXPECT_EQ(noProgram,
-              L"Choisissez le programme d'imagerie à lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).");
+    EXPECT_EQ(noProgram, L"Choisissez le programme d'imagerie à lancer («\u00a0Emplacement du programme\u00a0»).");
     EXPECT_EQ(SectionValues(), before) << "nothing is stored while refused";
 }
 
