@@ -4,9 +4,9 @@
 #include "app/confirmation_dialog.h"
 #include "settings/diagnostic_log.h"
 #include "text/text.h"
-#include "tests/win/beep_watch.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/beep_watch.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {

@@ -20,13 +20,14 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "text/text.h"
-#include "tests/win/shift_held.h"
-#include "tests/win/beep_watch.h"
-#include "tests/win/dialog_search.h"
-#include "tests/win/standin.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/shift_held.h"
+#include "tests/win/support/beep_watch.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/standin.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "tools/drawn_standin_ids.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
@@ -137,26 +138,19 @@ private:
     std::thread thread_;
 };
 
-class ConfirmationTest : public ::testing::Test {
+class ConfirmationTest : public test::VorbelProgramTest {
 protected:
     // The watch points Vorbel.exe, and through it the imaging stand-in, at the record file: it
     // must exist before Vorbel.exe starts.
     ConfirmationTest() : watch_(temp_.File(L"imaging-record.txt")) {}
 
-    void SetUp() override {
-        test::ClearVorbelProfile();
-        key_ = GetMachineKey();
-    }
     void TearDown() override {
         if (HWND dialog = FindWindowW(nullptr, kConfirmationTitle)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         watch_.EndAll();
-        test::ClearVorbelProfile();
+        VorbelProgramTest::TearDown();
     }
 
-    void Store(Setting s, const std::wstring& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, U(value.c_str()));
-    }
+    void Store(Setting s, const std::wstring& value) const { VorbelProgramTest::Store(s, U(value.c_str())); }
     void StoreSwitchTarget() {
         Store(Setting::ImagingTarget, L"3");
         Store(Setting::ProgramLocation, StandInExe());
@@ -193,7 +187,6 @@ protected:
 
     test::TempDir temp_;
     test::StandInWatch watch_;
-    uint32_t key_ = 0;
 };
 
 TEST_F(ConfirmationTest, CommandLineLinksHandOverExactlyThePatientWithoutShowingTheDialog) {

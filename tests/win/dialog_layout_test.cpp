@@ -9,8 +9,8 @@
 #include "resources/resource.h"
 #include "setup/window_tree_dialog.h"
 #include "setup/setup_dialog.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {

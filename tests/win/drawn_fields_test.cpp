@@ -13,8 +13,8 @@
 #include "locator/locator_text.h"
 #include "patient/window_fields.h"
 #include "text/text.h"
-#include "tests/win/malloc_spy.h"
-#include "tests/win/standin_process.h"
+#include "tests/win/support/malloc_spy.h"
+#include "tests/win/support/standin_process.h"
 #include "tools/drawn_standin_ids.h"
 
 namespace vorbel {

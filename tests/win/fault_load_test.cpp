@@ -8,8 +8,8 @@
 #include "settings/registry_profile.h"
 #include "settings/settings_store.h"
 #include "tests/core/malformed_values.h"
-#include "tests/win/handoff_fixture.h"
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/handoff_fixture.h"
+#include "tests/win/support/vorbel_process.h"
 
 namespace vorbel::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "locator/field_locator.h"
 #include "text/text.h"
-#include "tests/win/standin_process.h"
+#include "tests/win/support/standin_process.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
 

@@ -7,9 +7,9 @@
 #include "resources/resource.h"
 #include "setup/setup_dialog.h"
 #include "locator/locator_text.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/ui_driver.h"
 #include "tools/drawn_standin_ids.h"
 
 namespace vorbel {

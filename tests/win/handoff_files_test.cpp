@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "handoff/handoff_files.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "text/text.h"
 #include "win/wide.h"
 

@@ -2,7 +2,7 @@
 // starts and nothing is left half-written.
 // \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
 // looks like a plain space).
-#include "tests/win/handoff_fixture.h"
+#include "tests/win/support/handoff_fixture.h"
 
 namespace vorbel::test {
 namespace {

@@ -1,7 +1,7 @@
 // Each imaging target end to end: the files it leaves, and the program started as it recorded.
 // \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
 // looks like a plain space).
-#include "tests/win/handoff_fixture.h"
+#include "tests/win/support/handoff_fixture.h"
 
 #include <shellapi.h>
 

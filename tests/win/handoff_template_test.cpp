@@ -2,7 +2,7 @@
 // step refuses without writing or starting anything.
 // \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
 // looks like a plain space).
-#include "tests/win/handoff_fixture.h"
+#include "tests/win/support/handoff_fixture.h"
 
 namespace vorbel::test {
 namespace {

@@ -10,8 +10,8 @@
 #include "net/transfer.h"
 #include "win/version_info.h"
 #include "text/text.h"
-#include "tests/win/net_rig.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/net_rig.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {

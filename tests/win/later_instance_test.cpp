@@ -9,10 +9,11 @@
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "tests/win/dialog_search.h"
-#include "tests/win/foreign_window.h"
-#include "tests/win/shift_held.h"
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/foreign_window.h"
+#include "tests/win/support/shift_held.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
 
 namespace vorbel {
 namespace {
@@ -31,20 +32,12 @@ std::wstring ChartOf(HWND dialog) {
     return text;
 }
 
-class LaterInstanceTest : public ::testing::Test {
+class LaterInstanceTest : public test::VorbelProgramTest {
 protected:
     void SetUp() override {
-        test::ClearVorbelProfile();
-        key_ = GetMachineKey();
+        VorbelProgramTest::SetUp();
         Store(Setting::CommandLineConvention, u"109");  // "Dossier Nom Prénom"
     }
-    void TearDown() override { test::ClearVorbelProfile(); }
-
-    void Store(Setting s, const std::u16string& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, value);
-    }
-    static std::u16string HandedCommandLine() { return test::VorbelProfile().GetString(u"CmdLine"); }
 
     // The confirmation dialog once it shows the chart number; null when it never does.
     static HWND WaitForConfirmation(const std::wstring& chart) {
@@ -69,8 +62,6 @@ protected:
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(WaitUntil([] { return FindVisibleWindow(nullptr, L"#32768") == nullptr; }, 5000));
     }
-
-    uint32_t key_ = 0;
 };
 
 TEST_F(LaterInstanceTest, AnotherProgramsTopmostWindowTitledVorbelIsPassedBy) {

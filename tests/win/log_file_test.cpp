@@ -3,7 +3,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/log_file.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 

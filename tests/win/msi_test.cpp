@@ -18,9 +18,9 @@
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "text/text.h"
-#include "tests/win/policy_support.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/policy_support.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {

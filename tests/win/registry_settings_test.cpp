@@ -9,7 +9,8 @@
 #include "settings/registry_profile.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/settings_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -18,17 +19,10 @@ namespace {
 using test::ReadRawValue;
 using test::WriteRawValue;
 
-constexpr uint32_t kKey = 0x1A2B3C4D;
 const std::wstring kSection = L"Software\\ZEMO\\vorbel_win_tests\\Vorbel";
 
-class RegistrySettingsTest : public ::testing::Test {
+class RegistrySettingsTest : public test::SettingsTest {
 protected:
-    void SetUp() override {
-        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
-        TheDiagnosticLog().Clear();
-    }
-    void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO"); }
-
     static std::vector<uint8_t> RegSzBytes(std::u16string_view text) {
         std::vector<uint8_t> bytes;
         for (char16_t c : text) {

@@ -6,9 +6,9 @@
 #include "resources/resource.h"
 #include "settings/policy_registry.h"
 #include "setup/setup_dialog.h"
-#include "tests/win/policy_support.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/policy_support.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "resources/resource.h"
 #include "setup/setup_dialog.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 #include "text/text.h"
 #include "win/wide.h"
 

@@ -11,8 +11,8 @@
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "text/text.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "tools/practice_standin_ids.h"
 
 namespace vorbel {

@@ -10,7 +10,7 @@
 
 #include "resources/resource.h"
 #include "setup/window_tree_dialog.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {

@@ -12,8 +12,8 @@
 #include "settings/log_file.h"
 #include "settings/settings.h"
 #include "text/text.h"
-#include "tests/win/standin.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/standin.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 

@@ -1,8 +1,8 @@
-#include "tests/win/policy_support.h"
+#include "tests/win/support/policy_support.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 
 namespace vorbel::test {

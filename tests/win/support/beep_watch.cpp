@@ -1,4 +1,4 @@
-#include "tests/win/beep_watch.h"
+#include "tests/win/support/beep_watch.h"
 
 #include <string>
 

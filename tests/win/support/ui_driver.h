@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/win/dialog_search.h"
-#include "tests/win/mouse_input.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/mouse_input.h"
+#include "tests/win/support/win_test_support.h"
 
 namespace vorbel::test {
 

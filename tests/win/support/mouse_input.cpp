@@ -1,4 +1,4 @@
-#include "tests/win/mouse_input.h"
+#include "tests/win/support/mouse_input.h"
 
 #include <cstdint>
 

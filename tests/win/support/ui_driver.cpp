@@ -1,4 +1,4 @@
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/ui_driver.h"
 
 #include <thread>
 

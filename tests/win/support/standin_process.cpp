@@ -1,8 +1,8 @@
-#include "tests/win/standin_process.h"
+#include "tests/win/support/standin_process.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "tools/practice_standin_ids.h"
 
 namespace vorbel::test {

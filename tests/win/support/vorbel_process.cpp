@@ -1,6 +1,6 @@
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/vorbel_process.h"
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 
 namespace vorbel::test {
 

@@ -1,10 +1,10 @@
-#include "tests/win/standin.h"
+#include "tests/win/support/standin.h"
 
 #include <tlhelp32.h>
 
 #include <vector>
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 
 namespace vorbel::test {

@@ -1,9 +1,9 @@
-#include "tests/win/setup_test_support.h"
+#include "tests/win/support/setup_test_support.h"
 
 #include "settings/diagnostic_log.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 

@@ -1,4 +1,4 @@
-#include "tests/win/malloc_spy.h"
+#include "tests/win/support/malloc_spy.h"
 
 namespace vorbel::test {
 

@@ -1,10 +1,10 @@
-#include "tests/win/net_rig.h"
+#include "tests/win/support/net_rig.h"
 
 #include <cstdlib>
 
 #include "net/server_url.h"
 #include "text/text.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel::test {

@@ -1,4 +1,4 @@
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>

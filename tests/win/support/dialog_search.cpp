@@ -1,4 +1,4 @@
-#include "tests/win/dialog_search.h"
+#include "tests/win/support/dialog_search.h"
 
 namespace vorbel::test {
 namespace {

@@ -1,6 +1,6 @@
-#include "tests/win/foreign_window.h"
+#include "tests/win/support/foreign_window.h"
 
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/vorbel_process.h"
 
 namespace vorbel::test {
 namespace {
