@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "app/monitor_placement.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 
-#include "app/dialog_extraction.h"
+#include "app/confirmation_dialog.h"
 #include "patient/window_fields.h"
 #include "settings/diagnostic_log.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "win/keys.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -31,7 +32,7 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
             ReadSettingInt(Setting::PointOnlyMode, key) != 0 ? LocatorLookup::PointOnly : LocatorLookup::StructureFirst;
         f = ReadWindowFields(key, lookup);
     } else if (!commandLine.empty()) {
-        if (IsShiftOrCtrlHeld()) MessageBoxW(owner, W(commandLine), L"Vorbel", MB_ICONINFORMATION | MB_OK);
+        if (IsShiftOrCtrlHeld()) ShowInformation(owner, commandLine);
         if (format >= FormatSpaced && format <= FormatSlashP) {
             // The spaced and quoted conventions give the chart number as a number's decimal text,
             // or none when the text does not begin with a number.
@@ -39,7 +40,7 @@ CapturedPatient CapturePatient(HWND owner, const std::u16string& commandLine, ui
             captured.extras = ParseCommandLineExtras(commandLine, format);
         }
     }
-    f = {AsEditHoldsIt(f.ChartNumber), AsEditHoldsIt(f.LastName), AsEditHoldsIt(f.FirstName)};
+    f = {AsEditHoldsIt(f.chartNumber), AsEditHoldsIt(f.lastName), AsEditHoldsIt(f.firstName)};
     return captured;
 }
 
@@ -56,7 +57,7 @@ void RunPatientLink(HWND button, const std::u16string& commandLine) {
     // a link without confirmation, do without them.
     if (ReadSettingInt(Setting::SkipConfirmation, key) == 0) {
         InitCommonControls();
-        CDialogExtraction(commandLine).DoModal(button);
+        CConfirmationDialog(commandLine).DoModal(button);
         return;
     }
     // No dialog to build: the patient goes straight to the imaging program.
@@ -65,7 +66,7 @@ void RunPatientLink(HWND button, const std::u16string& commandLine) {
     TrimLog();
     if (HandOffPatient(button, captured.fields, FurtherFieldsOf(captured)) != HandOffOutcome::Refused) return;
     InitCommonControls();
-    CDialogExtraction(std::move(captured)).DoModal(button);
+    CConfirmationDialog(std::move(captured)).DoModal(button);
 }
 
 }  // namespace vorbel

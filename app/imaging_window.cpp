@@ -6,7 +6,7 @@
 #include "handoff/handoff_formats.h"
 #include "handoff/program_start.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 

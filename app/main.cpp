@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/vorbel_app.h"
+#include "app/vorbel_instance.h"
 #include "win/system_dll.h"
 #include "win/wide.h"
 
@@ -9,10 +9,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // Before anything loads: the DLLs that system DLLs load by name never come from the
     // program's folder or the current one, where a planted copy could wait.
     vorbel::RestrictDllSearchToSystemFolder();
-    vorbel::CVorbelApp app(vorbel::U(commandLine));
-    app.InitInstance();
+    vorbel::CVorbelInstance instance(vorbel::U(commandLine));
+    const int exitCode = instance.Run();
     // A later instance has nothing to tidy once its request is handed over: ending here spares
     // the practice program that waits for it the runtime's teardown (milliseconds under Wine).
-    if (!app.RanTheButton()) ExitProcess(static_cast<UINT>(app.ExitCode()));
-    return app.ExitCode();
+    if (!instance.RanTheButton()) ExitProcess(static_cast<UINT>(exitCode));
+    return exitCode;
 }

@@ -42,7 +42,7 @@ std::vector<double> Time(const FieldLocators& locators, const std::u16string& ex
         const double t0 = bench::NowMs();
         const PatientRecord read = ReadWindowFields(locators, LocatorLookup::StructureFirst);
         ms.push_back(bench::NowMs() - t0);
-        if (read.ChartNumber != expected) bench::Fail("a field was not read");
+        if (read.chartNumber != expected) bench::Fail("a field was not read");
     }
     return ms;
 }

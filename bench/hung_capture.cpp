@@ -7,7 +7,7 @@
 #include "bench/bench_support.h"
 #include "patient/window_fields.h"
 #include "locator/field_locator.h"
-#include "setup/window_text.h"
+#include "locator/window_text.h"
 #include "win/descendant.h"
 #include "win/foreign_message.h"
 #include "tools/practice_standin_ids.h"
@@ -29,7 +29,7 @@ int wmain() {
     const FieldLocators locators = {BuildFieldLocator(FindDescendantById(top, standin::kChartNumber)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kLastName)),
                                     BuildFieldLocator(FindDescendantById(top, standin::kFirstName))};
-    if (ReadWindowFields(locators, LocatorLookup::StructureFirst).ChartNumber != u"1234")
+    if (ReadWindowFields(locators, LocatorLookup::StructureFirst).chartNumber != u"1234")
         bench::Fail("the answering program was not read");
 
     DWORD_PTR ignored = 0;
@@ -41,7 +41,7 @@ int wmain() {
         const double t0 = bench::NowMs();
         const PatientRecord read = ReadWindowFields(locators, LocatorLookup::StructureFirst);
         const double perField = (bench::NowMs() - t0) / 3;
-        if (!read.ChartNumber.empty()) bench::Fail("a hung program cannot have answered");
+        if (!read.chartNumber.empty()) bench::Fail("a hung program cannot have answered");
         if (perField > worst) worst = perField;
     }
     TerminateProcess(practice, 0);

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/vorbel_dlg.h"
+#include "app/launch_button.h"
 #include "bench/bench_support.h"
 #include "bench/link_setup.h"
 #include "bench/loaded_modules.h"

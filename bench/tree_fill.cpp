@@ -8,7 +8,7 @@
 
 #include "bench/bench_support.h"
 #include "resources/resource.h"
-#include "setup/dialog_list_control.h"
+#include "setup/window_tree_dialog.h"
 
 using namespace vorbel;
 
@@ -18,7 +18,7 @@ constexpr int kRuns = 9;
 constexpr int kExtraWindows = 2000;
 
 // The picker as the user opens it, timed from its loading step; it closes at once.
-class TimedListControl : public CDialogListControl {
+class TimedListControl : public CWindowTreeDialog {
 public:
     double elapsedMs = 0;
     LRESULT items = 0;
@@ -26,7 +26,7 @@ public:
 protected:
     bool OnInitDialog() override {
         const double t0 = bench::NowMs();
-        const bool result = CDialogListControl::OnInitDialog();
+        const bool result = CWindowTreeDialog::OnInitDialog();
         elapsedMs = bench::NowMs() - t0;
         items = SendMessageW(Item(IDC_WINDOW_TREE), TVM_GETCOUNT, 0, 0);
         EndDialog(IDCANCEL);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "patient/command_line.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (format == vorbel::FormatSpaced || format == vorbel::FormatQuoted) {
         // The chart number is the decimal text of a number, reading back as itself, or none at all:
         // never a 0 made up from a text without digits.
-        if (!r.ChartNumber.empty() && vorbel::DecimalText(vorbel::ParseDecimalInt(r.ChartNumber)) != r.ChartNumber) {
+        if (!r.chartNumber.empty() && vorbel::DecimalText(vorbel::ParseDecimalInt(r.chartNumber)) != r.chartNumber) {
             std::abort();
         }
-        if (r.ChartNumber == u"0" && cmd.find(u'0') == std::u16string::npos) std::abort();
+        if (r.chartNumber == u"0" && cmd.find(u'0') == std::u16string::npos) std::abort();
     }
     // Nothing is invented: every field is at most as long as the command line.
-    for (const auto* f : {&r.ChartNumber, &r.LastName, &r.FirstName}) {
+    for (const auto* f : {&r.chartNumber, &r.lastName, &r.firstName}) {
         if (f->size() > cmd.size() + 11) std::abort();
     }
     if (format == vorbel::FormatNone && !(r == vorbel::PatientRecord{})) std::abort();

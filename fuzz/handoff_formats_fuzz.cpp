@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "handoff/handoff_formats.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/core/argv_split.h"
 
 namespace {
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PatientRecord p{f[0], f[1], f[2]};
 
     const std::u16string program = u"C:\\Program Files\\Img\\img.exe";
-    const std::vector<std::u16string> expected = {program, u"/ID:" + p.ChartNumber, u"/LN:" + p.LastName,
-                                                  u"/N:" + p.FirstName};
+    const std::vector<std::u16string> expected = {program, u"/ID:" + p.chartNumber, u"/LN:" + p.lastName,
+                                                  u"/N:" + p.firstName};
     if (vorbel::test::SplitWindowsCommandLine(BuildSwitchCommandLine(QuotedProgramPath(program, true), p)) != expected)
         std::abort();
 

@@ -12,7 +12,7 @@
 #include "handoff/handoff_formats.h"
 #include "handoff/template_command_line.h"
 #include "handoff/template_target.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/core/argv_split.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string templateText = FromUtf8(text.substr(0, cut));
     TemplateValues values = SamplePatientValues();
     values.bridgeFile = u"C:\\pont\\p.txt";
-    if (cut != std::string::npos) values.patient.LastName = FromUtf8(text.substr(cut + 1));
+    if (cut != std::string::npos) values.patient.lastName = FromUtf8(text.substr(cut + 1));
 
     const TemplateParse parse = ParsePatientTemplate(templateText, BridgeFileField::Allowed);
     if (!parse.ok()) return 0;

@@ -12,15 +12,15 @@
 
 #include "handoff/vdds_exchange_file.h"
 #include "patient/vdds_exchange.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "text/windows_1252.h"
 
 namespace {
 
 using namespace vorbel;
 
-constexpr char16_t kErrorText[] = u"Transfert annul\u00e9\r\npar l'utilisateur";
-constexpr char16_t kErrorTextRead[] = u"Transfert annul\u00e9  par l'utilisateur";
+constexpr char16_t kErrorText[] = u"Transfert annulé\r\npar l'utilisateur";
+constexpr char16_t kErrorTextRead[] = u"Transfert annulé  par l'utilisateur";
 
 bool HoldsLineBreak(std::u16string_view v) { return v.find_first_of(u"\r\n") != std::u16string_view::npos; }
 
@@ -38,8 +38,8 @@ std::u16string ReadBack(std::u16string_view v) {
 
 void CheckBuiltReadsBack(const VddsPatient& built) {
     VddsPatient expected = built;
-    for (std::u16string* v : {&expected.practiceProgram, &expected.imagingProgram, &expected.patient.ChartNumber,
-                              &expected.patient.LastName, &expected.patient.FirstName})
+    for (std::u16string* v : {&expected.practiceProgram, &expected.imagingProgram, &expected.patient.chartNumber,
+                              &expected.patient.lastName, &expected.patient.firstName})
         *v = ReadBack(*v);
     if (expected.birthDate && VddsDateText(*expected.birthDate).empty()) expected.birthDate.reset();
     if (expected.sex) expected.sex = *expected.sex == 0 ? 0 : 1;
@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::optional<VddsPatient> read = ReadVddsPatient(bytes);
     if (read) {
-        for (const std::u16string* v : {&read->practiceProgram, &read->imagingProgram, &read->patient.ChartNumber,
-                                        &read->patient.LastName, &read->patient.FirstName}) {
+        for (const std::u16string* v : {&read->practiceProgram, &read->imagingProgram, &read->patient.chartNumber,
+                                        &read->patient.lastName, &read->patient.firstName}) {
             if (HoldsLineBreak(*v)) std::abort();
         }
         CheckBuiltReadsBack(*read);

@@ -1,6 +1,6 @@
 #include "handoff/bridge_encoding.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
@@ -30,11 +30,7 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 }  // namespace
 
 const std::array<std::u16string_view, kBridgeEncodingCount> kBridgeEncodingLabels = {
-    u"UTF-8",
-    u"UTF-8 avec BOM",
-    u"UTF-16 LE avec BOM",
-    u"ANSI (page de code du syst\u00e8me)",
-    u"OEM (page de code DOS)",
+    u"UTF-8", u"UTF-8 avec BOM", u"UTF-16 LE avec BOM", u"ANSI (page de code du système)", u"OEM (page de code DOS)",
 };
 
 std::optional<std::vector<uint8_t>> EncodeBridgeText(std::u16string_view text, int encoding,

@@ -9,10 +9,10 @@
 #include "handoff/web_export.h"
 #include "settings/log_file.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/error_beep.h"
 #include "win/keys.h"
-#include "win/module_path.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -36,15 +36,15 @@ std::optional<std::u16string> AppendSidexisRecords(const std::u16string& exchang
 std::optional<std::u16string> WriteTemplateBridgeFile(const TemplateTarget& target, const TemplateHandOff& filled) {
     if (!target.hasBridgeFile) return std::nullopt;
     const auto bytes = EncodeBridgeText(filled.bridgeContent, target.encoding, ToAnsiBytes, ToOemBytesOrQuestionMark);
-    if (!bytes) return u"Encodage du fichier d'\u00e9change inconnu.";
+    if (!bytes) return u"Encodage du fichier d'échange inconnu.";
     return WriteBridgeFile(filled.bridgePath, *bytes);
 }
 
 // The field that a batch file cannot be handed; empty when it is the line as a whole.
 std::u16string_view FieldBatchCannotCarry(const PatientRecord& patient) {
-    if (BatchCannotCarry(patient.ChartNumber)) return u"Dossier";
-    if (BatchCannotCarry(patient.LastName)) return u"Nom";
-    if (BatchCannotCarry(patient.FirstName)) return u"Pr\u00e9nom";
+    if (BatchCannotCarry(patient.chartNumber)) return u"Dossier";
+    if (BatchCannotCarry(patient.lastName)) return u"Nom";
+    if (BatchCannotCarry(patient.firstName)) return u"Prénom";
     return u"";
 }
 
@@ -63,10 +63,7 @@ TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
     hooks.errorBeep = ErrorBeep;
-    hooks.showFileError = [](HWND owner, const std::u16string& text) {
-        const std::u16string caption = OwnModuleBaseName();
-        MessageBoxW(owner, W(text), W(caption), MB_OK | MB_ICONWARNING);
-    };
+    hooks.showFileError = [](HWND owner, const std::u16string& text) { ShowWarning(owner, text); };
     hooks.dumpKeysHeld = IsShiftOrCtrlHeld;
     hooks.webExport = [](HWND owner, uint32_t key, const WebExportPatient& patient) {
         ExportPatientToWeb(owner, key, patient);
@@ -99,12 +96,12 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
         dataLocation = ReadSettingWithDefault(Setting::DataLocation, key, *fallback);
     }
 
-    const PatientRecord patient{Trim(fields.ChartNumber), Trim(fields.LastName), Trim(fields.FirstName)};
+    const PatientRecord patient{Trim(fields.chartNumber), Trim(fields.lastName), Trim(fields.firstName)};
     const std::optional<CalendarDate> birthDate =
         CarriesBirthDate(target) ? ParseBirthDate(further.birthDateText) : std::nullopt;
-    if (patient.ChartNumber.empty()) return refuse();
-    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.ChartNumber)) {
-        return refuseWith(ChartNumberNotAFolderMessage(patient.ChartNumber));
+    if (patient.chartNumber.empty()) return refuse();
+    if (target == TargetVixWin && ChartNumberLeavesImagesRoot(patient.chartNumber)) {
+        return refuseWith(ChartNumberNotAFolderMessage(patient.chartNumber));
     }
 
     // A template that does not parse is refused before anything is written or started.
@@ -117,7 +114,7 @@ HandOffOutcome HandOffPatient(HWND owner, const PatientRecord& fields, const Fur
 
     if (target == TargetWebExport) {
         // The e-mail address goes as typed; the other fields trimmed.
-        hooks.webExport(owner, key, WebExportPatient{patient.LastName, patient.FirstName, further.email, birthDate});
+        hooks.webExport(owner, key, WebExportPatient{patient.lastName, patient.firstName, further.email, birthDate});
         return HandOffOutcome::Accepted;
     }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
@@ -65,10 +65,10 @@ std::u16string SidexisDate(const std::optional<CalendarDate>& d) { return d ? Fo
 
 // Fields 1 to 4, common to both records.
 void PatientFields(RecordWriter& w, const SidexisPatient& p, const OemConverter& toOem) {
-    w.NameField(p.patient.LastName, toOem);
-    w.NameField(p.patient.FirstName, toOem);
+    w.NameField(p.patient.lastName, toOem);
+    w.NameField(p.patient.firstName, toOem);
     w.Field(SidexisDate(p.birthDate));
-    w.Field(p.patient.ChartNumber);
+    w.Field(p.patient.chartNumber);
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ std::u16string EscapeXmlValue(std::u16string_view v) {
             out += c;
             out += v[++i];
         } else if (c < 0x20 || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            out += u'\uFFFD';
+            out += u'\uFFFD';  // the replacement character �
         } else {
             out += c;
         }
@@ -158,9 +158,9 @@ bool ChartNumberLeavesImagesRoot(std::u16string_view chartNumber) {
 
 VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16string_view imagesRoot,
                                const PatientRecord& patient, const AnsiLookAlike& lookAlike) {
-    const std::u16string chart = SpacesToUnderscores(patient.ChartNumber);
-    const std::u16string last = SpacesToUnderscores(patient.LastName);
-    const std::u16string first = SpacesToUnderscores(patient.FirstName);
+    const std::u16string chart = SpacesToUnderscores(patient.chartNumber);
+    const std::u16string last = SpacesToUnderscores(patient.lastName);
+    const std::u16string first = SpacesToUnderscores(patient.firstName);
     VixWinLaunch launch;
     // "%06s": a string left-filled with zeros, never cut.
     launch.patientFolder =
@@ -175,16 +175,16 @@ VixWinLaunch BuildVixWinLaunch(std::u16string_view programCommand, std::u16strin
 }
 
 std::u16string BuildSwitchCommandLine(std::u16string_view programCommand, const PatientRecord& patient) {
-    return std::u16string(programCommand) + u" /ID:" + QuoteArgumentValue(patient.ChartNumber) + u" /LN:" +
-           QuoteArgumentValue(patient.LastName) + u" /N:" + QuoteArgumentValue(patient.FirstName);
+    return std::u16string(programCommand) + u" /ID:" + QuoteArgumentValue(patient.chartNumber) + u" /LN:" +
+           QuoteArgumentValue(patient.lastName) + u" /N:" + QuoteArgumentValue(patient.firstName);
 }
 
 std::u16string BuildLinkageXml(const PatientRecord& patient, const std::optional<CalendarDate>& birthDate,
                                const std::optional<int>& sex) {
     std::u16string xml = u"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n";
     xml += u"<LinkageParameter>\r\n";
-    xml += u"<Patient LastName=\"" + EscapeXmlValue(patient.LastName) + u"\" FirstName=\"" +
-           EscapeXmlValue(patient.FirstName) + u"\" ChartNumber=\"" + EscapeXmlValue(patient.ChartNumber) + u"\">\r\n";
+    xml += u"<Patient LastName=\"" + EscapeXmlValue(patient.lastName) + u"\" FirstName=\"" +
+           EscapeXmlValue(patient.firstName) + u"\" ChartNumber=\"" + EscapeXmlValue(patient.chartNumber) + u"\">\r\n";
     xml += u"<Birthday>" + (birthDate ? FormatDate(*birthDate, u'/') : u"") + u"</Birthday>\r\n";
     xml += u"<Gender>" + std::u16string(!sex ? u"" : *sex == 0 ? u"Male" : u"Female") + u"</Gender>\r\n";
     xml += u"</Patient>\r\n";
@@ -196,9 +196,9 @@ std::u16string BuildCliniViewSection(std::u16string_view current, const PatientR
     const std::pair<std::u16string_view, std::u16string> entries[] = {
         {u"USE_PRACTICE_MANAGEMENT", u"1"},
         {u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY", u"1"},
-        {u"PATID", LineBreaksToSpaces(patient.ChartNumber)},
-        {u"PATLNAME", LineBreaksToSpaces(patient.LastName)},
-        {u"PATFNAME", LineBreaksToSpaces(patient.FirstName)},
+        {u"PATID", LineBreaksToSpaces(patient.chartNumber)},
+        {u"PATLNAME", LineBreaksToSpaces(patient.lastName)},
+        {u"PATFNAME", LineBreaksToSpaces(patient.firstName)},
     };
     bool written[std::size(entries)] = {};
     std::u16string block;

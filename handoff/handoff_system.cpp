@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/system_dll.h"
 #include "win/wide.h"
 

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "handoff/handoff_formats.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
+
+// French puts a no-break space (\u00a0, escaped: it looks like a plain one) before : ; and inside « ».
 
 constexpr char16_t kDefaultDateFormat[] = u"JJ/MM/AAAA";
 constexpr char16_t kDefaultSexLetters[] = u"MF";
@@ -26,7 +28,7 @@ constexpr FieldName kFieldNames[] = {
 };
 
 // Guillemets with non-breaking spaces around the bad part.
-std::u16string Quoted(std::u16string_view part) { return u"\u00ab\u00a0" + std::u16string(part) + u"\u00a0\u00bb"; }
+std::u16string Quoted(std::u16string_view part) { return u"«\u00a0" + std::u16string(part) + u"\u00a0»"; }
 
 bool IsAsciiLetterOrDigit(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
@@ -107,7 +109,7 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
             } else if (!IsDateFormat(format)) {
                 return Quoted(whole) +
                        u"\u00a0: format de date invalide. Il se compose de JJ, MM, AAAA ou AA "
-                       u"et de s\u00e9parateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
+                       u"et de séparateurs, comme {NAISSANCE:AAAAMMJJ} ou {NAISSANCE:JJ.MM.AA}.";
             } else {
                 part.text = format;
             }
@@ -118,7 +120,7 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
             } else if (format.size() != 2 || IsSurrogate(format[0]) || IsSurrogate(format[1]) || format[0] < 0x20 ||
                        format[1] < 0x20) {
                 return Quoted(whole) +
-                       u"\u00a0: il faut deux caract\u00e8res, pour homme puis pour femme, "
+                       u"\u00a0: il faut deux caractères, pour homme puis pour femme, "
                        u"comme {SEXE:HF}.";
             } else {
                 part.text = format;
@@ -126,12 +128,12 @@ std::u16string ParseField(std::u16string_view whole, std::u16string_view inside,
             return u"";
         case TemplateField::BridgeFile:
             if (fileField == BridgeFileField::NoBridgeFile) {
-                return Quoted(whole) + u"\u00a0: ce champ n'est valable qu'avec un fichier d'\u00e9change.";
+                return Quoted(whole) + u"\u00a0: ce champ n'est valable qu'avec un fichier d'échange.";
             }
             if (fileField == BridgeFileField::OwnPath) {
                 return Quoted(whole) +
-                       u"\u00a0: le chemin du fichier d'\u00e9change ne peut pas se contenir "
-                       u"lui-m\u00eame.";
+                       u"\u00a0: le chemin du fichier d'échange ne peut pas se contenir "
+                       u"lui-même.";
             }
             [[fallthrough]];
         default:
@@ -173,7 +175,7 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
                 continue;
             }
             result.error = Quoted(u"}") +
-                           u"\u00a0: accolade fermante sans accolade ouvrante (\u00e9crivez }} pour "
+                           u"\u00a0: accolade fermante sans accolade ouvrante (écrivez }} pour "
                            u"une accolade).";
             return result;
         }
@@ -193,7 +195,7 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
             const size_t end = std::min({nextOpen, text.find_first_of(u"\r\n", i), text.size()});
             result.error = Quoted(text.substr(i, end - i)) +
                            u"\u00a0: accolade ouvrante sans accolade fermante "
-                           u"(\u00e9crivez {{ pour une accolade).";
+                           u"(écrivez {{ pour une accolade).";
             return result;
         }
         TemplatePart part;
@@ -211,9 +213,9 @@ TemplateParse ParsePatientTemplate(std::u16string_view text, BridgeFileField fil
 std::u16string PartValue(const TemplatePart& part, const TemplateValues& values) {
     if (!part.field) return part.text;
     switch (*part.field) {
-        case TemplateField::ChartNumber: return values.patient.ChartNumber;
-        case TemplateField::LastName: return values.patient.LastName;
-        case TemplateField::FirstName: return values.patient.FirstName;
+        case TemplateField::ChartNumber: return values.patient.chartNumber;
+        case TemplateField::LastName: return values.patient.lastName;
+        case TemplateField::FirstName: return values.patient.firstName;
         case TemplateField::BirthDate: return values.birthDate ? FormatBirthDate(*values.birthDate, part.text) : u"";
         case TemplateField::Sex:
             if (!values.sex || part.text.size() != 2) return u"";
@@ -236,8 +238,6 @@ std::u16string FillTemplate(const PatientTemplate& t, const TemplateValues& valu
     return out;
 }
 
-TemplateValues SamplePatientValues() {
-    return {{u"4217", u"MARTIN", u"H\u00e9l\u00e8ne"}, CalendarDate{12, 9, 1984}, 1, u""};
-}
+TemplateValues SamplePatientValues() { return {{u"4217", u"MARTIN", u"Hélène"}, CalendarDate{12, 9, 1984}, 1, u""}; }
 
 }  // namespace vorbel

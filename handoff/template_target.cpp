@@ -5,6 +5,8 @@
 namespace vorbel {
 namespace {
 
+// French puts a no-break space (\u00a0, escaped: it looks like a plain one) before : ; and inside « ».
+
 std::u16string Named(std::u16string_view name, const std::u16string& error) {
     return std::u16string(name) + u"\u00a0: " + error;
 }
@@ -41,9 +43,9 @@ TemplateTargetParse ParseTemplateTarget(const TemplateTargetSettings& settings) 
         each.into = std::move(parse.value);
     }
     if (!t.hasBridgeFile && !settings.bridgeContent.empty()) {
-        result.error = Named(kBridgeContentName, u"il est donn\u00e9 sans le chemin du fichier.");
+        result.error = Named(kBridgeContentName, u"il est donné sans le chemin du fichier.");
     } else if (t.encoding < 0 || t.encoding >= kBridgeEncodingCount) {
-        result.error = u"Encodage du fichier d'\u00e9change inconnu.";
+        result.error = u"Encodage du fichier d'échange inconnu.";
     }
     return result;
 }

@@ -41,8 +41,8 @@ TemplateTargetParse ParseTemplateTarget(const TemplateTargetSettings& settings);
 
 // The names Setup and the messages give the three templates.
 inline constexpr char16_t kArgumentTemplateName[] = u"Ligne de commande";
-inline constexpr char16_t kBridgePathName[] = u"Chemin du fichier d'\u00e9change";
-inline constexpr char16_t kBridgeContentName[] = u"Contenu du fichier d'\u00e9change";
+inline constexpr char16_t kBridgePathName[] = u"Chemin du fichier d'échange";
+inline constexpr char16_t kBridgeContentName[] = u"Contenu du fichier d'échange";
 
 struct TemplateHandOff {
     std::u16string commandLine;

@@ -34,9 +34,9 @@ std::string BuildVddsExchangeFile(const VddsPatient& p) {
     const std::pair<std::u16string_view, std::u16string> entries[] = {
         {kVddsPracticeProgramKey, p.practiceProgram},
         {kVddsImagingProgramKey, p.imagingProgram},
-        {kVddsChartNumberKey, p.patient.ChartNumber},
-        {kVddsLastNameKey, p.patient.LastName},
-        {kVddsFirstNameKey, p.patient.FirstName},
+        {kVddsChartNumberKey, p.patient.chartNumber},
+        {kVddsLastNameKey, p.patient.lastName},
+        {kVddsFirstNameKey, p.patient.firstName},
         {kVddsBirthDateKey, birthDate},
         {kVddsSexKey, SexLetter(p.sex)},
         {kVddsReadyKey, u"0"},

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "patient/vdds_exchange.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "text/ini_text.h"
 
 namespace vorbel {

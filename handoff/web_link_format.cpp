@@ -1,13 +1,12 @@
 #include "handoff/web_link_format.h"
 
 #include "net/server_url.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
 
-constexpr char16_t kCsvHeader[] =
-    u"Civilit\u00e9;Nom;Pr\u00e9nom;Date;Email;Adresse;Ville;Code;Region;Abonn\u00e9;Groupe\r\n";
+constexpr char16_t kCsvHeader[] = u"Civilité;Nom;Prénom;Date;Email;Adresse;Ville;Code;Region;Abonné;Groupe\r\n";
 
 // At least `width` digits, zeros in front; a sign stays in front of them.
 std::u16string Padded(int v, size_t width) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "locator/locator_text.h"
+#include "locator/window_text.h"
 #include "settings/settings_store.h"
 #include "win/foreign_message.h"
 #include "win/wide.h"
@@ -249,10 +250,15 @@ std::u16string ReadControlValue(HWND window) {
         return *checked != 0 ? u"1" : u"0";
     }
     if (SameClassName(cls, u"ComboBox")) return ReadComboSelection(window);
-    wchar_t text[kMaxValueLength + 1] = {};
-    if (!SendToForeignWindow(window, WM_GETTEXT, kMaxValueLength + 1, reinterpret_cast<LPARAM>(text))) return {};
-    text[kMaxValueLength] = L'\0';
-    return U(text, wcsnlen(text, kMaxValueLength));
+    return ReadWindowTextBounded(window, kMaxValueLength + 1);
+}
+
+DesignatedField DesignateField(HWND window, std::optional<POINT> screen) {
+    if (window && screen && !IsClassicControl(window)) {
+        // A window that draws its fields itself: the element under the point, when it publishes one.
+        if (const auto element = ElementAtScreenPoint(window, *screen)) return {BuildElementLocator(*element), true};
+    }
+    return {window ? BuildFieldLocator(window) : u"", false};
 }
 
 }  // namespace vorbel

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,14 @@ HWND ControlAtScreenPoint(POINT screen);
 // its window text; at most 1023 characters. Empty when there is no window or it does not answer
 // in time.
 std::u16string ReadControlValue(HWND window);
+
+// What designating `window` names: the window itself, or, given the point designated on the
+// screen, the element there when the window is no classic control and publishes one. The locator
+// is empty without a window, or when it could not be stored as above.
+struct DesignatedField {
+    std::u16string locator;
+    bool element = false;
+};
+DesignatedField DesignateField(HWND window, std::optional<POINT> screen);
 
 }  // namespace vorbel

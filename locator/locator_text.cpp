@@ -1,6 +1,6 @@
 #include "locator/locator_text.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

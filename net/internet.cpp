@@ -5,7 +5,7 @@
 #include "net/transfer.h"
 #include "net/upload_url.h"
 #include "net/user_agent.h"
-#include "net/version_info.h"
+#include "win/version_info.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -30,7 +30,9 @@ static_assert(sizeof(OSVERSIONINFOEXW) == 284);
 
 UserAgentFields SystemUserAgentFields() {
     UserAgentFields f;
-    f.fileVersionMS = GetOwnFileVersion(f.fileVersionLS);
+    const OwnFileVersion version = GetOwnFileVersion();
+    f.fileVersionMS = version.mostSignificant;
+    f.fileVersionLS = version.leastSignificant;
     OSVERSIONINFOEXW os = {};
     os.dwOSVersionInfoSize = sizeof(os);
     if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&os))) {

@@ -1,6 +1,6 @@
 #include "net/upload_url.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -1,6 +1,6 @@
 #include "net/user_agent.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

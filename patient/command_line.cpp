@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 
@@ -50,8 +50,8 @@ std::optional<Text> Piece(Text t, size_t k, char16_t c) {
 std::u16string Str(std::optional<Text> t) { return t ? std::u16string(*t) : std::u16string(); }
 
 void SetNames(PatientRecord& r, std::optional<Text> last, std::optional<Text> first, bool swap) {
-    r.LastName = Str(swap ? first : last);
-    r.FirstName = Str(swap ? last : first);
+    r.lastName = Str(swap ? first : last);
+    r.firstName = Str(swap ? last : first);
 }
 
 // "::" when present, else ":"; kNone when neither.
@@ -73,14 +73,14 @@ std::u16string ChartNumberOf(Text piece) {
 
 PatientRecord ParseSpaced(Text cmd, bool swap) {
     PatientRecord r;
-    r.ChartNumber = ChartNumberOf(*Piece(cmd, 0, u' '));
+    r.chartNumber = ChartNumberOf(*Piece(cmd, 0, u' '));
     SetNames(r, Piece(cmd, 1, u' '), Piece(cmd, 2, u' '), swap);
     return r;
 }
 
 PatientRecord ParseQuoted(Text cmd, bool swap) {
     PatientRecord r;
-    r.ChartNumber = ChartNumberOf(*Piece(cmd, 0, u'"'));
+    r.chartNumber = ChartNumberOf(*Piece(cmd, 0, u'"'));
     SetNames(r, Piece(cmd, 1, u'"'), Piece(cmd, 3, u'"'), swap);
     return r;
 }
@@ -90,10 +90,10 @@ PatientRecord ParseSwitches(Text cmd, bool swap) {
     const long i = Find(cmd, u"-I"), n = Find(cmd, u"-N"), p = Find(cmd, u"-P");
     if (i == kNone) return r;
     if (n == kNone) {
-        r.ChartNumber = Trim(p != kNone ? Mid(cmd, i + 2, p - i - 2) : Mid(cmd, i + 2));
+        r.chartNumber = Trim(p != kNone ? Mid(cmd, i + 2, p - i - 2) : Mid(cmd, i + 2));
         return r;
     }
-    r.ChartNumber = Trim(Mid(cmd, i + 2, n - i - 2));
+    r.chartNumber = Trim(Mid(cmd, i + 2, n - i - 2));
     const std::u16string names = Trim(p != kNone ? Mid(cmd, n + 2, p - n - 2) : Mid(cmd, n + 2));
     SetNames(r, Piece(names, 0, u'^'), Piece(names, 1, u'^'), swap);
     return r;
@@ -130,7 +130,7 @@ PatientRecord ParseSlashP(Text cmd, bool swap) {
     long c = Find(nameText, u",");
     if (c == kNone) c = Find(nameText, u" ");
     if (c == kNone) {
-        r.LastName = nameText;
+        r.lastName = nameText;
     } else {
         SetNames(r, Mid(nameText, 0, c), Mid(nameText, c + 1), swap);
     }
@@ -139,7 +139,7 @@ PatientRecord ParseSlashP(Text cmd, bool swap) {
     if (k == kNone) return r;
     s = Trim(Mid(s, k + 2));
     k = FindSeparator(s);
-    r.ChartNumber = k == kNone ? s : std::u16string(Mid(s, 0, k));
+    r.chartNumber = k == kNone ? s : std::u16string(Mid(s, 0, k));
     return r;
 }
 

@@ -6,9 +6,9 @@
 namespace vorbel {
 
 struct PatientRecord {
-    std::u16string ChartNumber;  // "Dossier"
-    std::u16string LastName;     // "Nom"
-    std::u16string FirstName;    // "Prénom"
+    std::u16string chartNumber;  // "Dossier"
+    std::u16string lastName;     // "Nom"
+    std::u16string firstName;    // "Prénom"
 
     bool operator==(const PatientRecord&) const = default;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/text.h"
+#include "text/text.h"
 #include "text/windows_1252.h"
 
 namespace vorbel {

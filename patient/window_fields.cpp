@@ -78,9 +78,9 @@ PatientRecord ReadWindowFields(uint32_t key, LocatorLookup lookup) {
 PatientRecord ReadWindowFields(const FieldLocators& locators, LocatorLookup lookup) {
     PrepareReading(locators.chartNumber);
     PatientRecord record;
-    record.ChartNumber = ReadLocatedField(locators.chartNumber, lookup);
-    record.LastName = ReadLocatedField(locators.lastName, lookup);
-    record.FirstName = ReadLocatedField(locators.firstName, lookup);
+    record.chartNumber = ReadLocatedField(locators.chartNumber, lookup);
+    record.lastName = ReadLocatedField(locators.lastName, lookup);
+    record.firstName = ReadLocatedField(locators.firstName, lookup);
     FinishReading(locators.firstName);
     return record;
 }

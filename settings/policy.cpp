@@ -2,7 +2,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

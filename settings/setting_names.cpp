@@ -1,7 +1,7 @@
 #include "settings/setting_names.h"
 
 #include "settings/scramble.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

@@ -8,7 +8,8 @@
 #include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
+#include "win/error_beep.h"
 
 namespace vorbel {
 
@@ -25,7 +26,7 @@ uint32_t GetMachineKey() {
     if (g_machineKeyKnown.load(std::memory_order_acquire)) return g_machineKey.load(std::memory_order_relaxed);
     DWORD serial = 0;
     if (!GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return 0;
     }
     g_machineKey.store(serial, std::memory_order_relaxed);

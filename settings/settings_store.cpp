@@ -4,7 +4,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/scramble.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

@@ -1,8 +1,9 @@
 #include "setup/field_picker.h"
 
 #include "locator/field_locator.h"
-#include "setup/dialog_list_control.h"
-#include "setup/window_text.h"
+#include "setup/window_tree_dialog.h"
+#include "win/error_beep.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -32,12 +33,6 @@ void DrawFrames(HWND erase, HWND draw) {
     SetROP2(screen, oldMode);
     DeleteObject(pen);
     ReleaseDC(nullptr, screen);
-}
-
-bool IsClassicControl(HWND w) {
-    wchar_t cls[256] = {};
-    GetClassNameW(w, cls, 256);
-    return IsClassicControlClass(cls);
 }
 
 }  // namespace
@@ -108,25 +103,16 @@ void FieldPicker::EndDrag(HWND dialog, bool designate) {
     if (!designate || !hovered) return;
     // A window that closed during the drag cannot be remembered.
     if (!IsWindow(hovered)) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     Designate(dialog, field, hovered, lastAt_);
 }
 
 void FieldPicker::Designate(HWND dialog, int field, HWND window, std::optional<POINT> screen) {
-    if (window && screen && !IsClassicControl(window)) {
-        // A window that draws its fields itself: the element under the point, when it publishes one.
-        if (const auto element = ElementAtScreenPoint(window, *screen)) {
-            std::u16string locator = BuildElementLocator(*element);
-            const bool refused = locator.empty();
-            Store(dialog, field, std::move(locator), refused, true);
-            return;
-        }
-    }
-    std::u16string locator = window ? BuildFieldLocator(window) : u"";
-    const bool refused = window && locator.empty();
-    Store(dialog, field, std::move(locator), refused, false);
+    DesignatedField designated = DesignateField(window, screen);
+    const bool refused = window && designated.locator.empty();
+    Store(dialog, field, std::move(designated.locator), refused, designated.element);
 }
 
 void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool refused, bool element) {
@@ -137,7 +123,7 @@ void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool ref
                           u"caractères que Vorbel ne sait pas conserver. Le champ garde sa désignation précédente."
                         : u" » : le nom de sa fenêtre est trop long ou contient des caractères que Vorbel ne sait pas "
                           u"conserver. Le champ garde sa désignation précédente.";
-        MessageBoxW(dialog, W(text), L"Paramétrage", MB_ICONWARNING | MB_OK);
+        ShowWarning(dialog, text, kSetupTitle);
         return;
     }
     locators_[field] = std::move(locator);
@@ -146,12 +132,12 @@ void FieldPicker::Store(HWND dialog, int field, std::u16string locator, bool ref
 
 void FieldPicker::OnPick(HWND dialog, int field) {
     std::u16string& locator = locators_[field];
-    CDialogListControl tree;
+    CWindowTreeDialog tree;
     tree.window = locator.empty() ? nullptr : FindLocatedControl(locator, LocatorLookup::StructureFirst);
     if (tree.DoModal(dialog) != IDOK) return;
     if (tree.window && !IsWindow(tree.window)) {
         // Closed since the tree was filled: nothing to remember.
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return;
     }
     if (tree.element) {

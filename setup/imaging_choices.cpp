@@ -1,6 +1,6 @@
 #include "setup/imaging_choices.h"
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

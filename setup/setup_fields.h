@@ -14,6 +14,9 @@ struct SetupField {
     const char16_t* label;
 };
 
+// Setup's title, which its own boxes carry too: the user is working there.
+inline constexpr char16_t kSetupTitle[] = u"Paramétrage";
+
 inline constexpr int kSetupFieldCount = 3;
 inline constexpr SetupField kSetupFields[kSetupFieldCount] = {
     {IDC_CHART_TARGET, IDC_CHART_PICK, IDC_CHART_VALUE, Setting::ChartNumberLocator, u"Dossier"},

@@ -1,11 +1,11 @@
 #include "setup/setup_launcher.h"
 
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 
 namespace vorbel {
 
 void RunSetupDialog(HWND parent) {
-    CDialogSetup dialog;
+    CSetupDialog dialog;
     dialog.DoModal(parent);
 }
 

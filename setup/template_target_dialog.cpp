@@ -6,13 +6,14 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
+#include "win/message_box.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Autre programme";
+// French puts a no-break space (\u00a0, escaped: it looks like a plain one) before : ; and inside « ».
 
 // Each stored template with its setting, its name in messages and its edit.
 struct TemplateText {
@@ -38,18 +39,18 @@ int EditNamedIn(const std::u16string& message) {
 
 }  // namespace
 
-CDialogTemplateTarget::CDialogTemplateTarget(TemplateTargetSettings& settings, std::u16string program)
+CTemplateTargetDialog::CTemplateTargetDialog(TemplateTargetSettings& settings, std::u16string program)
     : Dialog(IDD_TEMPLATE_TARGET), settings_(settings), program_(std::move(program)) {}
 
-TemplateTargetSettings CDialogTemplateTarget::Shown() const {
+TemplateTargetSettings CTemplateTargetDialog::Shown() const {
     TemplateTargetSettings s;
     for (const TemplateText& t : kTemplateTexts) s.*t.text = ItemText(t.edit);
     s.encoding = static_cast<int>(SendMessageW(Item(IDC_TPL_ENCODING), CB_GETCURSEL, 0, 0));
-    s.xmlEscape = IsDlgButtonChecked(hwnd(), IDC_TPL_XML) == BST_CHECKED;
+    s.xmlEscape = IsChecked(IDC_TPL_XML);
     return s;
 }
 
-bool CDialogTemplateTarget::DoDataExchange(Exchange direction) {
+bool CTemplateTargetDialog::DoDataExchange(Exchange direction) {
     if (direction == Exchange::Load) {
         HWND list = Item(IDC_TPL_ENCODING);
         for (std::u16string_view label : kBridgeEncodingLabels) {
@@ -58,13 +59,13 @@ bool CDialogTemplateTarget::DoDataExchange(Exchange direction) {
         }
         for (const TemplateText& t : kTemplateTexts) SetItemText(t.edit, settings_.*t.text);
         SendMessageW(list, CB_SETCURSEL, settings_.encoding, 0);
-        CheckDlgButton(hwnd(), IDC_TPL_XML, settings_.xmlEscape ? BST_CHECKED : BST_UNCHECKED);
+        SetChecked(IDC_TPL_XML, settings_.xmlEscape);
         UpdatePreview();
         return true;
     }
     const TemplateTargetSettings shown = Shown();
     if (const auto refusal = TemplateTargetRefusal(shown)) {
-        MessageBoxW(hwnd(), W(*refusal), kTitle, MB_ICONEXCLAMATION | MB_OK);
+        ShowWarning(hwnd(), *refusal);
         SetFocus(Item(EditNamedIn(*refusal)));
         return false;
     }
@@ -72,19 +73,19 @@ bool CDialogTemplateTarget::DoDataExchange(Exchange direction) {
     return true;
 }
 
-void CDialogTemplateTarget::UpdatePreview() { SetItemText(IDC_TPL_PREVIEW, TemplateTargetPreview(Shown(), program_)); }
+void CTemplateTargetDialog::UpdatePreview() { SetItemText(IDC_TPL_PREVIEW, TemplateTargetPreview(Shown(), program_)); }
 
-bool CDialogTemplateTarget::OnMessage(UINT msg, WPARAM wp, LPARAM, INT_PTR& result) {
-    if (msg != WM_COMMAND) return false;
-    const WORD code = HIWORD(wp);
-    const WORD id = LOWORD(wp);
+bool CTemplateTargetDialog::OnButtonClicked(int id) {
+    if (id != IDC_TPL_XML) return false;
+    UpdatePreview();
+    return true;
+}
+
+bool CTemplateTargetDialog::OnItemNotified(int id, int code) {
     const bool edited = code == EN_CHANGE && id != IDC_TPL_PREVIEW;
-    if (edited || (code == CBN_SELCHANGE && id == IDC_TPL_ENCODING) || (code == BN_CLICKED && id == IDC_TPL_XML)) {
-        UpdatePreview();
-        result = 0;
-        return true;
-    }
-    return false;
+    if (!edited && !(code == CBN_SELCHANGE && id == IDC_TPL_ENCODING)) return false;
+    UpdatePreview();
+    return true;
 }
 
 std::optional<std::u16string> TemplateTargetRefusal(const TemplateTargetSettings& settings) {
@@ -92,10 +93,9 @@ std::optional<std::u16string> TemplateTargetRefusal(const TemplateTargetSettings
     if (!parse.ok()) return parse.error;
     for (const TemplateText& t : kTemplateTexts) {
         if (CanStoreExactly(t.setting, settings.*t.text)) continue;
-        return std::u16string(t.name) +
-               u"\u00a0: ce mod\u00e8le ne peut pas \u00eatre enregistr\u00e9\u00a0: il est trop long (" +
+        return std::u16string(t.name) + u"\u00a0: ce modèle ne peut pas être enregistré\u00a0: il est trop long (" +
                DecimalText(static_cast<int64_t>(LimitsOf(t.setting).plainWrite)) +
-               u" caract\u00e8res au plus) ou contient des caract\u00e8res que Vorbel ne sait pas conserver.";
+               u" caractères au plus) ou contient des caractères que Vorbel ne sait pas conserver.";
     }
     return std::nullopt;
 }
@@ -107,7 +107,7 @@ std::u16string TemplateTargetPreview(const TemplateTargetSettings& settings, std
         FillTemplateTarget(parse.value, QuotedProgramPath(program, NamesExistingFile(program)), SamplePatientValues());
     std::u16string text = u"Ligne de commande\u00a0:\r\n" + out.commandLine;
     if (parse.value.hasBridgeFile) {
-        text += u"\r\n\r\nFichier d'\u00e9change " + out.bridgePath + u" (" +
+        text += u"\r\n\r\nFichier d'échange " + out.bridgePath + u" (" +
                 std::u16string(kBridgeEncodingLabels[static_cast<size_t>(settings.encoding)]) + u")\u00a0:\r\n" +
                 out.bridgeContent;
     }
@@ -116,7 +116,7 @@ std::u16string TemplateTargetPreview(const TemplateTargetSettings& settings, std
 
 std::u16string TemplateTargetSummary(const TemplateTargetSettings& settings) {
     std::u16string summary = settings.arguments.empty() ? u"(aucun argument)" : settings.arguments;
-    if (!settings.bridgePath.empty()) summary += u" \u2014 fichier " + settings.bridgePath;
+    if (!settings.bridgePath.empty()) summary += u" — fichier " + settings.bridgePath;
     return summary;
 }
 

@@ -11,14 +11,15 @@
 
 namespace vorbel {
 
-class CDialogTemplateTarget : public Dialog {
+class CTemplateTargetDialog : public Dialog {
 public:
     // program: the one Setup shows, for the preview's command line.
-    CDialogTemplateTarget(TemplateTargetSettings& settings, std::u16string program);
+    CTemplateTargetDialog(TemplateTargetSettings& settings, std::u16string program);
 
 protected:
     bool DoDataExchange(Exchange direction) override;
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+    bool OnButtonClicked(int id) override;
+    bool OnItemNotified(int id, int code) override;
 
 private:
     TemplateTargetSettings Shown() const;

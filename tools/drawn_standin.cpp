@@ -38,7 +38,7 @@ struct Options {
     Mode mode = Mode::Flat;
     std::wstring chart = L"4321";
     std::wstring last = L"MARTIN";
-    std::wstring first = L"Zo\u00e9";
+    std::wstring first = L"Zoé";
     std::wstring previous[3];
     bool rename = false;
     DWORD delayMs = 0;
@@ -413,7 +413,7 @@ void BuildRows(Element* sheet) {
         const wchar_t* label;
         const std::wstring* values;
         int firstRow;
-    } rows[] = {{L"Patient", current, 0}, {L"Patient pr\u00e9c\u00e9dent", g_options.previous, kPreviousFirstRow}};
+    } rows[] = {{L"Patient", current, 0}, {L"Patient précédent", g_options.previous, kPreviousFirstRow}};
     for (const auto& r : rows) {
         sheet->Add(ROLE_SYSTEM_STATICTEXT, r.label, L"", RowRect(kLabelX, kFieldX - 8, r.firstRow));
         for (int i = 0; i < 3; ++i) {
@@ -426,9 +426,9 @@ void BuildRows(Element* sheet) {
 void BuildTree(const std::wstring& title) {
     g_root =
         std::make_unique<Element>(nullptr, ROLE_SYSTEM_CLIENT, title, L"", RECT{0, 0, kDesignWidth, kDesignHeight});
-    const Field fields[] = {{L"N\u00b0 de dossier", &g_options.chart, 0},
+    const Field fields[] = {{L"N° de dossier", &g_options.chart, 0},
                             {g_options.rename ? L"Nom de famille" : L"Nom", &g_options.last, 1},
-                            {L"Pr\u00e9nom", &g_options.first, 2}};
+                            {L"Prénom", &g_options.first, 2}};
     if (g_options.mode == Mode::Rows) {
         g_root->Add(ROLE_SYSTEM_STATICTEXT, L"Cabinet dentaire des Lilas", L"", {12, 8, 400, 30});
         BuildRows(g_root->Add(ROLE_SYSTEM_GROUPING, L"Fiche patient", L"", {0, 40, kDesignWidth, kDesignHeight}));
@@ -437,7 +437,7 @@ void BuildTree(const std::wstring& title) {
     if (g_options.mode == Mode::Nested || g_options.mode == Mode::Loop) {
         g_root->Add(ROLE_SYSTEM_STATICTEXT, L"Cabinet dentaire des Lilas", L"", {12, 8, 400, 30});
         Element* pane = g_root->Add(ROLE_SYSTEM_PANE, L"", L"", {0, 40, kDesignWidth, kDesignHeight});
-        Element* group = pane->Add(ROLE_SYSTEM_GROUPING, L"Identit\u00e9 du patient", L"", {12, 48, 420, 260});
+        Element* group = pane->Add(ROLE_SYSTEM_GROUPING, L"Identité du patient", L"", {12, 48, 420, 260});
         for (const Field& f : fields) {
             const int y = kFirstRowY + f.row * kRowStep;
             group->Add(ROLE_SYSTEM_STATICTEXT, f.label, L"", {kLabelX, y, kFieldX - 8, y + kFieldHeight});
@@ -554,7 +554,7 @@ bool ParseOptions() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!ParseOptions()) return 2;
-    const std::wstring title = L"Dossier patient \u2014 " + g_options.last + L" " + g_options.first;
+    const std::wstring title = L"Dossier patient — " + g_options.last + L" " + g_options.first;
     BuildTree(title);
 
     WNDCLASSW wc = {};

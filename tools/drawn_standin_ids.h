@@ -26,6 +26,6 @@ inline constexpr unsigned kCallsReceived = 0x8000 + 1;   // calls into its eleme
 inline constexpr unsigned kReferencesHeld = 0x8000 + 2;  // references held on its elements now, through COM
 
 // With --mode=hostile, every text an answer should not carry begins with this.
-inline constexpr wchar_t kHostileText[] = L"R\u00e9ponse hostile";
+inline constexpr wchar_t kHostileText[] = L"Réponse hostile";
 
 }  // namespace vorbel::drawn

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "net/server_url.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace {
 

@@ -33,7 +33,7 @@ struct Options {
     std::wstring title;
     std::wstring chart = L"1234";
     std::wstring last = L"DUPONT";
-    std::wstring first = L"\u00c9lise";
+    std::wstring first = L"Élise";
     std::wstring birth = L"05/03/1970";
     int civility = 1;
     int item = -1;
@@ -111,21 +111,21 @@ HWND Edit(HWND parent, int id, const std::wstring& text, int x, int y, int w) {
 
 void BuildForm(HWND top) {
     HWND header = Panel(top, kHeaderPanel, 0, 0, 640, 36);
-    Label(header, L"Cabinet dentaire des Lilas \u2014 Dr Martin", 12, 9, 360);
+    Label(header, L"Cabinet dentaire des Lilas — Dr Martin", 12, 9, 360);
     Add(header, L"BUTTON", L"Radiographies", BS_PUSHBUTTON | WS_TABSTOP, -1, 500, 5, 128, 26);
 
     HWND main = Panel(top, kMainPanel, 0, 36, 640, 260);
     HWND identity = Panel(main, kIdentityPanel, 12, 8, 400, 244);
-    Add(identity, L"BUTTON", L"Identit\u00e9 du patient", BS_GROUPBOX, kIdentityFrame, 0, 0, 400, 244);
-    Label(identity, L"N\u00b0 de dossier", 16, 30, 120);
+    Add(identity, L"BUTTON", L"Identité du patient", BS_GROUPBOX, kIdentityFrame, 0, 0, 400, 244);
+    Label(identity, L"N° de dossier", 16, 30, 120);
     Edit(identity, kChartNumber, g_options.chart, 140, 26, 120);
     Label(identity, L"Nom", 16, 64, 120);
     Edit(identity, kLastName, g_options.last, 140, 60, 240);
-    Label(identity, L"Pr\u00e9nom", 16, 98, 120);
+    Label(identity, L"Prénom", 16, 98, 120);
     Edit(identity, kFirstName, g_options.first, 140, 94, 240);
     Label(identity, L"Date de naissance", 16, 132, 120);
     Edit(identity, kBirthDate, g_options.birth, 140, 128, 120);
-    Label(identity, L"Civilit\u00e9", 16, 166, 120);
+    Label(identity, L"Civilité", 16, 166, 120);
     HWND civility =
         Add(identity, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCivility, 140, 162, 160, 160);
     for (const wchar_t* item : {L"Madame", L"Monsieur", L"Enfant"}) {
@@ -140,17 +140,17 @@ void BuildForm(HWND top) {
     SendMessageW(active, BM_SETCHECK, g_options.active ? BST_CHECKED : BST_UNCHECKED, 0);
 
     HWND alerts = Panel(main, kAlertsPanel, 424, 8, 204, 244);
-    Add(alerts, L"BUTTON", L"Alertes m\u00e9dicales", BS_GROUPBOX, kAlertsFrame, 0, 0, 204, 244);
+    Add(alerts, L"BUTTON", L"Alertes médicales", BS_GROUPBOX, kAlertsFrame, 0, 0, 204, 244);
     // A card and, over its middle, a later badge: the badge is what lies at the card's centre.
     Add(alerts, L"STATIC", L"", SS_ETCHEDFRAME, kAllergyCard, 12, 24, 180, 72);
-    Label(alerts, L"Allergie : p\u00e9nicilline", 20, 30, 164);
-    Add(alerts, L"STATIC", L"\u00c0 jour", SS_CENTER | WS_BORDER, kUpToDate, 70, 52, 64, 20);
+    Label(alerts, L"Allergie : pénicilline", 20, 30, 164);
+    Add(alerts, L"STATIC", L"À jour", SS_CENTER | WS_BORDER, kUpToDate, 70, 52, 64, 20);
     Label(alerts, L"Sous anticoagulants", 20, 74, 164);
 
     HWND notesPanel = Panel(top, kNotesPanel, 0, 296, 640, 104);
     Label(notesPanel, L"Notes", 12, 4, 100);
     const std::wstring notes = g_options.notes >= 0 ? PatternText(static_cast<size_t>(g_options.notes))
-                                                    : L"Contr\u00f4le annuel, d\u00e9tartrage pr\u00e9vu.";
+                                                    : L"Contrôle annuel, détartrage prévu.";
     HWND notesEdit = Add(notesPanel, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kNotes, 12,
                          24, 616, 72, WS_EX_CLIENTEDGE);
     SendMessageW(notesEdit, EM_SETLIMITTEXT, 0, 0);
@@ -228,7 +228,7 @@ bool ParseOptions() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!ParseOptions()) return 2;
     if (g_options.title.empty()) {
-        g_options.title = L"Dossier patient \u2014 " + g_options.last + L" " + g_options.first;
+        g_options.title = L"Dossier patient — " + g_options.last + L" " + g_options.first;
     }
     g_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 

@@ -22,7 +22,7 @@
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tools/practice_standin_ids.h"
 #include "win/descendant.h"
 #include "win/wide.h"

@@ -15,11 +15,13 @@
 
 #include "handoff/policy_templates.h"
 #include "settings/policy.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {
 namespace {
+
+// French puts a no-break space (\u00a0, escaped: it looks like a plain one) before : ; and inside « ».
 
 struct PolicyProperty {
     const wchar_t* property;  // as installer/vorbel.wxs names it
@@ -57,14 +59,14 @@ std::u16string Property(MSIHANDLE install, const wchar_t* name) {
 // Why the policy reader would ignore the value, in French for the one who deploys.
 std::u16string Reason(const PolicyDefinition& d, const std::u16string& text) {
     if (d.kind == PolicyKind::Number || d.kind == PolicyKind::Convention) {
-        return u"un nombre entier de " + DecimalText(d.low) + u" \u00e0 " + DecimalText(d.high) + u" est attendu.";
+        return u"un nombre entier de " + DecimalText(d.low) + u" à " + DecimalText(d.high) + u" est attendu.";
     }
     const size_t limit = PolicyTextLimit(d);
     if (text.size() > limit) {
-        return u"plus de " + DecimalText(static_cast<int64_t>(limit)) + u" caract\u00e8res.";
+        return u"plus de " + DecimalText(static_cast<int64_t>(limit)) + u" caractères.";
     }
     switch (d.kind) {
-        case PolicyKind::Path: return u"un chemin est attendu, sans caract\u00e8re de contr\u00f4le.";
+        case PolicyKind::Path: return u"un chemin est attendu, sans caractère de contrôle.";
         case PolicyKind::Url: return u"une adresse http:// ou https:// est attendue, sans espace.";
         default: return CheckPolicyTemplate(d.setting, text);
     }
@@ -111,10 +113,9 @@ extern "C" __declspec(dllexport) UINT __stdcall CheckPolicyProperties(MSIHANDLE 
         given.emplace_back(p.property, std::move(value));
     }
     if (refused > 0) {
-        Say(install,
-            (refused == 1 ? u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9. Propri\u00e9t\u00e9 refus\u00e9e\u00a0:"
-                          : u"Vorbel n'a pas \u00e9t\u00e9 install\u00e9. Propri\u00e9t\u00e9s refus\u00e9es\u00a0:") +
-                refusals);
+        Say(install, (refused == 1 ? u"Vorbel n'a pas été installé. Propriété refusée\u00a0:"
+                                   : u"Vorbel n'a pas été installé. Propriétés refusées\u00a0:") +
+                         refusals);
         return ERROR_INSTALL_FAILURE;
     }
     for (const auto& [property, value] : given) {

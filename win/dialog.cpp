@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "win/error_beep.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -58,7 +59,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         return self->Dispatch(msg, wp, lp);
     } catch (...) {
-        MessageBeep(MB_ICONHAND);
+        ErrorBeep();
         return FALSE;
     }
 #else
@@ -95,7 +96,8 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
                 OnCancel();
                 return TRUE;
             }
-            return FALSE;
+            if (HIWORD(wp) == BN_CLICKED) return OnButtonClicked(LOWORD(wp)) ? TRUE : FALSE;
+            return OnItemNotified(LOWORD(wp), HIWORD(wp)) ? TRUE : FALSE;
         case WM_NCDESTROY:
             for (HBITMAP picture : pictures_) DeleteObject(picture);
             pictures_.clear();

@@ -32,8 +32,13 @@ protected:
     // Default: saves, and closes with IDOK only when saving succeeded.
     virtual void OnOK();
     virtual void OnCancel() { EndDialog(IDCANCEL); }
-    // The message map: return true when handled, with the result in `result`.
+    // The message map: return true when handled, with the result in `result`. Asked first.
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result);
+    // WM_COMMAND of an item, unpacked, when OnMessage declined it: a button's click (OK and Cancel
+    // go to OnOK and OnCancel), any other notification (EN_CHANGE, CBN_SELCHANGE...). Return true
+    // when handled.
+    virtual bool OnButtonClicked(int /*id*/) { return false; }
+    virtual bool OnItemNotified(int /*id*/, int /*code*/) { return false; }
 
     void EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
     // Centres the window on the work area of the monitor it is on, keeping its size.
@@ -41,6 +46,10 @@ protected:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     std::u16string ItemText(int id) const;
     void SetItemText(int id, const std::u16string& text);
+    // A check box or radio button: checked means BST_CHECKED, not the third state.
+    bool IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+    void SetChecked(int id, bool checked) { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+    void Enable(int id, bool enabled) { EnableWindow(Item(id), enabled ? TRUE : FALSE); }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

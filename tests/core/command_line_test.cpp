@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_store.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 
 void PrintTo(const PatientRecord& r, std::ostream* os) {
-    *os << "{" << ToUtf8(r.ChartNumber) << "|" << ToUtf8(r.LastName) << "|" << ToUtf8(r.FirstName) << "}";
+    *os << "{" << ToUtf8(r.chartNumber) << "|" << ToUtf8(r.lastName) << "|" << ToUtf8(r.firstName) << "}";
 }
 
 namespace {
@@ -27,40 +27,37 @@ TEST_P(ParseCommandLineTest, YieldsTheDocumentedFields) {
     EXPECT_EQ(ParseCommandLine(c.cmd, c.format, c.swap), c.expected) << ToUtf8(c.cmd);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Spaced, ParseCommandLineTest,
-    ::testing::Values(Case{1, false, u"1234 DUPONT JEAN", {u"1234", u"DUPONT", u"JEAN"}},
-                      Case{1, true, u"1234 DUPONT JEAN", {u"1234", u"JEAN", u"DUPONT"}},
-                      Case{1, false, u"001234 DUPONT", {u"1234", u"DUPONT", u""}},
-                      // A first piece that is not a number names no patient, never patient 0.
-                      Case{1, false, u"A12 DUPONT JEAN", {u"", u"DUPONT", u"JEAN"}},
-                      Case{1, false, u"DOSSIER", {u"", u"", u""}},
-                      Case{1, false, u"\"C:\\vdds\\exch 1.ini\"", {u"", u"1.ini\"", u""}},
-                      Case{1, false, u"- 42 DUPONT JEAN", {u"", u"42", u"DUPONT"}},
-                      Case{1, false, u"4217x MARTIN H\u00e9l\u00e8ne", {u"4217", u"MARTIN", u"H\u00e9l\u00e8ne"}},
-                      Case{1, false, u"+4217 MARTIN", {u"4217", u"MARTIN", u""}},
-                      Case{1, false, u"1234  DUPONT JEAN", {u"1234", u"", u"DUPONT"}},
-                      Case{1, false, u"1234 DE LA TOUR JEAN", {u"1234", u"DE", u"LA"}},
-                      Case{1, false, u"99999999999 X Y", {u"2147483647", u"X", u"Y"}},
-                      Case{1, false, u"-99999999999", {u"-2147483648", u"", u""}},
-                      Case{
-                          1, false, u"-0042 \u00c9LO\u00cfSE Z\u00e9lie", {u"-42", u"\u00c9LO\u00cfSE", u"Z\u00e9lie"}},
-                      Case{1, true, u"7", {u"7", u"", u""}}));
+INSTANTIATE_TEST_SUITE_P(Spaced, ParseCommandLineTest,
+                         ::testing::Values(Case{1, false, u"1234 DUPONT JEAN", {u"1234", u"DUPONT", u"JEAN"}},
+                                           Case{1, true, u"1234 DUPONT JEAN", {u"1234", u"JEAN", u"DUPONT"}},
+                                           Case{1, false, u"001234 DUPONT", {u"1234", u"DUPONT", u""}},
+                                           // A first piece that is not a number names no patient, never patient 0.
+                                           Case{1, false, u"A12 DUPONT JEAN", {u"", u"DUPONT", u"JEAN"}},
+                                           Case{1, false, u"DOSSIER", {u"", u"", u""}},
+                                           Case{1, false, u"\"C:\\vdds\\exch 1.ini\"", {u"", u"1.ini\"", u""}},
+                                           Case{1, false, u"- 42 DUPONT JEAN", {u"", u"42", u"DUPONT"}},
+                                           Case{1, false, u"4217x MARTIN Hélène", {u"4217", u"MARTIN", u"Hélène"}},
+                                           Case{1, false, u"+4217 MARTIN", {u"4217", u"MARTIN", u""}},
+                                           Case{1, false, u"1234  DUPONT JEAN", {u"1234", u"", u"DUPONT"}},
+                                           Case{1, false, u"1234 DE LA TOUR JEAN", {u"1234", u"DE", u"LA"}},
+                                           Case{1, false, u"99999999999 X Y", {u"2147483647", u"X", u"Y"}},
+                                           Case{1, false, u"-99999999999", {u"-2147483648", u"", u""}},
+                                           Case{1, false, u"-0042 ÉLOÏSE Zélie", {u"-42", u"ÉLOÏSE", u"Zélie"}},
+                                           Case{1, true, u"7", {u"7", u"", u""}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Quoted, ParseCommandLineTest,
-    ::testing::Values(
-        Case{2, false, u"1234 \"DUPONT\" \"JEAN\" \"01/02/1970\"", {u"1234", u"DUPONT", u"JEAN"}},
-        Case{2, false, u"1234 \"DE LA TOUR\" \"JEAN\"", {u"1234", u"DE LA TOUR", u"JEAN"}},
-        Case{2, false, u"1234 \"DUPONT\"", {u"1234", u"DUPONT", u""}},
-        Case{2, true, u"1234 \"DUPONT\" \"JEAN\"", {u"1234", u"JEAN", u"DUPONT"}},
-        Case{2, false, u"1234 \"DUPONT", {u"1234", u"DUPONT", u""}},
-        Case{2, false, u"  55\"A\"\"B\"", {u"55", u"A", u"B"}},
-        Case{2, false, u"99999999999 \"A\" \"B\"", {u"2147483647", u"A", u"B"}},
-        Case{2, false, u" 4217x\"MARTIN\" \"H\u00e9l\u00e8ne\"", {u"4217", u"MARTIN", u"H\u00e9l\u00e8ne"}},
-        Case{2, false, u"\"C:\\vdds\\exch 1.ini\"", {u"", u"C:\\vdds\\exch 1.ini", u""}},
-        Case{2, false, u"DOSSIER \"MARTIN\" \"H\u00e9l\u00e8ne\"", {u"", u"MARTIN", u"H\u00e9l\u00e8ne"}},
-        Case{2, false, u"\t-7\"A\"\"B\"", {u"-7", u"A", u"B"}}));
+    ::testing::Values(Case{2, false, u"1234 \"DUPONT\" \"JEAN\" \"01/02/1970\"", {u"1234", u"DUPONT", u"JEAN"}},
+                      Case{2, false, u"1234 \"DE LA TOUR\" \"JEAN\"", {u"1234", u"DE LA TOUR", u"JEAN"}},
+                      Case{2, false, u"1234 \"DUPONT\"", {u"1234", u"DUPONT", u""}},
+                      Case{2, true, u"1234 \"DUPONT\" \"JEAN\"", {u"1234", u"JEAN", u"DUPONT"}},
+                      Case{2, false, u"1234 \"DUPONT", {u"1234", u"DUPONT", u""}},
+                      Case{2, false, u"  55\"A\"\"B\"", {u"55", u"A", u"B"}},
+                      Case{2, false, u"99999999999 \"A\" \"B\"", {u"2147483647", u"A", u"B"}},
+                      Case{2, false, u" 4217x\"MARTIN\" \"Hélène\"", {u"4217", u"MARTIN", u"Hélène"}},
+                      Case{2, false, u"\"C:\\vdds\\exch 1.ini\"", {u"", u"C:\\vdds\\exch 1.ini", u""}},
+                      Case{2, false, u"DOSSIER \"MARTIN\" \"Hélène\"", {u"", u"MARTIN", u"Hélène"}},
+                      Case{2, false, u"\t-7\"A\"\"B\"", {u"-7", u"A", u"B"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Switches, ParseCommandLineTest,
@@ -100,7 +97,7 @@ TEST(CommandLineFormat, StoredConventionSelectsTheParser) {
     const std::pair<int32_t, int> cases[] = {{0, 0}, {42, 0}, {100, 0}, {109, 1}, {310, 4}, {377, 5}, {-25, -1}};
     for (auto [stored, index] : cases) EXPECT_EQ(DecodeConventionIndex(stored), index) << stored;
     EXPECT_EQ(ParseCommandLine(u"1 A B", DecodeConventionIndex(109), false), (PatientRecord{u"1", u"A", u"B"}));
-    EXPECT_EQ(kCommandLineFormatLabels[FormatSwitches], u"-I Dossier -N Nom^Pr\u00e9nom [-P Chemin]");
+    EXPECT_EQ(kCommandLineFormatLabels[FormatSwitches], u"-I Dossier -N Nom^Prénom [-P Chemin]");
 }
 
 }  // namespace

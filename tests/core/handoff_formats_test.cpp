@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 #include "handoff/web_link_format.h"
 #include "tests/core/argv_split.h"
 
@@ -24,8 +24,8 @@ std::string FakeOem850(std::u16string_view text) {
     std::string out;
     for (char16_t c : text) {
         if (c < 0x80) out += static_cast<char>(c);
-        else if (c == u'\u00c9') out += '\x90';  // É
-        else if (c == u'\u00e9') out += '\x82';  // é
+        else if (c == u'É') out += '\x90';  // É
+        else if (c == u'é') out += '\x82';  // é
         else out += '?';
     }
     return out;
@@ -90,9 +90,9 @@ TEST_P(VixWinTest, FolderAndCommandLine) {
     const std::vector<std::u16string> expected = {
         test::SplitWindowsCommandLine(c.program).front(),
         u"-I",
-        AsVixWinReadsIt(c.patient.ChartNumber),
+        AsVixWinReadsIt(c.patient.chartNumber),
         u"-N",
-        AsVixWinReadsIt(c.patient.LastName) + u'^' + AsVixWinReadsIt(c.patient.FirstName),
+        AsVixWinReadsIt(c.patient.lastName) + u'^' + AsVixWinReadsIt(c.patient.firstName),
         u"-P",
         AsVixWinReadsIt(c.folder, false)};
     EXPECT_EQ(test::SplitWindowsCommandLine(launch.commandLine), expected) << ToUtf8(launch.commandLine);
@@ -122,9 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  u"C:\\v.exe -I 123456 -N A^B -P D:\\img\\123456"},
                       VixWinCase{u"C:\\v.exe",
                                  u"D:\\img",
-                                 {u"12 3", u"DE LA TOUR", u"\u00c9LISE"},
+                                 {u"12 3", u"DE LA TOUR", u"ÉLISE"},
                                  u"D:\\img\\0012_3",
-                                 u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^\u00c9LISE -P D:\\img\\0012_3"},
+                                 u"C:\\v.exe -I 12_3 -N DE_LA_TOUR^ÉLISE -P D:\\img\\0012_3"},
                       VixWinCase{u"C:\\v.exe",
                                  u"D:\\img",
                                  {u"1\r\n2", u"A\nB", u"C\rD"},
@@ -191,8 +191,8 @@ TEST_P(SwitchArgumentTest, EachValueReadsBackWholeAsOneArgument) {
     if (!c.commandLine.empty()) {
         EXPECT_EQ(ToUtf8(cmd), ToUtf8(c.commandLine));
     }
-    const std::vector<std::u16string> expected = {program, u"/ID:" + c.patient.ChartNumber,
-                                                  u"/LN:" + c.patient.LastName, u"/N:" + c.patient.FirstName};
+    const std::vector<std::u16string> expected = {program, u"/ID:" + c.patient.chartNumber,
+                                                  u"/LN:" + c.patient.lastName, u"/N:" + c.patient.firstName};
     EXPECT_EQ(test::SplitWindowsCommandLine(cmd), expected) << ToUtf8(cmd);
 }
 
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  u"\"C:\\Program Files\\Img\\img.exe\" /ID:\"12\" /LN:\"a\\\\\\\"b\" /N:\"a\\b\""},
                       SwitchCase{{u"12\" /ID:\"99", u"X", u"Y"}, u""},
                       SwitchCase{{u"1", u"\" /N:\"EVIL", u"\\\\"}, u""}, SwitchCase{{u"", u"", u""}, u""},
-                      SwitchCase{{u"1", u"DE LA TOUR", u"\t\u00c9LISE\\\\\""}, u""}));
+                      SwitchCase{{u"1", u"DE LA TOUR", u"\tÉLISE\\\\\""}, u""}));
 
 TEST(VixWinFolder, AChartNumberThatWouldLeaveTheImagesRootIsRecognised) {
     for (const char16_t* chart : {u"..\\..\\Windows", u"a/b", u"C:x", u"\\\\server\\share", u"12..3", u".."}) {
@@ -220,7 +220,7 @@ TEST(VixWinFolder, AChartNumberThatWouldLeaveTheImagesRootIsRecognised) {
 // --- Linkage XML ---
 
 TEST(LinkageXml, LinesEndInCrLfWithDateAndGender) {
-    const std::u16string xml = BuildLinkageXml({u"7", u"DUPONT", u"\u00c9LISE"}, CalendarDate{5, 3, 1970}, 0);
+    const std::u16string xml = BuildLinkageXml({u"7", u"DUPONT", u"ÉLISE"}, CalendarDate{5, 3, 1970}, 0);
     EXPECT_EQ(ToUtf8(xml),
               "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n"
               "<LinkageParameter>\r\n"
@@ -253,14 +253,14 @@ TEST(LinkageXml, PairedSurrogatesPassThrough) {
 }
 
 TEST(LinkageXml, FileBytesAreUtf16LeAfterTheByteOrderMark) {
-    EXPECT_EQ(Utf16LeWithBom(u"<\u00c9\u20ac"), (Bytes{0xFF, 0xFE, 0x3C, 0x00, 0xC9, 0x00, 0xAC, 0x20}));
+    EXPECT_EQ(Utf16LeWithBom(u"<É€"), (Bytes{0xFF, 0xFE, 0x3C, 0x00, 0xC9, 0x00, 0xAC, 0x20}));
 }
 
 // --- Sidexis records ---
 
 SidexisPatient Example() {
     SidexisPatient p;
-    p.patient = {u"7", u"\u00c9L\u00c9", u"Ana"};
+    p.patient = {u"7", u"ÉLÉ", u"Ana"};
     p.birthDate = CalendarDate{5, 3, 1970};
     p.stationName = u"CAB1";
     p.now = {{9, 1, 2024}, 8, 5, 3};
@@ -319,8 +319,8 @@ TEST(SidexisRecords, KnownFemaleExtraTextAndUnknownBirthDate) {
 
 TEST(SidexisRecords, NamesAreCutAtTheirFirstZeroByteAnd255Bytes) {
     SidexisPatient p = Example();
-    p.patient.LastName = std::u16string(300, u'\u00e9');
-    p.patient.FirstName = u"Ana";
+    p.patient.lastName = std::u16string(300, u'é');
+    p.patient.firstName = u"Ana";
     const Bytes n =
         *BuildSidexisNRecord(p, [](std::u16string_view t) { return t == u"Ana" ? "An\0a"s : FakeOem850(t); });
     EXPECT_EQ(Bytes(n.begin() + 4, n.begin() + 4 + 255), Bytes(255, 0x82));
@@ -330,7 +330,7 @@ TEST(SidexisRecords, NamesAreCutAtTheirFirstZeroByteAnd255Bytes) {
 
 TEST(SidexisRecords, UnitsBeyondOneByteNeverSplitOrChangeAField) {
     SidexisPatient p = Example();
-    p.patient.ChartNumber = u"7\u0100\u0141";  // low bytes 00 and 41 ("A")
+    p.patient.chartNumber = u"7\u0100\u0141";  // low bytes 00 and 41 ("A")
     const Bytes n = *BuildSidexisNRecord(p, FakeOem850);
     EXPECT_EQ(Bytes(n.begin() + 23, n.begin() + 27), B("7??\0"s));
 }
@@ -361,15 +361,15 @@ std::u16string Lines(std::initializer_list<const char16_t*> lines) {
 }
 
 TEST(CliniViewSection, FiveEntriesInOrderOrReplacedInTheirPlaceWithOtherLinesKept) {
-    const PatientRecord patient{u"42", u"DE LA TOUR", u"\u00c9LISE"};
+    const PatientRecord patient{u"42", u"DE LA TOUR", u"ÉLISE"};
     EXPECT_EQ(BuildCliniViewSection(u"", patient),
               Lines({u"USE_PRACTICE_MANAGEMENT=1", u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATID=42",
-                     u"PATLNAME=DE LA TOUR", u"PATFNAME=\u00c9LISE"}));
+                     u"PATLNAME=DE LA TOUR", u"PATFNAME=ÉLISE"}));
     const std::u16string current = Lines({u"PatLName=OLD", u"OTHER=keep me", u"PATID=7", u"PATID=8", u"; note"});
     EXPECT_EQ(
         ToUtf8(BuildCliniViewSection(current, patient)),
         ToUtf8(Lines({u"PATLNAME=DE LA TOUR", u"OTHER=keep me", u"PATID=42", u"; note", u"USE_PRACTICE_MANAGEMENT=1",
-                      u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATFNAME=\u00c9LISE"})));
+                      u"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1", u"PATFNAME=ÉLISE"})));
 }
 
 // A value holding a line break must not add a line, a row or a record to any file handed over.

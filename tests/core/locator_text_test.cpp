@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 
@@ -48,15 +48,13 @@ TEST_P(ParseFieldLocatorTest, ReadsTheFieldsAsTheirSeparatorsFall) {
     EXPECT_EQ(ParseFieldLocator(GetParam().text), GetParam().expected) << ToUtf8(GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(WellFormed, ParseFieldLocatorTest,
-                         ::testing::Values(ParseCase{u"800;600;PmsMain;3;1;140;22|655|301",
-                                                     Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{655, 301}})},
-                                           ParseCase{u"800;600;PmsMain;140;22|655|301",
-                                                     Full(800, 600, u"PmsMain", {}, 140, 22, {{655, 301}})},
-                                           ParseCase{u"-5;0;A;-3;-1;-140;-22|-655|-301",
-                                                     Full(-5, 0, u"A", {-3, -1}, -140, -22, {{-655, -301}})},
-                                           ParseCase{u"1;2;Fen\u00eatre;1;1;1;1;1;9;8|7|6",
-                                                     Full(1, 2, u"Fen\u00eatre", {1, 1, 1, 1, 1}, 9, 8, {{7, 6}})}));
+INSTANTIATE_TEST_SUITE_P(
+    WellFormed, ParseFieldLocatorTest,
+    ::testing::Values(
+        ParseCase{u"800;600;PmsMain;3;1;140;22|655|301", Full(800, 600, u"PmsMain", {3, 1}, 140, 22, {{655, 301}})},
+        ParseCase{u"800;600;PmsMain;140;22|655|301", Full(800, 600, u"PmsMain", {}, 140, 22, {{655, 301}})},
+        ParseCase{u"-5;0;A;-3;-1;-140;-22|-655|-301", Full(-5, 0, u"A", {-3, -1}, -140, -22, {{-655, -301}})},
+        ParseCase{u"1;2;Fenêtre;1;1;1;1;1;9;8|7|6", Full(1, 2, u"Fenêtre", {1, 1, 1, 1, 1}, 9, 8, {{7, 6}})}));
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, ParseFieldLocatorTest,

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 

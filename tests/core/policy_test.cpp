@@ -5,7 +5,7 @@
 #include <map>
 
 #include "handoff/policy_templates.h"
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {

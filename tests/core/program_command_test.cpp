@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(All, BatchArgumentTest,
                                            BatchCase{u"a|b^c<d", u"\"a|b^c<d\""},
                                            BatchCase{u"C:\\tmp\\", u"\"C:\\tmp\\\\\""},
                                            BatchCase{u"x\\\"y", u"\"x\\\\\"\"y\""}, BatchCase{u"!VAR!", u"\"!VAR!\""},
-                                           BatchCase{u"\u00c9LISE", u"\u00c9LISE"}, BatchCase{u"a\x1b", u"\"a\x1b\""}));
+                                           BatchCase{u"ÉLISE", u"ÉLISE"}, BatchCase{u"a\x1b", u"\"a\x1b\""}));
 
 TEST(BatchFile, TheCommandLineRunsTheScriptThroughCmdAndRefusesWhatCannotBeCarried) {
     EXPECT_EQ(ToUtf8(*BuildBatchCommandLine(u"C:\\img dir\\start.bat", {u"-name", u"X&echo", u""})),

@@ -4,7 +4,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/scramble.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "tests/core/memory_profile.h"
 
 namespace vorbel {
@@ -95,7 +95,7 @@ TEST_F(SettingsStoreTest, OverLongTextsAreCutAtTheLimits) {
         EXPECT_EQ(ReadSetting(profile, c.setting, kKey), longText.substr(0, c.plainLimit));
 
         // Wide units make the scrambled form longer than twice the plain; it is cut too.
-        WriteSetting(profile, c.setting, kKey, u"x" + std::u16string(3000, u'\u2019'));
+        WriteSetting(profile, c.setting, kKey, u"x" + std::u16string(3000, u'’'));
         EXPECT_LE(profile.entries[name].size(), c.storedLimit);
 
         // A hand-made stored value far beyond the limit is read without overrun.
@@ -108,7 +108,7 @@ TEST_F(SettingsStoreTest, CanStoreExactlyRefusesWhatWouldNotReadBack) {
     EXPECT_TRUE(CanStoreExactly(Setting::ProgramLocation, u"C:\\Program Files\\Vixwin\\vixwin.exe"));
     EXPECT_TRUE(CanStoreExactly(Setting::ProgramLocation, std::u16string(511, u'a')));
     EXPECT_FALSE(CanStoreExactly(Setting::ProgramLocation, std::u16string(512, u'a')));
-    EXPECT_FALSE(CanStoreExactly(Setting::ProgramLocation, u"C:\\Radiologie\\\u0152uvre"));
+    EXPECT_FALSE(CanStoreExactly(Setting::ProgramLocation, u"C:\\Radiologie\\Œuvre"));
     EXPECT_FALSE(CanStoreExactly(Setting::WindowRect, u"-1000000;-1000000;-1000000;-1000000"));
 }
 

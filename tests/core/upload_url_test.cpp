@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 namespace {
@@ -29,7 +29,7 @@ TEST(HttpsUploadObject, TheFileNameGoesIntoTheAddressPath) {
         {u"https://localhost/depot/?jeton=abc#ici", u"a.csv", u"/depot/a.csv?jeton=abc"},
         {u"https://localhost?jeton=abc", u"a.csv", u"/a.csv?jeton=abc"},
         // Site names as typed in the settings: blanks, accents and separators are escaped.
-        {u"https://localhost/d/", u"Cabinet Lyon_S\u00e8vres/2_20140305141516.csv",
+        {u"https://localhost/d/", u"Cabinet Lyon_Sèvres/2_20140305141516.csv",
          u"/d/Cabinet%20Lyon_S%C3%A8vres%2F2_20140305141516.csv"},
         {u"https://localhost/d/", u"a?b#c%d.csv", u"/d/a%3Fb%23c%25d.csv"},
     };

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 
@@ -38,12 +38,12 @@ TEST_P(BuildVddsExchangeFileTest, WritesTheseBytes) {
 INSTANTIATE_TEST_SUITE_P(
     All, BuildVddsExchangeFileTest,
     ::testing::Values(
-        BuildCase{"the sample patient", Patient(u"4217", u"MARTIN", u"H\u00e9l\u00e8ne", CalendarDate{12, 9, 1984}, 1),
+        BuildCase{"the sample patient", Patient(u"4217", u"MARTIN", u"Hélène", CalendarDate{12, 9, 1984}, 1),
                   "[PATIENT]\r\nPVS=VORBEL\r\nBVS=IMAGO\r\nPATID=4217\r\nLASTNAME=MARTIN\r\nFIRSTNAME=H\xe9l\xe8ne\r\n"
                   "BIRTHDAY=19840912\r\nSEX=W\r\nREADY=0\r\nERRORLEVEL=0\r\n"},
         BuildCase{
             "accents and line breaks, a male born before the year 1000",
-            Patient(u"12\r\n", u"DE LA\r\nTOUR", u"Zo\u00eb\nAnne", CalendarDate{1, 2, 999}, 0),
+            Patient(u"12\r\n", u"DE LA\r\nTOUR", u"Zoë\nAnne", CalendarDate{1, 2, 999}, 0),
             "[PATIENT]\r\nPVS=VORBEL\r\nBVS=IMAGO\r\nPATID=12\r\nLASTNAME=DE LA  TOUR\r\nFIRSTNAME=Zo\xeb Anne\r\n"
             "BIRTHDAY=09990201\r\nSEX=M\r\nREADY=0\r\nERRORLEVEL=0\r\n"},
         BuildCase{"characters Windows-1252 lacks, values that would add entries, no date of the calendar",
@@ -59,8 +59,8 @@ struct RoundTripCase {
 };
 
 void PrintTo(const RoundTripCase& c, std::ostream* os) {
-    *os << ToUtf8(c.built.patient.ChartNumber) << "|" << ToUtf8(c.built.patient.LastName) << "|"
-        << ToUtf8(c.built.patient.FirstName);
+    *os << ToUtf8(c.built.patient.chartNumber) << "|" << ToUtf8(c.built.patient.lastName) << "|"
+        << ToUtf8(c.built.patient.firstName);
 }
 
 class VddsRoundTripTest : public ::testing::TestWithParam<RoundTripCase> {};
@@ -73,14 +73,14 @@ TEST_P(VddsRoundTripTest, ReadsBackWhatWasBuilt) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, VddsRoundTripTest,
-    ::testing::Values(
-        RoundTripCase{Patient(u"4217", u"MARTIN", u"H\u00e9l\u00e8ne", CalendarDate{12, 9, 1984}, 1),
-                      Patient(u"4217", u"MARTIN", u"H\u00e9l\u00e8ne", CalendarDate{12, 9, 1984}, 1)},
-        // Any sex but 0 is female, as everywhere else.
-        RoundTripCase{Patient(u"1", u"A", u"B", CalendarDate{29, 2, 2000}, 2),
-                      Patient(u"1", u"A", u"B", CalendarDate{29, 2, 2000}, 1)},
-        RoundTripCase{Patient(u" 42 ", u"\"O'BRIEN\"", u"'Sean'"), Patient(u"42", u"\"O'BRIEN\"", u"'Sean'")},
-        RoundTripCase{Patient(u"1", u"\u0152 \u20ac\u0142", u"a\r\nb"), Patient(u"1", u"\u0152 \u20ac?", u"a  b")}));
+    ::testing::Values(RoundTripCase{Patient(u"4217", u"MARTIN", u"Hélène", CalendarDate{12, 9, 1984}, 1),
+                                    Patient(u"4217", u"MARTIN", u"Hélène", CalendarDate{12, 9, 1984}, 1)},
+                      // Any sex but 0 is female, as everywhere else.
+                      RoundTripCase{Patient(u"1", u"A", u"B", CalendarDate{29, 2, 2000}, 2),
+                                    Patient(u"1", u"A", u"B", CalendarDate{29, 2, 2000}, 1)},
+                      RoundTripCase{Patient(u" 42 ", u"\"O'BRIEN\"", u"'Sean'"),
+                                    Patient(u"42", u"\"O'BRIEN\"", u"'Sean'")},
+                      RoundTripCase{Patient(u"1", u"Œ €\u0142", u"a\r\nb"), Patient(u"1", u"Œ €?", u"a  b")}));
 
 struct AnswerCase {
     const char* what;
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"not yet", BuildVddsExchangeFile(Patient(u"1", u"A", u"B")), VddsAnswer{false, 0, u""}},
         AnswerCase{"success", "[PATIENT]\r\nREADY=1\r\nERRORLEVEL=0\r\n", VddsAnswer{true, 0, u""}},
         AnswerCase{"an error", "[patient]\nready = 1\nerrorlevel = 3\nerrortext = Cl\xe9 absente",
-                   VddsAnswer{true, 3, u"Cl\u00e9 absente"}},
+                   VddsAnswer{true, 3, u"Clé absente"}},
         AnswerCase{"a level that is no number fails", "[PATIENT]\nREADY=1\nERRORLEVEL=fehlt\n",
                    VddsAnswer{true, -1, u""}},
         AnswerCase{"a level too long for a number fails", "[PATIENT]\nREADY=1\nERRORLEVEL=10000000000\n",
@@ -114,10 +114,10 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"another file", "[PATIENTEN]\nREADY=1\n", std::nullopt}));
 
 TEST(VddsAnswerTest, TheImagingSideAnswersWhatTheHandOffReads) {
-    const std::string built = BuildVddsExchangeFile(Patient(u"4217", u"MARTIN", u"H\u00e9l\u00e8ne"));
+    const std::string built = BuildVddsExchangeFile(Patient(u"4217", u"MARTIN", u"Hélène"));
     EXPECT_EQ(ReadVddsAnswer(*AnswerVddsExchange(built, 0, u"")), (VddsAnswer{true, 0, u""}));
-    EXPECT_EQ(ReadVddsAnswer(*AnswerVddsExchange(built, 3, u"Patient inconnu\r\n\u00e0 l'imagerie")),
-              (VddsAnswer{true, 3, u"Patient inconnu  \u00e0 l'imagerie"}));
+    EXPECT_EQ(ReadVddsAnswer(*AnswerVddsExchange(built, 3, u"Patient inconnu\r\nà l'imagerie")),
+              (VddsAnswer{true, 3, u"Patient inconnu  à l'imagerie"}));
 }
 
 }  // namespace

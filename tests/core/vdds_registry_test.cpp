@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "text/text.h"
 
 namespace vorbel {
 
@@ -56,10 +56,9 @@ TEST_P(ListVddsImagingProgramsTest, ListsEachRegisteredSectionOnceInNumberOrder)
 INSTANTIATE_TEST_SUITE_P(
     All, ListVddsImagingProgramsTest,
     ::testing::Values(
-        ListCase{
-            "as other programs left it", kRegistry,
-            std::vector<VddsProgram>{{u"IMAGO", u"Imago R\u00f6ntgen", u"C:\\Program Files\\Imago\\import.exe", u"4.2"},
-                                     {u"RADIOVIEW", u"RadioView", u"C:\\RV\\rv.exe", u""}}},
+        ListCase{"as other programs left it", kRegistry,
+                 std::vector<VddsProgram>{{u"IMAGO", u"Imago Röntgen", u"C:\\Program Files\\Imago\\import.exe", u"4.2"},
+                                          {u"RADIOVIEW", u"RadioView", u"C:\\RV\\rv.exe", u""}}},
         ListCase{"numbers out of order, shadowed, missing, malformed or empty",
                  "[BVS]\nNAME2=SECOND\nNAME1=FIRST\nname2=SHADOWED\nNAME5=NO SECTION\nNAME06=ZERO\nNAMEX=LETTER\n"
                  "NAME=NONE\nNAME7=\nNAME9=first\nCOUNT=3\n[FIRST]\nNAME=First\n[SECOND]\nNAME=Second\n"
@@ -67,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                  std::vector<VddsProgram>{
                      {u"FIRST", u"First", u"", u""}, {u"SECOND", u"Second", u"", u""}, {u"NO SECTION", u"", u"", u""}}},
         ListCase{"written in UTF-8", "\xef\xbb\xbf[BVS]\r\nNAME1=IMAGO\r\n[IMAGO]\r\nNAME=Imago R\xc3\xb6ntgen\r\n",
-                 std::vector<VddsProgram>{{u"IMAGO", u"Imago R\u00f6ntgen", u"", u""}}},
+                 std::vector<VddsProgram>{{u"IMAGO", u"Imago Röntgen", u"", u""}}},
         ListCase{"no imaging program", "[PVS]\r\nNAME1=DENTO\r\n", std::vector<VddsProgram>{}},
         ListCase{"empty", "", std::vector<VddsProgram>{}}, ListCase{"no INI", "NAME1=IMAGO\r\n[BVS]\r\n", std::nullopt},
         ListCase{"binary", "[BVS]\r\nNAME1=IMAGO\0\r\n"s, std::nullopt}));

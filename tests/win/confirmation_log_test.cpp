@@ -1,12 +1,12 @@
 // The confirmation dialog, run in-process, and the diagnostic log it keeps bounded.
 #include <gtest/gtest.h>
 
-#include "app/dialog_extraction.h"
+#include "app/confirmation_dialog.h"
 #include "settings/diagnostic_log.h"
-#include "settings/text.h"
-#include "tests/win/beep_watch.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "text/text.h"
+#include "tests/win/support/beep_watch.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {
@@ -34,7 +34,7 @@ TEST_F(ConfirmationLogTest, EachDataExchangeTrimsTheLogFirst) {
     std::u16string afterLoad, afterSave;
     size_t grown = 0;
     bool refused = false;
-    CDialogExtraction dialog(u"");
+    CConfirmationDialog dialog(u"");
     test::RunScripted([&] { return dialog.DoModal(nullptr); }, L"Informations extraites",
                       [&](HWND d) {
                           // The dialog's thread touches the log only in its exchanges; it waits for input here.

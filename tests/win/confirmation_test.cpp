@@ -1,5 +1,7 @@
 // Whole links through the real Vorbel.exe: capture, the confirmation dialog and the hand-off, as
 // the imaging stand-in sees the result.
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,14 +19,15 @@
 #include "locator/field_locator.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
-#include "tests/win/shift_held.h"
-#include "tests/win/beep_watch.h"
-#include "tests/win/dialog_search.h"
-#include "tests/win/standin.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/shift_held.h"
+#include "tests/win/support/beep_watch.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/standin.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "tools/drawn_standin_ids.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
@@ -135,26 +138,19 @@ private:
     std::thread thread_;
 };
 
-class ConfirmationTest : public ::testing::Test {
+class ConfirmationTest : public test::VorbelProgramTest {
 protected:
     // The watch points Vorbel.exe, and through it the imaging stand-in, at the record file: it
     // must exist before Vorbel.exe starts.
     ConfirmationTest() : watch_(temp_.File(L"imaging-record.txt")) {}
 
-    void SetUp() override {
-        test::ClearVorbelProfile();
-        key_ = GetMachineKey();
-    }
     void TearDown() override {
         if (HWND dialog = FindWindowW(nullptr, kConfirmationTitle)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         watch_.EndAll();
-        test::ClearVorbelProfile();
+        VorbelProgramTest::TearDown();
     }
 
-    void Store(Setting s, const std::wstring& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, U(value.c_str()));
-    }
+    void Store(Setting s, const std::wstring& value) const { VorbelProgramTest::Store(s, U(value.c_str())); }
     void StoreSwitchTarget() {
         Store(Setting::ImagingTarget, L"3");
         Store(Setting::ProgramLocation, StandInExe());
@@ -191,7 +187,6 @@ protected:
 
     test::TempDir temp_;
     test::StandInWatch watch_;
-    uint32_t key_ = 0;
 };
 
 TEST_F(ConfirmationTest, CommandLineLinksHandOverExactlyThePatientWithoutShowingTheDialog) {
@@ -204,9 +199,8 @@ TEST_F(ConfirmationTest, CommandLineLinksHandOverExactlyThePatientWithoutShowing
     const Case cases[] = {
         {L"109", L"0", L"1234 DUPONT JEAN", SwitchArguments(L"1234", L"DUPONT", L"JEAN")},
         {L"109", L"1", L"0077 DUPONT JEAN", SwitchArguments(L"77", L"JEAN", L"DUPONT")},
-        {L"176", L"0", L"42 \"DE LA TOUR\" \"\u00c9lise\" \"25/03/1970\"",
-         SwitchArguments(L"42", L"DE LA TOUR", L"\u00c9lise")},
-        {L"243", L"0", L"-I 9001 -N MARTIN^L\u00e9a -P C:\\img", SwitchArguments(L"9001", L"MARTIN", L"L\u00e9a")},
+        {L"176", L"0", L"42 \"DE LA TOUR\" \"Élise\" \"25/03/1970\"", SwitchArguments(L"42", L"DE LA TOUR", L"Élise")},
+        {L"243", L"0", L"-I 9001 -N MARTIN^Léa -P C:\\img", SwitchArguments(L"9001", L"MARTIN", L"Léa")},
         {L"310", L"0", L"/p\"DUPONT, JEAN::98::1234::25/03/1970::M\"", SwitchArguments(L"1234", L"DUPONT", L"JEAN")},
     };
     StoreSwitchTarget();
@@ -288,9 +282,8 @@ TEST_F(ConfirmationTest, WindowLinksReadThePracticeProgramInBothLookupModes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileW(temp_.File(L"practice.txt").c_str());
-        StandIn form(
-            std::wstring(L"--pos=10,10 --class=") + c.topClass + L" --chart=5678 --last=MARTIN --first=L\u00e9a",
-            temp_.File(L"practice.txt"));
+        StandIn form(std::wstring(L"--pos=10,10 --class=") + c.topClass + L" --chart=5678 --last=MARTIN --first=Léa",
+                     temp_.File(L"practice.txt"));
         StoreLocatorsOf(form);
         Store(Setting::PointOnlyMode, c.pointOnly);
         // The chart-number locator carries the last name's structure and the chart number's
@@ -304,7 +297,7 @@ TEST_F(ConfirmationTest, WindowLinksReadThePracticeProgramInBothLookupModes) {
         } else {
             Click(vorbel);
         }
-        EXPECT_EQ(Handed(), SwitchArguments(c.chart, L"MARTIN", L"L\u00e9a"));
+        EXPECT_EQ(Handed(), SwitchArguments(c.chart, L"MARTIN", L"Léa"));
         EXPECT_EQ(form.Recorded(), c.practiceGets);
         EndLink(vorbel);
     }
@@ -349,7 +342,7 @@ TEST_F(ConfirmationTest, AChartNumberThatIsNotANumberStopsAtTheConfirmation) {
         {L"109", L"\"C:\\vdds\\exch 1.ini\"", L"1.ini\"", L""},
         {L"176", L"\"C:\\vdds\\exch 1.ini\"", L"C:\\vdds\\exch 1.ini", L""},
         {L"109", L"DOSSIER", L"", L""},
-        {L"176", L"DOSSIER \"MARTIN\" \"H\u00e9l\u00e8ne\"", L"MARTIN", L"H\u00e9l\u00e8ne"},
+        {L"176", L"DOSSIER \"MARTIN\" \"Hélène\"", L"MARTIN", L"Hélène"},
     };
     StoreSwitchTarget();
     Store(Setting::SkipConfirmation, L"1");
@@ -401,8 +394,7 @@ TEST_F(ConfirmationTest, AProgramThatCannotStartIsReportedBeforeTheDialogCloses)
         GetWindowTextW(child, part, 1024);
         text += part;
     }
-    EXPECT_NE(text.find(L"\u00ab\u00a0" + program + L"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9"),
-              std::wstring::npos)
+    EXPECT_NE(text.find(L"«\u00a0" + program + L"\u00a0» n'a pas pu être lancé"), std::wstring::npos)
         << ToUtf8(std::u16string(text.begin(), text.end()));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog waits for the message to be read";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -425,7 +417,7 @@ TEST_F(ConfirmationTest, CancelHandsNothingOverAndWritesNothing) {
     const Case cases[] = {
         {"Escape", L"176", L"42 \"DUPONT\" \"JEAN\" \"25/03/1970\"", L"42", L"DUPONT", L"JEAN",
          [](HWND d) { PostKey(GetDlgItem(d, IDOK), VK_ESCAPE); }},
-        {"close box", L"243", L"-I 7 -N MARTIN^L\u00e9a", L"7", L"MARTIN", L"L\u00e9a",
+        {"close box", L"243", L"-I 7 -N MARTIN^Léa", L"7", L"MARTIN", L"Léa",
          [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
         {"WM_CLOSE after a click: nothing to capture", L"243", L"", L"", L"", L"",
          [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); }},
@@ -636,7 +628,7 @@ TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheS
         Setting::BridgeFileContent,
         L"[Patient]\r\nId={DOSSIER}\r\nNom={NOM}\r\nPrenom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\nSexe={SEXE:HF}\r\n");
     const std::u16string text =
-        u"[Patient]\r\nId=4217\r\nNom=MARTIN \u0141UKASZ\r\nPrenom=H\u00e9l\u00e8ne\r\nNe=19840912\r\nSexe=F\r\n";
+        u"[Patient]\r\nId=4217\r\nNom=MARTIN \u0141UKASZ\r\nPrenom=Hélène\r\nNe=19840912\r\nSexe=F\r\n";
     const std::string ansi =
         "[Patient]\r\nId=4217\r\nNom=MARTIN ?UKASZ\r\nPrenom=H\xe9l\xe8ne\r\nNe=19840912\r\nSexe=F\r\n";
     const std::string oem =
@@ -661,7 +653,7 @@ TEST_F(ConfirmationTest, TemplateLinksWriteTheBridgeFileInEachEncodingBeforeTheS
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(U(c.encoding)));
         Store(Setting::BridgeFileEncoding, c.encoding);
-        EXPECT_EQ(test::RunLaterInstance(L"/p\"MARTIN \u0141UKASZ, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\""), 0);
+        EXPECT_EQ(test::RunLaterInstance(L"/p\"MARTIN \u0141UKASZ, Hélène::98::4217::12/09/1984::F\""), 0);
         const auto record = watch_.Record(20000);
         ASSERT_TRUE(record.has_value());
         EXPECT_EQ(record->arguments, (Args{StandInExe(), L"/patient", L"@" + bridge}));
@@ -676,7 +668,7 @@ TEST_F(ConfirmationTest, TemplateLinksShowTheBirthDateAndSexTheTemplatesUseForCo
     Store(Setting::ImagingTarget, L"6");
     Store(Setting::ProgramLocation, StandInExe());
     Store(Setting::CommandLineConvention, L"310");
-    const std::wstring commandLine = L"/p\"MARTIN, H\u00e9l\u00e8ne::98::4217::12/09/1984::F\"";
+    const std::wstring commandLine = L"/p\"MARTIN, Hélène::98::4217::12/09/1984::F\"";
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     const auto visible = [](HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; };
@@ -702,7 +694,7 @@ TEST_F(ConfirmationTest, TemplateLinksShowTheBirthDateAndSexTheTemplatesUseForCo
     EXPECT_TRUE(visible(dialog, kBirthDateEdit));
     EXPECT_TRUE(visible(dialog, kSexList));
     EXPECT_EQ(ItemText(dialog, kBirthDateEdit), L"12/09/1984");
-    EXPECT_EQ(SendDlgItemMessageW(dialog, kSexList, CB_GETCURSEL, 0, 0), 2) << "F\u00e9minin";
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kSexList, CB_GETCURSEL, 0, 0), 2) << "Féminin";
     SetDlgItemTextW(dialog, kBirthDateEdit, L"01/02/1990");
     SendDlgItemMessageW(dialog, kSexList, CB_SETCURSEL, 1, 0);
     PostKey(GetDlgItem(dialog, IDOK), VK_RETURN);
@@ -751,7 +743,7 @@ TEST_F(ConfirmationTest, WindowLinksReadTheFieldsAPracticeProgramDraws) {
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     Click(vorbel);
-    EXPECT_EQ(Handed(), SwitchArguments(L"4321", L"MARTIN", L"Zo\u00e9"));
+    EXPECT_EQ(Handed(), SwitchArguments(L"4321", L"MARTIN", L"Zoé"));
     EndLink(vorbel);
 }
 

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "app/dialog_extraction.h"
+#include "app/confirmation_dialog.h"
 #include "resources/resource.h"
-#include "setup/dialog_list_control.h"
-#include "setup/dialog_setup.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "setup/window_tree_dialog.h"
+#include "setup/setup_dialog.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {
@@ -91,7 +91,7 @@ void ExpectPictureFillsItsSlot(HWND dialog, int slotHeight) {
 class DialogLayout : public test::SetupRegistryTest {};
 
 TEST_F(DialogLayout, ConfirmationShowsEverythingAtThisScale) {
-    CDialogExtraction confirmation(u"");
+    CConfirmationDialog confirmation(u"");
     test::RunScripted([&] { return confirmation.DoModal(nullptr); }, L"Informations extraites",
                       [](HWND d) {
                           ExpectNothingClipped(d);
@@ -100,7 +100,7 @@ TEST_F(DialogLayout, ConfirmationShowsEverythingAtThisScale) {
 }
 
 TEST_F(DialogLayout, SetupShowsEverythingAtThisScale) {
-    CDialogSetup setup;
+    CSetupDialog setup;
     test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
                       [](HWND d) {
                           ExpectNothingClipped(d);
@@ -114,7 +114,7 @@ TEST_F(DialogLayout, SetupShowsEverythingAtThisScale) {
 }
 
 TEST_F(DialogLayout, WindowTreeShowsEverythingAtThisScale) {
-    CDialogListControl picker;
+    CWindowTreeDialog picker;
     test::RunScripted([&] { return picker.DoModal(nullptr); }, L"Liste des fenêtres",
                       [](HWND d) { ExpectNothingClipped(d); });
 }

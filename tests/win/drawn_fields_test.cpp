@@ -12,9 +12,9 @@
 #include "locator/field_locator.h"
 #include "locator/locator_text.h"
 #include "patient/window_fields.h"
-#include "settings/text.h"
-#include "tests/win/malloc_spy.h"
-#include "tests/win/standin_process.h"
+#include "text/text.h"
+#include "tests/win/support/malloc_spy.h"
+#include "tests/win/support/standin_process.h"
 #include "tools/drawn_standin_ids.h"
 
 namespace vorbel {
@@ -49,7 +49,7 @@ std::u16string DesignateAt(HWND top, int row) {
 
 FieldLocators DesignateAll(HWND top) { return {DesignateAt(top, 0), DesignateAt(top, 1), DesignateAt(top, 2)}; }
 
-const PatientRecord kShown = {u"4321", u"MARTIN", u"Zo\u00e9"};
+const PatientRecord kShown = {u"4321", u"MARTIN", u"Zoé"};
 
 // What the stand-in counted: see drawn::kCallsReceived and drawn::kReferencesHeld.
 LRESULT Ask(HWND top, UINT message) {
@@ -184,9 +184,8 @@ TEST(DrawnFields, AFieldIsNeverFoundByTheTextItShowed) {
         EXPECT_EQ(ReadWindowFields(written, LocatorLookup::StructureFirst),
                   (PatientRecord{u"4217", u"DUPONT", u"Jean"}));
     }
-    StandIn movedOn =
-        Drawn(L"--mode=rows --chart=5120 --last=MARTIN --first=H\u00e9l\u00e8ne --previous=4217,DUPONT,Jean");
-    const PatientRecord now = {u"5120", u"MARTIN", u"H\u00e9l\u00e8ne"};
+    StandIn movedOn = Drawn(L"--mode=rows --chart=5120 --last=MARTIN --first=Hélène --previous=4217,DUPONT,Jean");
+    const PatientRecord now = {u"5120", u"MARTIN", u"Hélène"};
     const struct {
         const char* what;
         const FieldLocators& locators;
@@ -225,7 +224,7 @@ TEST(DrawnFields, ALoopingTreeIsWalkedWithinTheBoundThenLeftAlone) {
         const std::vector<AccessibleElement> elements = TextElementsOf(form.top(), 200);
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
         if (c.fieldsListed) {
-            for (const std::u16string& value : {kShown.ChartNumber, kShown.LastName, kShown.FirstName}) {
+            for (const std::u16string& value : {kShown.chartNumber, kShown.lastName, kShown.firstName}) {
                 EXPECT_TRUE(std::any_of(elements.begin(), elements.end(), [&](const AccessibleElement& e) {
                     return e.value == value;
                 })) << ToUtf8(value);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 
 namespace vorbel {
 namespace {

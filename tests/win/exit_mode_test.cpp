@@ -8,10 +8,11 @@
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "tests/win/foreign_window.h"
-#include "tests/win/standin.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/foreign_window.h"
+#include "tests/win/support/standin.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -45,21 +46,16 @@ std::wstring OwnExe() {
     return path;
 }
 
-class ExitModeTest : public ::testing::Test {
+class ExitModeTest : public test::VorbelProgramTest {
 protected:
     void SetUp() override {
-        test::ClearVorbelProfile();
+        VorbelProgramTest::SetUp();
         test::DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental");
-        key_ = GetMachineKey();
         Store(Setting::ExitMode, u"1");
     }
     void TearDown() override {
-        test::ClearVorbelProfile();
+        VorbelProgramTest::TearDown();
         test::DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Instrumentarium Dental");
-    }
-    void Store(Setting s, const std::u16string& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, value);
     }
     // What CliniView publishes about its main window.
     static void PublishCliniViewWindow(HWND window) {
@@ -67,8 +63,6 @@ protected:
         test::WriteRawValue(HKEY_LOCAL_MACHINE, kCliniViewKey, L"ApplicationWindowHandle", REG_DWORD, &handle,
                             sizeof(handle));
     }
-
-    uint32_t key_ = 0;
 };
 
 TEST_F(ExitModeTest, AHungImagingProgramDoesNotFreezeTheButton) {

@@ -1,4 +1,6 @@
 // Faults and load: a burst of later instances, a damaged profile, files held or locked by others.
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,8 +8,8 @@
 #include "settings/registry_profile.h"
 #include "settings/settings_store.h"
 #include "tests/core/malformed_values.h"
-#include "tests/win/handoff_fixture.h"
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/handoff_fixture.h"
+#include "tests/win/support/vorbel_process.h"
 
 namespace vorbel::test {
 namespace {
@@ -24,7 +26,7 @@ UniqueHandle StartProcess(const std::wstring& commandLine) {
     return UniqueHandle(pi.hProcess);
 }
 
-std::u16string Guillemets(const std::u16string& path) { return u"\u00ab\u00a0" + path + u"\u00a0\u00bb"; }
+std::u16string Guillemets(const std::u16string& path) { return u"«\u00a0" + path + u"\u00a0»"; }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -157,8 +159,8 @@ TEST_F(HandOffTest, ExchangeFileHeldByAnotherProcessRefusesThenTakesTheNextLinkW
         10000))
         << "the holder never held the file";
     ExpectRefusedWith(HandOff(patient), u"Le fichier " + Guillemets(Temp(L"siomin.sdx")) +
-                                            u" est utilis\u00e9 par un autre programme (violation de partage). "
-                                            u"R\u00e9essayez dans un instant.");
+                                            u" est utilisé par un autre programme (violation de partage). "
+                                            u"Réessayez dans un instant.");
     ExpectNothingStarted();
 
     TerminateProcess(holder.get(), 0);

@@ -5,8 +5,8 @@
 #include <chrono>
 
 #include "locator/field_locator.h"
-#include "settings/text.h"
-#include "tests/win/standin_process.h"
+#include "text/text.h"
+#include "tests/win/support/standin_process.h"
 #include "tools/practice_standin_ids.h"
 #include "win/wide.h"
 
@@ -149,11 +149,10 @@ TEST_F(FieldLocatorTest, ValueOfEachKindOfControl) {
         std::u16string expected;
     };
     const Case cases[] = {
-        {&plain, si::kChartNumber, u"1234"},     {&plain, si::kFirstName, u"\u00c9lise"},
-        {&plain, si::kCivility, u"Monsieur"},    {&plain, si::kActive, u"1"},
-        {&plain, si::kIdentityFrame, u"0"},  // a group frame is a Button too
-        {&plain, si::kUpToDate, u"\u00c0 jour"}, {&variant, si::kActive, u"0"},
-        {&variant, si::kCivility, cut},          {&variant, si::kNotes, cut},
+        {&plain, si::kChartNumber, u"1234"}, {&plain, si::kFirstName, u"Élise"}, {&plain, si::kCivility, u"Monsieur"},
+        {&plain, si::kActive, u"1"},         {&plain, si::kIdentityFrame, u"0"},  // a group frame is a Button too
+        {&plain, si::kUpToDate, u"À jour"},  {&variant, si::kActive, u"0"},      {&variant, si::kCivility, cut},
+        {&variant, si::kNotes, cut},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadControlValue(c.form->Control(c.id)), c.expected) << c.id;
 

@@ -5,11 +5,11 @@
 
 #include "locator/field_locator.h"
 #include "resources/resource.h"
-#include "setup/dialog_setup.h"
+#include "setup/setup_dialog.h"
 #include "locator/locator_text.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/ui_driver.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/ui_driver.h"
 #include "tools/drawn_standin_ids.h"
 
 namespace vorbel {
@@ -22,7 +22,7 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 
 class FieldPickerTest : public test::SetupRegistryTest {
 protected:
-    INT_PTR RunSetup(CDialogSetup& setup, const std::function<void(HWND)>& script) {
+    INT_PTR RunSetup(CSetupDialog& setup, const std::function<void(HWND)>& script) {
         return test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, script);
     }
 };
@@ -82,7 +82,7 @@ DragSeen Drag(HWND d, int target, int display, HWND control, const std::wstring&
 
 TEST_F(FieldPickerTest, DraggingATargetOntoAControlDesignatesIt) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     const struct Case {
         const char* name;
         int target, display;
@@ -138,7 +138,7 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
     EXPECT_EQ(static_cast<int>(info.yHotspot), size / 2 - 1);
 
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     bool shown = false;
     RunSetup(setup, [&](HWND d) {
         const POINT start = ItemCentre(d, IDC_CHART_TARGET);
@@ -158,7 +158,7 @@ TEST_F(FieldPickerTest, DragShowsTheTargetCursorWhoseHotspotIsItsCentre) {
 
 TEST_F(FieldPickerTest, PressesThatDoNotDragDesignateNothing) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     bool collapsed = false, restored = false;
     std::wstring shownAfterElsewhere = L"?";
     RECT before = {}, after = {};
@@ -204,7 +204,7 @@ TEST_F(FieldPickerTest, LosingTheDragRestoresTheDialogAndDesignatesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        CDialogSetup setup;
+        CSetupDialog setup;
         bool collapsed = false, restored = false, stillOpen = false, frameGone = false, handled = false;
         std::wstring shown = L"?";
         RunSetup(setup, [&](HWND d) {
@@ -279,7 +279,7 @@ void EndTree(HWND tree, int button) {
 
 TEST_F(FieldPickerTest, PlusButtonsPickThroughTheTreeAndReload) {
     test::PracticeStandIn practice;
-    CDialogSetup setup;
+    CSetupDialog setup;
     struct {
         std::wstring afterPick, afterEmptyPick, afterCancel, lastName;
         HWND preselected = nullptr;
@@ -345,7 +345,7 @@ TEST_F(FieldPickerTest, PlusButtonsPickThroughTheTreeAndReload) {
 // A control whose description the store cannot keep is refused on OK, naming its field.
 TEST_F(FieldPickerTest, RefusesALocatorTheStoreCannotKeep) {
     test::PracticeStandIn practice(L"VorbelŒuvre");
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring message;
     std::map<std::wstring, std::wstring> whileRefused;
     bool closed = false;
@@ -388,7 +388,7 @@ POINT DrawnField(HWND top, int row) {
 
 TEST_F(FieldPickerTest, DrawnFieldsAreDesignatedByDragAndFromTheTree) {
     test::StandIn form(L"--mode=nested --pos=420,60", L"", L"drawn_standin.exe");
-    CDialogSetup setup;
+    CSetupDialog setup;
     struct {
         std::wstring dragged, picked;
         bool treeListsElements = false;
@@ -411,18 +411,18 @@ TEST_F(FieldPickerTest, DrawnFieldsAreDesignatedByDragAndFromTheTree) {
         HWND control = GetDlgItem(tree, IDC_WINDOW_TREE);
         for (const test::TreeNode& n : test::ReadTree(control)) {
             if (n.window != form.top() || n.parentWindow != form.top()) continue;
-            if (n.text.find(L"\u00ab Pr\u00e9nom \u00bb : Zo\u00e9") == std::wstring::npos) continue;
-            seen.treeListsElements = n.text.rfind(L"\u25C6 \u00c9l\u00e9ment", 0) == 0;
+            if (n.text.find(L"« Prénom » : Zoé") == std::wstring::npos) continue;
+            seen.treeListsElements = n.text.rfind(L"◆ Élément", 0) == 0;
             SendMessageW(control, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(n.item));
         }
         EndTree(tree, IDOK);
-        test::WaitUntil([&] { return ItemText(d, IDC_FIRST_NAME_VALUE) == L"Zo\u00e9"; }, 3000);
+        test::WaitUntil([&] { return ItemText(d, IDC_FIRST_NAME_VALUE) == L"Zoé"; }, 3000);
         seen.picked = ItemText(d, IDC_FIRST_NAME_VALUE);
         PressOk(d);
     });
     EXPECT_EQ(seen.dragged, L"MARTIN") << "Setup shows the drawn field's value";
     EXPECT_TRUE(seen.treeListsElements);
-    EXPECT_EQ(seen.picked, L"Zo\u00e9");
+    EXPECT_EQ(seen.picked, L"Zoé");
     for (Setting s : {Setting::ChartNumberLocator, Setting::FirstNameLocator}) {
         const auto stored = ParseFieldLocator(Stored(s).value_or(u""));
         ASSERT_TRUE(stored.has_value());

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "handoff/handoff_files.h"
-#include "tests/win/win_test_support.h"
-#include "settings/text.h"
+#include "tests/win/support/win_test_support.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -75,7 +75,7 @@ TEST_P(FailedWriteTest, RefusesAndLeavesNoPartialFileHoldingPatientData) {
     ASSERT_TRUE(content.ready());
     const auto failure = GetParam().write(temp.path(), content.bytes());
     ASSERT_TRUE(failure.has_value());
-    EXPECT_NE(failure->find(u"\u00ab"), std::u16string::npos) << ToUtf8(*failure);
+    EXPECT_NE(failure->find(u"«"), std::u16string::npos) << ToUtf8(*failure);
     const auto left = FilesIn(temp.path());
     EXPECT_TRUE(left.empty()) << ToUtf8(U(left.empty() ? L"" : left.front().c_str()));
 }

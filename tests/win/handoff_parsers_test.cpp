@@ -1,7 +1,9 @@
 // Imaging programs that read their command line by other rules than the C runtime's: a batch
 // file run by cmd.exe, an ANSI program, a Delphi program. A patient value reaches each of them as
 // one argument, whole, and never runs a command nor starts another program.
-#include "tests/win/handoff_fixture.h"
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
+#include "tests/win/support/handoff_fixture.h"
 
 namespace vorbel::test {
 namespace {
@@ -120,6 +122,7 @@ TEST_P(ForeignParserTest, EachValueArrivesAsOneArgument) {
 
 INSTANTIATE_TEST_SUITE_P(
     Parsers, ForeignParserTest,
+    // \uff02: the fullwidth quotation mark, which an ANSI code page may turn into a plain one.
     ::testing::Values(ForeignParserCase{"Ansi", L"ansi", false, u"A\uff02 -patid 999 \uff02B", u"C\" -patid 998 \"D",
                                         "-patid\n4217\n-name\nA' -patid 999 'B\n-first\nC' -patid 998 'D\n"},
                       ForeignParserCase{"Delphi", L"delphi", true, u"A\" -patid 999 \"B", u"C\\\" -patid 998 \\\"D",
@@ -142,10 +145,9 @@ TEST_F(ParserHandOffTest, AMissingProgramIsNamedAndNoPlantedProgramStarts) {
                   HandOffOutcome::NotStarted);
 
         ASSERT_EQ(messages_.size(), 1u);
-        EXPECT_EQ(ToUtf8(messages_[0]),
-                  ToUtf8(u"Le programme d'imagerie \u00ab\u00a0" + U(missing.c_str()) +
-                         u"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9\u00a0: il est introuvable.\n\n"
-                         u"V\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel."));
+        EXPECT_EQ(ToUtf8(messages_[0]), ToUtf8(u"Le programme d'imagerie «\u00a0" + U(missing.c_str()) +
+                                               u"\u00a0» n'a pas pu être lancé\u00a0: il est introuvable.\n\n"
+                                               u"Vérifiez l'emplacement du programme dans le Paramétrage de Vorbel."));
         ExpectNothingStarted();
     }
 }

@@ -1,11 +1,13 @@
 // Refusals of the hand-off: what was written before them, what they show, and that nothing
 // starts and nothing is left half-written.
-#include "tests/win/handoff_fixture.h"
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
+#include "tests/win/support/handoff_fixture.h"
 
 namespace vorbel::test {
 namespace {
 
-std::u16string Guillemets(const std::u16string& path) { return u"\u00ab\u00a0" + path + u"\u00a0\u00bb"; }
+std::u16string Guillemets(const std::u16string& path) { return u"«\u00a0" + path + u"\u00a0»"; }
 
 // A file held open without sharing, as another station or program would.
 UniqueFile Hold(const std::wstring& path) {
@@ -61,9 +63,9 @@ TEST_F(HandOffTest, VixWinRefusesAChartNumberThatWouldLeaveTheImagesRoot) {
         SCOPED_TRACE(ToUtf8(chart));
         messages_.clear();
         ExpectRefusedWith(HandOff({chart, u"A", u"B"}),
-                          u"Le num\u00e9ro de dossier " + Guillemets(chart) +
+                          u"Le numéro de dossier " + Guillemets(chart) +
                               u" ne peut pas servir de nom de dossier d'images\u00a0: il contient \\, /, : ou "
-                              u"\u00ab\u00a0..\u00a0\u00bb.\n\nCorrigez le num\u00e9ro de dossier.");
+                              u"«\u00a0..\u00a0».\n\nCorrigez le numéro de dossier.");
         EXPECT_FALSE(FileExists(temp_.File(L"Vximages"))) << "no folder is created";
         ExpectNothingStarted();
     }
@@ -82,8 +84,7 @@ TEST_F(HandOffTest, MissingExchangeFileIsNamedAndNotCreated) {
     Set(Setting::ImagingTarget, u"4");
     Set(Setting::ProgramLocation, StandInExe());
     // The default location, which this machine lacks.
-    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}),
-                      u"Le fichier \u00ab\u00a0C:\\PDATA\\siomin.sdx\u00a0\u00bb est introuvable.");
+    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}), u"Le fichier «\u00a0C:\\PDATA\\siomin.sdx\u00a0» est introuvable.");
     EXPECT_FALSE(FileExists(L"C:\\PDATA\\siomin.sdx"));
     ExpectNothingStarted();
 }
@@ -99,8 +100,8 @@ TEST_F(HandOffTest, ExchangeFileHeldByAnotherStationIsNamedAndLeftAsItWas) {
         ASSERT_TRUE(held);
         ExpectRefusedWith(HandOff({u"7", u"A", u"B"}),
                           u"Le fichier " + Guillemets(Temp(L"siomin.sdx")) +
-                              u" est utilis\u00e9 par un autre programme (violation de partage). "
-                              u"R\u00e9essayez dans un instant.");
+                              u" est utilisé par un autre programme (violation de partage). "
+                              u"Réessayez dans un instant.");
     }
     EXPECT_EQ(ReadFileBytes(exchange), ToBytes("HEAD"));
     ExpectNothingStarted();
@@ -115,7 +116,7 @@ TEST_F(HandOffTest, RecordBeyondItsLengthFieldIsRefusedAndNothingWritten) {
     Set(Setting::SiteComputerName, u"CAB1");
 
     ExpectRefusedWith(HandOff({u"7", u"A", u"B"}, {u"", std::nullopt, std::u16string(70000, u'x'), u""}),
-                      u"Les donn\u00e9es du patient sont trop longues pour le fichier d'\u00e9change " +
+                      u"Les données du patient sont trop longues pour le fichier d'échange " +
                           Guillemets(Temp(L"siomin.sdx")) + u".");
     EXPECT_EQ(ReadFileBytes(exchange), ToBytes("HEAD"));
     ExpectNothingStarted();
@@ -132,8 +133,8 @@ TEST_F(HandOffTest, LinkageFileThatCannotBeReplacedKeepsTheEarlierPatientAndStar
         ASSERT_TRUE(held);
         ExpectRefusedWith(HandOff({u"7", u"A", u"B"}),
                           u"Le fichier " + Guillemets(U(linkage.c_str())) +
-                              u" n'a pas pu \u00eatre remplac\u00e9. Le programme d'imagerie n'est pas lanc\u00e9, "
-                              u"pour qu'il n'ouvre pas le patient pr\u00e9c\u00e9dent.");
+                              u" n'a pas pu être remplacé. Le programme d'imagerie n'est pas lancé, "
+                              u"pour qu'il n'ouvre pas le patient précédent.");
     }
     EXPECT_EQ(ReadFileBytes(linkage), ToBytes("previous patient"));
     EXPECT_FALSE(FileExists(temp_.File(L"Imagerie\\Linkage"))) << "no temporary file stays";
@@ -143,7 +144,7 @@ TEST_F(HandOffTest, LinkageFileThatCannotBeReplacedKeepsTheEarlierPatientAndStar
 TEST_F(HandOffTest, LinkageFileInAMissingFolderIsNamed) {
     Set(Setting::ImagingTarget, u"2");
     Set(Setting::ProgramLocation, temp_.File(L"absent\\img.exe"));
-    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}), u"Impossible de cr\u00e9er le fichier " +
+    ExpectRefusedWith(HandOff({u"7", u"A", u"B"}), u"Impossible de créer le fichier " +
                                                        Guillemets(Temp(L"absent\\Linkage.xml")) +
                                                        u"\u00a0: son dossier est introuvable.");
     ExpectNothingStarted();

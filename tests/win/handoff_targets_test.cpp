@@ -1,5 +1,7 @@
 // Each imaging target end to end: the files it leaves, and the program started as it recorded.
-#include "tests/win/handoff_fixture.h"
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
+#include "tests/win/support/handoff_fixture.h"
 
 #include <shellapi.h>
 
@@ -94,7 +96,7 @@ TEST_F(HandOffTest, VixWinKeepsEachValueInsideItsArgument) {
         {{u"4217", u"A\" \"", u"\"B"}, L"A'_'^'B"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(ToUtf8(c.patient.LastName + u"^" + c.patient.FirstName));
+        SCOPED_TRACE(ToUtf8(c.patient.lastName + u"^" + c.patient.firstName));
         watch_.EndAll();
         watch_.Reset();
         ExpectAcceptedQuietly(HandOff(c.patient));
@@ -112,18 +114,18 @@ TEST_F(HandOffTest, CliniViewGetsItsFiveEntriesInOrderThenTheProgramAlone) {
     Set(Setting::ProgramLocation, StandInExe());
     Set(Setting::DataLocation, ini);
 
-    ExpectAcceptedQuietly(HandOff({u"42 ", u"DE LA TOUR", u"\u00c9LISE"}));
+    ExpectAcceptedQuietly(HandOff({u"42 ", u"DE LA TOUR", u"ÉLISE"}));
 
     EXPECT_EQ(ReadIni(ini, L"USE_PRACTICE_MANAGEMENT"), L"1");
     EXPECT_EQ(ReadIni(ini, L"CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY"), L"1");
     EXPECT_EQ(ReadIni(ini, L"PATID"), L"42");
     EXPECT_EQ(ReadIni(ini, L"PATLNAME"), L"DE LA TOUR") << "spaces stay for CliniView";
-    EXPECT_EQ(ReadIni(ini, L"PATFNAME"), L"\u00c9LISE");
+    EXPECT_EQ(ReadIni(ini, L"PATFNAME"), L"ÉLISE");
     wchar_t section[1024] = {};
     const DWORD n = GetPrivateProfileSectionW(L"PracticeManagementInterface", section, 1024, W(ini));
     static const wchar_t kInOrder[] =
         L"USE_PRACTICE_MANAGEMENT=1\0CLEAR_PRACTICE_MANAGEMENT_AUTOMATICALLY=1\0"
-        L"PATID=42\0PATLNAME=DE LA TOUR\0PATFNAME=\u00c9LISE\0";
+        L"PATID=42\0PATLNAME=DE LA TOUR\0PATFNAME=ÉLISE\0";
     EXPECT_EQ(std::wstring(section, n), std::wstring(kInOrder, std::size(kInOrder) - 1));
 
     const auto record = watch_.Record(10000);
@@ -143,12 +145,12 @@ TEST_F(HandOffTest, LinkageFileReplacesTheEarlierOneBesideTheProgram) {
     Set(Setting::ImagingTarget, u"2");
     Set(Setting::ProgramLocation, program);
 
-    ExpectAcceptedQuietly(HandOff({u"7", u"O'BRIEN & FILS", u"\u00c9LISE"}, {u" 05/03/1970 ", 1, u"", u""}));
+    ExpectAcceptedQuietly(HandOff({u"7", u"O'BRIEN & FILS", u"ÉLISE"}, {u" 05/03/1970 ", 1, u"", u""}));
 
     const std::u16string xml =
         u"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\"?>\r\n"
         u"<LinkageParameter>\r\n"
-        u"<Patient LastName=\"O&apos;BRIEN &amp; FILS\" FirstName=\"\u00c9LISE\" ChartNumber=\"7\">\r\n"
+        u"<Patient LastName=\"O&apos;BRIEN &amp; FILS\" FirstName=\"ÉLISE\" ChartNumber=\"7\">\r\n"
         u"<Birthday>05/03/1970</Birthday>\r\n"
         u"<Gender>Female</Gender>\r\n"
         u"</Patient>\r\n"
@@ -209,14 +211,14 @@ TEST_F(HandOffTest, SidexisAppendsNThenARecordsToTheExistingExchangeFile) {
     Set(Setting::SiteComputerName, u"CAB1");
     const FurtherPatientFields further = {u"05/03/1970", std::nullopt, u"", u""};
 
-    ExpectAcceptedQuietly(HandOff({u" 7 ", u"\u00c9L\u00c9", u"Ana"}, further));
+    ExpectAcceptedQuietly(HandOff({u" 7 ", u"ÉLÉ", u"Ana"}, further));
     const auto record = watch_.Record(10000);
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(record->commandLine, StandInExe());
     EXPECT_EQ(ReadFileBytes(exchange), Concat({ToBytes("HEAD\r\n"), kNRecord, kARecord}));
 
     watch_.Reset();
-    ExpectAcceptedQuietly(HandOff({u"7", u"\u00c9L\u00c9", u"Ana"}, further));
+    ExpectAcceptedQuietly(HandOff({u"7", u"ÉLÉ", u"Ana"}, further));
     EXPECT_EQ(ReadFileBytes(exchange), Concat({ToBytes("HEAD\r\n"), kNRecord, kARecord, kNRecord, kARecord}));
 }
 
@@ -301,10 +303,9 @@ TEST_F(HandOffTest, AProgramThatCannotStartIsNamedAndWhatWasWrittenStays) {
 
     EXPECT_EQ(beeps_, 0);
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(ToUtf8(messages_[0]),
-              ToUtf8(u"Le programme d'imagerie \u00ab\u00a0" + Temp(L"absent.exe") +
-                     u"\u00a0\u00bb n'a pas pu \u00eatre lanc\u00e9\u00a0: il est introuvable.\n\n"
-                     u"V\u00e9rifiez l'emplacement du programme dans le Param\u00e9trage de Vorbel."));
+    EXPECT_EQ(ToUtf8(messages_[0]), ToUtf8(u"Le programme d'imagerie «\u00a0" + Temp(L"absent.exe") +
+                                           u"\u00a0» n'a pas pu être lancé\u00a0: il est introuvable.\n\n"
+                                           u"Vérifiez l'emplacement du programme dans le Paramétrage de Vorbel."));
     const Bytes records = ReadFileBytes(exchange);
     EXPECT_EQ(std::count(records.begin(), records.end(), '\n'), 2) << "the N and A records stay";
 }

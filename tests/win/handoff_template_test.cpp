@@ -1,11 +1,13 @@
 // Target 6, "Autre programme": the bridge file written whole before the start, and every way the
 // step refuses without writing or starting anything.
-#include "tests/win/handoff_fixture.h"
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
+#include "tests/win/support/handoff_fixture.h"
 
 namespace vorbel::test {
 namespace {
 
-std::u16string Guillemets(const std::u16string& path) { return u"\u00ab\u00a0" + path + u"\u00a0\u00bb"; }
+std::u16string Guillemets(const std::u16string& path) { return u"«\u00a0" + path + u"\u00a0»"; }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -42,7 +44,7 @@ protected:
 TEST_F(TemplateHandOffTest, TheBridgeFileReplacesTheEarlierOneBeforeTheProgramStarts) {
     WriteBytes(Bridge(), "[Patient]\r\nNom=PATIENT PRECEDENT, bien plus long\r\n");
 
-    ExpectAcceptedQuietly(HandOff({u" 42 ", u"MARTIN", u"H\u00e9l\u00e8ne"}));
+    ExpectAcceptedQuietly(HandOff({u" 42 ", u"MARTIN", u"Hélène"}));
 
     const auto record = watch_.Record(10000);
     ASSERT_TRUE(record.has_value());
@@ -93,20 +95,18 @@ TEST_P(TemplateRefusalTest, ABadTemplateShowsItsMessageAndNothingIsWrittenOrStar
 INSTANTIATE_TEST_SUITE_P(
     All, TemplateRefusalTest,
     ::testing::Values(
-        RefusalCase{
-            "arguments", Setting::ArgumentTemplate, u"/N:{NOM} /A:{AGE}",
-            u"Ligne de commande\u00a0: \u00ab\u00a0{AGE}\u00a0\u00bb\u00a0: champ inconnu. Les champs sont {DOSSIER}, "
-            u"{NOM}, {PRENOM}, {NAISSANCE}, {SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade."},
-        RefusalCase{
-            "content", Setting::BridgeFileContent, u"Nom={NOM",
-            u"Contenu du fichier d'\u00e9change\u00a0: \u00ab\u00a0{NOM\u00a0\u00bb\u00a0: accolade ouvrante sans "
-            u"accolade fermante (\u00e9crivez {{ pour une accolade)."},
-        RefusalCase{"encoding", Setting::BridgeFileEncoding, u"9", u"Encodage du fichier d'\u00e9change inconnu."}));
+        RefusalCase{"arguments", Setting::ArgumentTemplate, u"/N:{NOM} /A:{AGE}",
+                    u"Ligne de commande\u00a0: «\u00a0{AGE}\u00a0»\u00a0: champ inconnu. Les champs sont {DOSSIER}, "
+                    u"{NOM}, {PRENOM}, {NAISSANCE}, {SEXE} et {FICHIER}\u00a0; {{ et }} donnent une accolade."},
+        RefusalCase{"content", Setting::BridgeFileContent, u"Nom={NOM",
+                    u"Contenu du fichier d'échange\u00a0: «\u00a0{NOM\u00a0»\u00a0: accolade ouvrante sans "
+                    u"accolade fermante (écrivez {{ pour une accolade)."},
+        RefusalCase{"encoding", Setting::BridgeFileEncoding, u"9", u"Encodage du fichier d'échange inconnu."}));
 
 TEST_F(TemplateHandOffTest, ABridgeFileThatCannotBeWrittenIsNamedAndNothingStarts) {
     const std::u16string missing = Temp(L"absent\\42.ini");
     Set(Setting::BridgeFilePath, temp_.File(L"absent\\{DOSSIER}.ini"));
-    ExpectRefusedWith(HandOff({u"42", u"MARTIN", u"B"}), u"Impossible de cr\u00e9er le fichier " + Guillemets(missing) +
+    ExpectRefusedWith(HandOff({u"42", u"MARTIN", u"B"}), u"Impossible de créer le fichier " + Guillemets(missing) +
                                                              u"\u00a0: son dossier est introuvable.");
     ExpectNothingStarted();
 }

@@ -6,8 +6,8 @@
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -108,7 +108,7 @@ TEST_F(InstallerTest, SilentInstallPresetsTheTemplatesOfAnotherProgram) {
     EXPECT_EQ(Stored(Setting::ArgumentTemplate), u"/ID:{DOSSIER} /N:\"{NOM}, {PRENOM}\" @{FICHIER}");
     EXPECT_EQ(Stored(Setting::BridgeFilePath), u"C:\\pont\\{DOSSIER}.ini");
     EXPECT_EQ(Stored(Setting::BridgeFileContent),
-              u"[Patient]\r\nNom={NOM}\r\nPr\u00e9nom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n");
+              u"[Patient]\r\nNom={NOM}\r\nPrénom={PRENOM}\r\nNe={NAISSANCE:AAAAMMJJ}\r\n");
     EXPECT_EQ(Stored(Setting::BridgeFileEncoding), u"3");
     EXPECT_EQ(Stored(Setting::BridgeXmlEscape), u"1");
 }
@@ -151,7 +151,7 @@ TEST_F(InstallerTest, RefusedPresetInstallsNothing) {
     struct Case {
         std::wstring options;
     };
-    for (const Case& c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\R\u0153ntgen\\x.exe\""},
+    for (const Case& c : {Case{L"/TARGET=9"}, Case{L"/CONVENTION=x"}, Case{L"/PROGRAM=\"C:\\Rœntgen\\x.exe\""},
                           Case{L"/TARGET=6 /ARGUMENTS='/N:{NOM} /A:{AGE}'"}, Case{L"/BRIDGECONTENT='Nom={NOM}'"},
                           Case{L"/ENCODING=5"}, Case{L"/STARTUP=2"},
                           // over the setting's limit, which the installer would not have cut

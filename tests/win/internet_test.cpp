@@ -8,10 +8,10 @@
 #include "net/ftp_upload.h"
 #include "net/internet.h"
 #include "net/transfer.h"
-#include "net/version_info.h"
-#include "settings/text.h"
-#include "tests/win/net_rig.h"
-#include "tests/win/win_test_support.h"
+#include "win/version_info.h"
+#include "text/text.h"
+#include "tests/win/support/net_rig.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -28,9 +28,9 @@ using test::NetRig;
 // The test program carries a version resource of its own (test_version.rc).
 TEST(VersionInfo, ComesFromTheProgramsOwnResource) {
     EXPECT_FALSE(LoadOwnVersionInfo().empty());
-    uint32_t least = 1;
-    EXPECT_EQ(GetOwnFileVersion(least), 0x00020001u);
-    EXPECT_EQ(least, 0x00070000u);
+    const OwnFileVersion version = GetOwnFileVersion();
+    EXPECT_EQ(version.mostSignificant, 0x00020001u);
+    EXPECT_EQ(version.leastSignificant, 0x00070000u);
     EXPECT_EQ(GetOwnVersionString(u"ProductName"), u"VorbelTests");
     EXPECT_EQ(GetOwnVersionString(u"CompanyName"), u"") << "absent in the resource";
     EXPECT_EQ(GetOwnModuleName(), u"vorbel_win_tests");

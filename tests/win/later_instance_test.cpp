@@ -9,10 +9,11 @@
 
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "tests/win/dialog_search.h"
-#include "tests/win/foreign_window.h"
-#include "tests/win/shift_held.h"
-#include "tests/win/vorbel_process.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/foreign_window.h"
+#include "tests/win/support/shift_held.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
 
 namespace vorbel {
 namespace {
@@ -31,20 +32,12 @@ std::wstring ChartOf(HWND dialog) {
     return text;
 }
 
-class LaterInstanceTest : public ::testing::Test {
+class LaterInstanceTest : public test::VorbelProgramTest {
 protected:
     void SetUp() override {
-        test::ClearVorbelProfile();
-        key_ = GetMachineKey();
+        VorbelProgramTest::SetUp();
         Store(Setting::CommandLineConvention, u"109");  // "Dossier Nom Prénom"
     }
-    void TearDown() override { test::ClearVorbelProfile(); }
-
-    void Store(Setting s, const std::u16string& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, value);
-    }
-    static std::u16string HandedCommandLine() { return test::VorbelProfile().GetString(u"CmdLine"); }
 
     // The confirmation dialog once it shows the chart number; null when it never does.
     static HWND WaitForConfirmation(const std::wstring& chart) {
@@ -69,8 +62,6 @@ protected:
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(WaitUntil([] { return FindVisibleWindow(nullptr, L"#32768") == nullptr; }, 5000));
     }
-
-    uint32_t key_ = 0;
 };
 
 TEST_F(LaterInstanceTest, AnotherProgramsTopmostWindowTitledVorbelIsPassedBy) {
@@ -234,8 +225,7 @@ void ExpectAtRest(HWND button) {
     PostMessageW(button, WM_COMMAND, 66, 0);
     const DWORD thread = GetWindowThreadProcessId(button, nullptr);
     HWND setup = nullptr;
-    ASSERT_TRUE(
-        WaitUntil([&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", button)) != nullptr; }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return (setup = test::FindDialog(thread, L"Paramétrage", button)) != nullptr; }, 10000))
         << "the button is at rest";
     PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(button) != FALSE; }, 10000));
@@ -270,7 +260,7 @@ TEST_F(LaterInstanceTest, RequestDuringSetupRunsWhenSetupCloses) {
     HWND setup = nullptr;
     const DWORD thread = GetWindowThreadProcessId(vorbel.Button(), nullptr);
     ASSERT_TRUE(WaitUntil(
-        [&] { return (setup = test::FindDialog(thread, L"Param\u00e9trage", vorbel.Button())) != nullptr; }, 10000));
+        [&] { return (setup = test::FindDialog(thread, L"Paramétrage", vorbel.Button())) != nullptr; }, 10000));
     EXPECT_EQ(test::RunLaterInstance(L"2 SECOND BRUNO"), 0);
     // The button has handled the request (a sent message comes after the posted one).
     DWORD_PTR ignored = 0;
@@ -286,7 +276,7 @@ TEST_F(LaterInstanceTest, RequestDuringSetupRunsWhenSetupCloses) {
     PostMessageW(setup, WM_COMMAND, IDCANCEL, 0);
     const HWND dialog = WaitForConfirmation(L"2");
     ASSERT_NE(dialog, nullptr) << "the request ran after Setup closed";
-    EXPECT_EQ(FindWindowW(nullptr, L"Param\u00e9trage"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, L"Paramétrage"), nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
     ExpectAtRest(vorbel.Button());

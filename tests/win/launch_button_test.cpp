@@ -11,13 +11,14 @@
 #include "app/button_geometry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
-#include "tests/win/beep_watch.h"
-#include "tests/win/dialog_search.h"
-#include "tests/win/foreign_window.h"
-#include "tests/win/mouse_input.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/beep_watch.h"
+#include "tests/win/support/dialog_search.h"
+#include "tests/win/support/foreign_window.h"
+#include "tests/win/support/mouse_input.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/vorbel_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -49,26 +50,7 @@ public:
     int closes() const { return count(); }
 };
 
-class LaunchButtonTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::ClearVorbelProfile();
-        key_ = GetMachineKey();
-    }
-    void TearDown() override { test::ClearVorbelProfile(); }
-
-    void Store(Setting s, const std::u16string& value) {
-        RegistryProfile profile = test::VorbelProfile();
-        WriteSetting(profile, s, key_, value);
-    }
-    std::u16string Stored(Setting s) {
-        RegistryProfile profile = test::VorbelProfile();
-        return ReadSetting(profile, s, key_);
-    }
-    std::u16string HandedCommandLine() { return test::VorbelProfile().GetString(u"CmdLine"); }
-
-    uint32_t key_ = 0;
-};
+class LaunchButtonTest : public test::VorbelProgramTest {};
 
 TEST_F(LaunchButtonTest, OpensCentredAt64AndComesBackWhereItWasClosed) {
     RECT first;
@@ -240,6 +222,7 @@ int VisibleConfirmations() {
 // A double click in the practice program: the second remote click comes while the first link
 // runs. It is refused at once (with the error beep) instead of opening a second confirmation.
 TEST_F(LaunchButtonTest, RemoteClickDuringALinkIsIgnored) {
+    test::BeepWatch beeps;
     VorbelProcess vorbel;
     ASSERT_TRUE(vorbel.Start());
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
@@ -250,6 +233,7 @@ TEST_F(LaunchButtonTest, RemoteClickDuringALinkIsIgnored) {
     EXPECT_NE(SendMessageTimeoutW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP, SMTO_NORMAL, 5000, &answer), 0)
         << "the second click opened a link of its own";
     EXPECT_EQ(answer, 0u);
+    EXPECT_TRUE(beeps.WaitForBeep(5000)) << "the error beep";
     EXPECT_EQ(VisibleConfirmations(), 1);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(vorbel.Button()) != FALSE; }, 10000));
@@ -567,7 +551,7 @@ TEST_F(LaunchButtonTest, ExitModeWithAnUnreadableCliniViewKeyReportsItThenCaptur
     ASSERT_TRUE(vorbel.Start());
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Error", L"#32770")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000));
     EXPECT_EQ(GetWindow(box, GW_OWNER), vorbel.Button());
     wchar_t text[512] = L"";
     GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -595,7 +579,7 @@ TEST_F(LaunchButtonTest, RightButtonReleasedAfterAPressOnTheButtonOpensSetup) {
     ClientToScreen(button, &on);
     const POINT elsewhere = {on.x + 250, on.y + 250};  // the bare desktop
     const auto setupShown = [&] {
-        return test::FindDialog(GetWindowThreadProcessId(button, nullptr), L"Param\u00e9trage", button);
+        return test::FindDialog(GetWindowThreadProcessId(button, nullptr), L"Paramétrage", button);
     };
     const auto captured = [&] {
         GUITHREADINFO info = {};

@@ -3,7 +3,7 @@
 
 #include "settings/diagnostic_log.h"
 #include "settings/log_file.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(LogFileTest, DumpIsRawUtf16WithoutByteOrderMark) {
     AppendLogLine(u"CryptString %s\r\n", {u"Y.1A2B3C4D"});
-    AppendLogLine(u"DecryptString %s -> %s\r\n", {u"OO", u"\u00c9"});
+    AppendLogLine(u"DecryptString %s -> %s\r\n", {u"OO", u"É"});
     EXPECT_EQ(ToWide(LogFilePath()), ExpectedLogPath());
     ASSERT_EQ(WriteLogFile(), std::nullopt);
     const auto bytes = test::ReadFileBytes(ExpectedLogPath());

@@ -8,10 +8,10 @@
 #include "app/monitor_placement.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
-#include "tests/win/mouse_input.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/mouse_input.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 
 namespace vorbel {
 namespace {

@@ -1,6 +1,8 @@
 // The MSI package under Wine: a silent install with properties writes machine-wide policy that a
 // user's Vorbel obeys; an upgrade keeps it; an uninstall removes what the package wrote and never
 // a user's settings.
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,10 +17,10 @@
 #include "settings/policy_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
-#include "settings/text.h"
-#include "tests/win/policy_support.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/policy_support.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -211,22 +213,20 @@ TEST_F(MsiTest, APropertyVorbelWouldIgnoreInstallsNothing) {
         std::wstring said;  // in the message, after the property's name
     };
     for (const Case& c : {
-             Case{L"TARGET=9", L"TARGET\u00a0: un nombre entier de -1 \u00e0 6"},
+             Case{L"TARGET=9", L"TARGET\u00a0: un nombre entier de -1 à 6"},
              // would be written as the DWORD 5
              Case{L"TARGET=#5", L"TARGET\u00a0: un nombre entier"},
              // the template's whole message, braces included
              Case{L"TARGET=6 PROGRAM=C:\\x.exe ARGUMENTS=\"/N:{NOM} /A:{AGE}\"",
                   L"ARGUMENTS\u00a0: " + ToWide(CheckPolicyTemplate(Setting::ArgumentTemplate, u"/N:{NOM} /A:{AGE}"))},
-             Case{L"ARGUMENTS=\"{NOM}" + std::wstring(600, L'x') + L"\"",
-                  L"ARGUMENTS\u00a0: plus de 511 caract\u00e8res"},
+             Case{L"ARGUMENTS=\"{NOM}" + std::wstring(600, L'x') + L"\"", L"ARGUMENTS\u00a0: plus de 511 caractères"},
              Case{L"INFOSERVER=ftp://info.example.fr/", L"INFOSERVER\u00a0: une adresse http://"},
          }) {
         SCOPED_TRACE(c.properties.substr(0, 60));
         Clean();
         const InstallRun run = Install(Package(), c.properties);
         EXPECT_EQ(run.rc, static_cast<UINT>(ERROR_INSTALL_FAILURE));
-        EXPECT_NE(run.errors.find(L"Vorbel n'a pas \u00e9t\u00e9 install\u00e9"), std::wstring::npos)
-            << Shown(run.errors);
+        EXPECT_NE(run.errors.find(L"Vorbel n'a pas été installé"), std::wstring::npos) << Shown(run.errors);
         EXPECT_NE(run.errors.find(c.said), std::wstring::npos) << Shown(run.errors);
         ExpectNothingLeft();
     }

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 
 namespace vorbel::test {
 namespace {

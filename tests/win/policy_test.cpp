@@ -7,10 +7,11 @@
 #include "settings/diagnostic_log.h"
 #include "settings/policy_registry.h"
 #include "settings/settings.h"
-#include "settings/text.h"
+#include "text/text.h"
 #include "setup/startup_entry.h"
-#include "tests/win/policy_support.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/policy_support.h"
+#include "tests/win/support/settings_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -19,19 +20,19 @@ namespace {
 using test::ClearPolicy;
 using test::SetPolicy;
 
-constexpr uint32_t kKey = 0x1A2B3C4D;
 const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class PolicyTest : public ::testing::Test {
+class PolicyTest : public test::SettingsTest {
 protected:
     void SetUp() override {
         Clean();
         SetPolicyTemplateCheck(CheckPolicyTemplate);
     }
     void TearDown() override { Clean(); }
+    // The settings, and the policy and start-up entries beside them.
     static void Clean() {
+        SettingsTest::Clean();
         ClearPolicy();
-        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             HKEY run = nullptr;
             if (RegOpenKeyExW(root, kRunKey.c_str(), 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
@@ -39,7 +40,6 @@ protected:
                 RegCloseKey(run);
             }
         }
-        TheDiagnosticLog().Clear();
     }
     // The user's own value, read past the policy.
     static std::u16string Users(Setting s) { return ReadStoredSetting(s, kKey).value_or(u"(absent)"); }

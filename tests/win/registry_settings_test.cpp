@@ -9,7 +9,8 @@
 #include "settings/registry_profile.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/settings_fixture.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -18,17 +19,10 @@ namespace {
 using test::ReadRawValue;
 using test::WriteRawValue;
 
-constexpr uint32_t kKey = 0x1A2B3C4D;
 const std::wstring kSection = L"Software\\ZEMO\\vorbel_win_tests\\Vorbel";
 
-class RegistrySettingsTest : public ::testing::Test {
+class RegistrySettingsTest : public test::SettingsTest {
 protected:
-    void SetUp() override {
-        test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO");
-        TheDiagnosticLog().Clear();
-    }
-    void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, L"Software\\ZEMO"); }
-
     static std::vector<uint8_t> RegSzBytes(std::u16string_view text) {
         std::vector<uint8_t> bytes;
         for (char16_t c : text) {
@@ -108,11 +102,11 @@ TEST_F(RegistrySettingsTest, MalformedRegistryDataReadsSafely) {
 
 TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
     EXPECT_EQ(ReadHandedCommandLine(), u"");
-    WriteHandedCommandLine(u"-I 1234 -N DUPONT^\u00c9LISE");
+    WriteHandedCommandLine(u"-I 1234 -N DUPONT^ÉLISE");
     const auto raw = ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine");
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(raw.bytes, RegSzBytes(u"-I 1234 -N DUPONT^\u00c9LISE"));
-    EXPECT_EQ(ReadHandedCommandLine(), u"-I 1234 -N DUPONT^\u00c9LISE");
+    EXPECT_EQ(raw.bytes, RegSzBytes(u"-I 1234 -N DUPONT^ÉLISE"));
+    EXPECT_EQ(ReadHandedCommandLine(), u"-I 1234 -N DUPONT^ÉLISE");
     WriteHandedCommandLine(u"");
     EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSection, L"CmdLine").present) << "the entry stays, empty";
     EXPECT_EQ(ReadHandedCommandLine(), u"");
@@ -123,7 +117,7 @@ TEST_F(RegistrySettingsTest, HandedCommandLineIsAPlainString) {
 // texts written, never the empty text that would drop the patient.
 TEST_F(RegistrySettingsTest, HandedCommandLineReadsWholeWhileAnotherWriterMakesItLonger) {
     const std::u16string shorter = u"1 A B";
-    const std::u16string longer = u"-I 4217 -N MARTIN^H\u00e9l\u00e8ne" + std::u16string(2000, u'x');
+    const std::u16string longer = u"-I 4217 -N MARTIN^Hélène" + std::u16string(2000, u'x');
     WriteHandedCommandLine(shorter);
     std::atomic<bool> stop{false};
     std::thread writer([&] {

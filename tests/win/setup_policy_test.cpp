@@ -5,10 +5,10 @@
 #include "handoff/policy_templates.h"
 #include "resources/resource.h"
 #include "settings/policy_registry.h"
-#include "setup/dialog_setup.h"
-#include "tests/win/policy_support.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
+#include "setup/setup_dialog.h"
+#include "tests/win/support/policy_support.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
 
 namespace vorbel {
 namespace {
@@ -55,7 +55,7 @@ TEST_F(SetupPolicyTest, FixedSettingsAreGreyedShownAndNeverStored) {
     SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 1);
     SetPolicy(HKEY_LOCAL_MACHINE, L"StartWithWindows", 1);
 
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring note, program, data;
     int convention = -2;
     bool cliniView = false, exitMode = false, startup = false;
@@ -112,7 +112,7 @@ TEST_F(SetupPolicyTest, FixedSettingsAreGreyedShownAndNeverStored) {
 TEST_F(SetupPolicyTest, AFixedProgramStaysWhenTheUserPicksAnotherTarget) {
     StoreUsersOwn();
     SetPolicy(HKEY_LOCAL_MACHINE, L"ProgramLocation", L"D:\\Rx\\rx.exe");
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring program, data;
     bool browseData = false;
     test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
@@ -134,7 +134,7 @@ TEST_F(SetupPolicyTest, WithoutPolicyNothingIsGreyedAndNothingIsSaid) {
     StoreUsersOwn();
     // A wrong value is no policy either.
     SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 7);
-    CDialogSetup setup;
+    CSetupDialog setup;
     std::wstring note = L"?";
     bool allEnabled = false;
     test::RunScripted(
@@ -165,10 +165,10 @@ TEST_F(SetupPolicyTest, OneRowSaysWhoSetTheTargetAndWhoGreyedTheRest) {
     } cases[] = {
         {"policy only", false, true, kNote},
         {"installer's target, policy elsewhere", false, true,
-         L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation ; les autres gris\u00e9s : par "
+         L"Cible : fichier de liaison, réglée par l'installation ; les autres grisés : par "
          L"l'administrateur"},
-        {"administrator's target", true, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'administrateur"},
-        {"installer's target alone", false, false, L"Cible : fichier de liaison, r\u00e9gl\u00e9e par l'installation"},
+        {"administrator's target", true, false, L"Cible : fichier de liaison, réglée par l'administrateur"},
+        {"installer's target alone", false, false, L"Cible : fichier de liaison, réglée par l'installation"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -180,7 +180,7 @@ TEST_F(SetupPolicyTest, OneRowSaysWhoSetTheTargetAndWhoGreyedTheRest) {
         if (c.exitModeByPolicy) SetPolicy(HKEY_LOCAL_MACHINE, L"ExitMode", 1);
         std::wstring visible = L"?";
         int shown = 0;
-        CDialogSetup setup;
+        CSetupDialog setup;
         test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle,
                           [&](HWND d) {
                               for (int id : {IDC_TARGET_NOTE, IDC_POLICY_NOTE}) {

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "tests/win/win_test_support.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/system_dll.h"
 
 namespace vorbel {

@@ -1,12 +1,14 @@
 // Setup's third imaging program, "Autre programme": its templates, the live preview for the
 // sample patient, and the refusal of a template that does not parse or cannot be stored.
+// \u00a0 in the texts: the no-break space French puts before : ; and inside « » (escaped, as it
+// looks like a plain space).
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
-#include "setup/dialog_setup.h"
-#include "tests/win/setup_test_support.h"
-#include "tests/win/ui_driver.h"
-#include "settings/text.h"
+#include "setup/setup_dialog.h"
+#include "tests/win/support/setup_test_support.h"
+#include "tests/win/support/ui_driver.h"
+#include "text/text.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -35,7 +37,7 @@ protected:
         Store(Setting::BridgeXmlEscape, u"0");
     }
     static INT_PTR Run(const std::function<void(HWND)>& script) {
-        CDialogSetup setup;
+        CSetupDialog setup;
         return test::RunScripted([&] { return setup.DoModal(nullptr); }, test::kSetupTitle, script);
     }
     static HWND OpenTemplates(HWND setup) {
@@ -92,10 +94,10 @@ TEST_F(TemplateSetupTest, ABadTemplateIsRefusedNamingItAndTheFixedOneIsStoredWit
         HWND t = OpenTemplates(d);
         ASSERT_NE(t, nullptr);
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM");
-        refusal = RefusalOf(t, kOtherTitle);
+        refusal = RefusalOf(t, L"Vorbel");
         stayedOpen = IsWindow(t) != FALSE;
-        SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM} /\u0152:{PRENOM}");
-        unstorable = RefusalOf(t, kOtherTitle);
+        SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM} /Œ:{PRENOM}");
+        unstorable = RefusalOf(t, L"Vorbel");
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"-n {NOM}^{PRENOM} -d {NAISSANCE:JJ.MM.AA}");
         test::PostClick(t, IDOK);
         test::WaitUntil([&] { return !IsWindow(t); });
@@ -130,8 +132,7 @@ TEST_F(TemplateSetupTest, SetupRefusesAStoredTemplateThatDoesNotParseAndAProgram
     EXPECT_EQ(badTemplate,
               L"Contenu du fichier d'échange\u00a0: «\u00a0}\u00a0»\u00a0: accolade fermante sans accolade "
               L"ouvrante (écrivez }} pour une accolade).");
-    EXPECT_EQ(noProgram,
-              L"Choisissez le programme d'imagerie à lancer (\u00ab\u00a0Emplacement du programme\u00a0\u00bb).");
+    EXPECT_EQ(noProgram, L"Choisissez le programme d'imagerie à lancer («\u00a0Emplacement du programme\u00a0»).");
     EXPECT_EQ(SectionValues(), before) << "nothing is stored while refused";
 }
 

@@ -14,10 +14,10 @@
 
 #include "handoff/web_export.h"
 #include "settings/settings.h"
-#include "settings/text.h"
-#include "tests/win/net_rig.h"
-#include "tests/win/vorbel_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/net_rig.h"
+#include "tests/win/support/vorbel_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "win/wide.h"
 
 namespace vorbel {

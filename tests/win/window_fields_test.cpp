@@ -10,15 +10,15 @@
 #include "patient/window_fields.h"
 #include "locator/field_locator.h"
 #include "settings/settings.h"
-#include "settings/text.h"
-#include "tests/win/standin_process.h"
-#include "tests/win/win_test_support.h"
+#include "text/text.h"
+#include "tests/win/support/standin_process.h"
+#include "tests/win/support/win_test_support.h"
 #include "tools/practice_standin_ids.h"
 
 namespace vorbel {
 
 void PrintTo(const PatientRecord& r, std::ostream* os) {
-    *os << "{" << ToUtf8(r.ChartNumber) << "|" << ToUtf8(r.LastName) << "|" << ToUtf8(r.FirstName) << "}";
+    *os << "{" << ToUtf8(r.chartNumber) << "|" << ToUtf8(r.lastName) << "|" << ToUtf8(r.firstName) << "}";
 }
 
 namespace {
@@ -71,11 +71,11 @@ protected:
 };
 
 TEST_F(WindowFieldsTest, PreparationAndClosingFollowTheClassesOfTheFirstAndLastLocators) {
-    StandIn windev(L"--pos=10,10 --class=WinDevObject --chart=1234 --last=DUPONT --first=\u00c9lise",
+    StandIn windev(L"--pos=10,10 --class=WinDevObject --chart=1234 --last=DUPONT --first=Élise",
                    dir_.File(L"windev.txt"));
-    StandIn visiodent(L"--pos=660,10 --class=FENETRE_VISIODENT32 --chart=5678 --last=MARTIN --first=L\u00e9a",
+    StandIn visiodent(L"--pos=660,10 --class=FENETRE_VISIODENT32 --chart=5678 --last=MARTIN --first=Léa",
                       dir_.File(L"visiodent.txt"));
-    StandIn other(L"--pos=10,520 --class=PmsPatientForm --chart=9012 --last=LEROY --first=Zo\u00e9");
+    StandIn other(L"--pos=10,520 --class=PmsPatientForm --chart=9012 --last=LEROY --first=Zoé");
     const FieldLocators w = LocatorsOf(windev), v = LocatorsOf(visiodent), o = LocatorsOf(other);
 
     struct Case {
@@ -86,19 +86,15 @@ TEST_F(WindowFieldsTest, PreparationAndClosingFollowTheClassesOfTheFirstAndLastL
         Lines visiodentGets;
     };
     const Case cases[] = {
-        {"all WinDev", w, {u"1234", u"DUPONT", u"\u00c9lise"}, Join(kAltE, kEscape), {}},
-        {"WinDev first only", {w.chartNumber, w.lastName, o.firstName}, {u"1234", u"DUPONT", u"Zo\u00e9"}, kAltE, {}},
-        {"WinDev last only",
-         {o.chartNumber, w.lastName, w.firstName},
-         {u"9012", u"DUPONT", u"\u00c9lise"},
-         kEscape,
-         {}},
+        {"all WinDev", w, {u"1234", u"DUPONT", u"Élise"}, Join(kAltE, kEscape), {}},
+        {"WinDev first only", {w.chartNumber, w.lastName, o.firstName}, {u"1234", u"DUPONT", u"Zoé"}, kAltE, {}},
+        {"WinDev last only", {o.chartNumber, w.lastName, w.firstName}, {u"9012", u"DUPONT", u"Élise"}, kEscape, {}},
         {"VisioDent in other letter case",
          {LowerCaseClass(v.chartNumber), v.lastName, v.firstName},
-         {u"5678", u"MARTIN", u"L\u00e9a"},
+         {u"5678", u"MARTIN", u"Léa"},
          {},
          kVisioDentCommand},
-        {"VisioDent last only", {o.chartNumber, o.lastName, v.firstName}, {u"9012", u"LEROY", u"L\u00e9a"}, {}, {}},
+        {"VisioDent last only", {o.chartNumber, o.lastName, v.firstName}, {u"9012", u"LEROY", u"Léa"}, {}, {}},
         {"nothing configured", {}, {}, {}, {}},
     };
     using Clock = std::chrono::steady_clock;
