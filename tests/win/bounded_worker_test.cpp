@@ -34,13 +34,13 @@ struct Capture {
 
 struct EndCase {
     const char* what;
-    DWORD taskMs;       // how long the task works; INFINITE: until the test releases it
-    DWORD boundMs;      // the caller's bound
-    DWORD laterMs;      // at the bound, a later bound this much further; 0: none
-    bool cancelSoon;    // a message after 100 ms, on which the caller cancels
-    bool callerGone;    // the test releases the task once its caller is gone, else just before
+    DWORD taskMs;     // how long the task works; INFINITE: until the test releases it
+    DWORD boundMs;    // the caller's bound
+    DWORD laterMs;    // at the bound, a later bound this much further; 0: none
+    bool cancelSoon;  // a message after 100 ms, on which the caller cancels
+    bool callerGone;  // the test releases the task once its caller is gone, else just before
     WaitEnd end;
-    bool givenUp;       // what the task sees once it is done
+    bool givenUp;  // what the task sees once it is done
 };
 
 class WorkerEnds : public ::testing::TestWithParam<EndCase> {};
@@ -153,8 +153,8 @@ TEST(WorkerWaits, TheCallersThreadAnswersWhatItIsSent) {
         });
         BoundedWorker worker;
         const HANDLE done = answered.get();
-        ASSERT_TRUE(worker.Start([done](const WorkerStop&) { WaitForSingleObject(done, 5000); },
-                                 GetTickCount64() + 8000));
+        ASSERT_TRUE(
+            worker.Start([done](const WorkerStop&) { WaitForSingleObject(done, 5000); }, GetTickCount64() + 8000));
         WorkerWait how;
         how.messageLoop = loop;
         g_waiting = true;
