@@ -1,6 +1,5 @@
 #include "handoff/web_export.h"
 
-#include <process.h>
 #include <wininet.h>
 
 #include <memory>
@@ -16,6 +15,8 @@
 #include "settings/policy_registry.h"
 #include "settings/registry_profile.h"
 #include "settings/settings.h"
+#include "win/bounded_worker.h"
+#include "win/progress_window.h"
 #include "win/scoped.h"
 #include "win/wide.h"
 
@@ -96,27 +97,7 @@ constexpr DWORD kOverallBoundMs = 30000;
 // Once the patient went out, the longest its answer may take: the replies to STOR and to the
 // data, each within 10 s.
 constexpr DWORD kAnswerBoundMs = 30000;
-constexpr wchar_t kProgressClass[] = L"VorbelWebExportProgress";
-constexpr int kCancelId = IDCANCEL;
-
-template <class Work>
-unsigned __stdcall RunWork(void* heap) {
-    const std::unique_ptr<Work> work(static_cast<Work*>(heap));
-    (*work)();
-    return 0;
-}
-
-// Starts work on a thread of its own, detached; false when no thread could be made. A system
-// thread: std::thread brings winpthread into the program.
-template <class Work>
-bool StartDetached(Work work) {
-    auto heap = std::make_unique<Work>(std::move(work));
-    const uintptr_t thread = _beginthreadex(nullptr, 0, RunWork<Work>, heap.get(), 0, nullptr);
-    if (thread == 0) return false;
-    heap.release();
-    CloseHandle(reinterpret_cast<HANDLE>(thread));
-    return true;
-}
+constexpr char16_t kSending[] = u"Envoi du patient au site Web\u2026";
 
 struct UploadRun {
     SRWLOCK lock = SRWLOCK_INIT;
@@ -127,59 +108,17 @@ struct UploadRun {
     };
     std::vector<Said> said;
     std::shared_ptr<Transfer> transfer = std::make_shared<Transfer>();
-    UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool stored = false;
 };
 
-LRESULT CALLBACK ProgressProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND && LOWORD(wp) == kCancelId) {
-        SetWindowLongPtrW(w, GWLP_USERDATA, 1);
-        return 0;
-    }
-    if (msg == WM_CLOSE) {
-        SetWindowLongPtrW(w, GWLP_USERDATA, 1);
-        return 0;
-    }
-    return DefWindowProcW(w, msg, wp, lp);
-}
-
-// A small window over the confirmation: the export is under way, and "Annuler" gives it up.
-HWND ShowProgress(HWND owner) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ProgressProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kProgressClass;
-        return RegisterClassExW(&wc);
-    }();
-    if (!registered) return nullptr;
-    RECT r = {0, 0, 320, 90};
-    if (owner) GetWindowRect(owner, &r);
-    const int x = (r.left + r.right) / 2 - 160, y = (r.top + r.bottom) / 2 - 45;
-    HWND w = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kProgressClass, L"Internet",
-                             WS_POPUP | WS_CAPTION | WS_VISIBLE, x, y, 320, 110, owner, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    if (!w) return nullptr;
-    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HWND text = CreateWindowExW(0, L"STATIC", L"Envoi du patient au site Web\u2026", WS_CHILD | WS_VISIBLE, 12, 12, 290,
-                                20, w, nullptr, GetModuleHandleW(nullptr), nullptr);
-    HWND cancel = CreateWindowExW(0, L"BUTTON", L"Annuler", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 220,
-                                  44, 84, 24, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
-                                  GetModuleHandleW(nullptr), nullptr);
-    for (HWND c : {text, cancel}) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return w;
-}
-
-// Runs the upload on a worker, pumping this thread's messages until it ends, the user gives it
-// up, or the bound passes. False with nothing said when given up; at the bound, the message of a
-// server that cannot be reached, unless the patient went out: its answer is then awaited.
+// Runs the upload on a worker while a progress window over `owner` says so, until it ends, the
+// user gives it up, or the bound passes. False with nothing said when given up; at the bound,
+// the message of a server that cannot be reached, unless the patient went out: its answer is
+// then awaited.
 bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_view bytes, bool testMode,
                          const WebExportHooks& hooks) {
     auto run = std::make_shared<UploadRun>();
-    auto result = std::make_shared<bool>(false);
-    if (!run->done || !run->transfer->GivenUpEvent()) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
+    if (!run->transfer->GivenUpEvent()) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
     WebExportHooks recorder;
     recorder.messageBox = [run](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
         SrwGuard g(run->lock);
@@ -192,58 +131,27 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
     };
     recorder.transfer = run->transfer;
     // Given up, the worker ends once its pending call returns; it holds all it uses.
-    const bool started =
-        StartDetached([run, result, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode] {
-            *result = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
-            SetEvent(run->done.get());
-        });
+    BoundedWorker worker;
+    const bool started = worker.Start(
+        [run, recorder, name = std::u16string(fileName), data = std::string(bytes), testMode](const WorkerStop&) {
+            run->stored = UploadWebLinkFile(nullptr, name, data, testMode, recorder);
+        },
+        GetTickCount64() + kOverallBoundMs);
     if (!started) return UploadWebLinkFile(owner, fileName, bytes, testMode, hooks);
 
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
-    HWND progress = ShowProgress(owner);
-    ULONGLONG deadline = GetTickCount64() + kOverallBoundMs;
-    bool answerAwaited = false, finished = false, boundPassed = false;
-    const HANDLE done = run->done.get();
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) {
-            // The patient on its way cannot be called back: what the server says of it is told.
-            if (!answerAwaited && !run->transfer->GiveUp()) {
-                answerAwaited = true;
-                deadline += kAnswerBoundMs;
-                continue;
-            }
-            boundPassed = true;
-            break;
-        }
-        const DWORD w = MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-        if (w == WAIT_OBJECT_0) {
-            finished = true;
-            break;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (progress && IsDialogMessageW(progress, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (progress && GetWindowLongPtrW(progress, GWLP_USERDATA) != 0) {
-            run->transfer->GiveUp();  // after the patient went out, only the wait is given up
-            break;
-        }
-    }
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
-    if (progress) DestroyWindow(progress);
-    if (!finished) {
+    bool answerAwaited = false;
+    const WaitEnd end = WaitWithProgress(worker, owner, kInternetCaption, kSending, [&](ULONGLONG bound) -> ULONGLONG {
+        // The patient on its way cannot be called back: what the server says of it is told.
+        if (answerAwaited || run->transfer->GiveUp()) return 0;
+        answerAwaited = true;
+        return bound + kAnswerBoundMs;
+    });
+    if (end == WaitEnd::Cancelled) run->transfer->GiveUp();  // after the patient went out, only the wait
+    if (end != WaitEnd::Done) {
         // Given up, the worker ends with words of its own, which nobody hears. Past the bound,
         // either the patient never went out, or its answer never came: nothing is said then of a
         // file that may yet arrive.
-        if (boundPassed && !answerAwaited) Tell(hooks, owner, kCannotContact);
+        if (end == WaitEnd::Deadline && !answerAwaited) Tell(hooks, owner, kCannotContact);
         return false;
     }
     std::vector<UploadRun::Said> said;
@@ -255,7 +163,7 @@ bool UploadOffThisThread(HWND owner, std::u16string_view fileName, std::string_v
         if (s.box) hooks.messageBox(owner, s.text, s.caption, s.type);
         else hooks.beep(s.type);
     }
-    return *result;
+    return run->stored;
 }
 
 }  // namespace

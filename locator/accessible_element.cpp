@@ -3,10 +3,12 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
+#include "win/bounded_worker.h"
 #include "win/foreign_message.h"
 #include "win/scoped.h"
 #include "win/system_dll.h"
@@ -25,8 +27,6 @@ constexpr DWORD kRetryPauseMs = 50;
 // Time for the worker to give its answer before the caller stops waiting.
 constexpr DWORD kAnswerMarginMs = 150;
 
-using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
-using CoUninitializeFn = void(WINAPI*)();
 using FromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
 using FromPointFn = HRESULT(WINAPI*)(POINT, IAccessible**, VARIANT*);
 using ChildrenFn = HRESULT(WINAPI*)(IAccessible*, LONG, LONG, VARIANT*, LONG*);
@@ -43,15 +43,13 @@ struct Msaa {
     SysFreeStringFn freeString = SystemDllFunction<SysFreeStringFn>("oleaut32.dll", "SysFreeString");
     SysStringLenFn stringLength = SystemDllFunction<SysStringLenFn>("oleaut32.dll", "SysStringLen");
     VariantClearFn clearVariant = SystemDllFunction<VariantClearFn>("oleaut32.dll", "VariantClear");
-    const std::atomic<bool>* givenUp = nullptr;  // set by the caller when it stops waiting
-    ULONGLONG deadline = 0;                      // GetTickCount64
+    const WorkerStop& stop;
 
-    bool Loaded() const {
-        return fromWindow && fromPoint && children && freeString && stringLength && clearVariant && givenUp;
-    }
+    explicit Msaa(const WorkerStop& s) : stop(s) {}
+    bool Loaded() const { return fromWindow && fromPoint && children && freeString && stringLength && clearVariant; }
     // Checked before every call into the other program: once the caller has given up or the time
     // is spent, the worker makes no further call and only releases what it holds.
-    bool Stopped() const { return givenUp->load(std::memory_order_relaxed) || GetTickCount64() >= deadline; }
+    bool Stopped() const { return stop.Stopped(); }
 };
 
 // An interface reference released when it goes.
@@ -216,82 +214,21 @@ std::u16string Cut(std::u16string name) {
     return name;
 }
 
-// Holds the process's multithreaded apartment open from the first query on, so that each
-// worker joins it instead of setting one up, and torn down, every time.
-DWORD WINAPI KeepApartment(void*) {
-    const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
-    if (initialize) initialize(nullptr, COINIT_MULTITHREADED);
-    Sleep(INFINITE);
-    return 0;
-}
-
-void KeepApartmentOpen() {
-    static const bool started = [] {
-        HANDLE thread = CreateThread(nullptr, 0, KeepApartment, nullptr, 0, nullptr);
-        if (thread) CloseHandle(thread);
-        return thread != nullptr;
-    }();
-    (void)started;
-}
-
-// Waits for `done` until `until`, handling messages sent to this thread meanwhile.
-bool WaitAnswering(HANDLE done, ULONGLONG until) {
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= until) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-        const DWORD waited =
-            MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(until - now), QS_SENDMESSAGE);
-        if (waited == WAIT_OBJECT_0) return true;
-        if (waited != WAIT_OBJECT_0 + 1) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-// Runs `work` on a thread of its own COM apartment and waits for it at most the bound that a
-// hung window costs. The work must end by the deadline it is given, a little before; false when
-// abandoned: the worker then makes no further call into the other program (it sees the caller
-// has given up) and ends as soon as the call it is in returns, or never, holding only what it owns.
-bool RunBounded(std::function<void(const Msaa&)> work) {
-    struct Job {
-        std::function<void(const Msaa&)> work;
-        UniqueHandle done;
-        std::atomic<bool> givenUp{false};
-        ULONGLONG deadline = 0;
-    };
-    auto job = std::make_shared<Job>();
-    job->work = std::move(work);
-    job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!job->done) return false;
-    const ULONGLONG until = GetTickCount64() + kForeignAnswerTimeoutMs;
-    job->deadline = until - kAnswerMarginMs;
-    KeepApartmentOpen();
-    auto* handover = new std::shared_ptr<Job>(job);
-    // Marked WINAPI: on x86 a thread routine is stdcall, which a plain lambda does not convert to.
-    LPTHREAD_START_ROUTINE run = [](void* parameter) WINAPI -> DWORD {
-        const std::shared_ptr<Job> job = *static_cast<std::shared_ptr<Job>*>(parameter);
-        delete static_cast<std::shared_ptr<Job>*>(parameter);
-        const auto initialize = SystemDllFunction<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
-        const auto uninitialize = SystemDllFunction<CoUninitializeFn>("ole32.dll", "CoUninitialize");
-        if (initialize && uninitialize && SUCCEEDED(initialize(nullptr, COINIT_MULTITHREADED))) {
-            Msaa msaa;
-            msaa.givenUp = &job->givenUp;
-            msaa.deadline = job->deadline;
-            if (msaa.Loaded()) job->work(msaa);
-            uninitialize();
-        }
-        SetEvent(job->done.get());
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 0, run, handover, 0, nullptr);
-    if (!thread) {
-        delete handover;
-        return false;
-    }
-    CloseHandle(thread);
-    const bool answered = WaitAnswering(job->done.get(), until);
-    if (!answered) job->givenUp.store(true);
-    return answered;
+// Runs `work` on a worker in COM's multithreaded apartment, within the bound that a hung window
+// costs for each of `queries` elements; the work must end by the deadline it is told, a little
+// before. False when abandoned: the worker then makes no further call into the other program
+// (it sees the caller has given up) and ends as soon as the call it is in returns, or never,
+// holding only what it owns.
+bool RunBounded(std::function<void(const Msaa&)> work, size_t queries = 1) {
+    BoundedWorker worker;
+    const ULONGLONG bound = GetTickCount64() + kForeignAnswerTimeoutMs * std::max<size_t>(queries, 1);
+    const bool started = worker.Start(
+        [work = std::move(work)](const WorkerStop& stop) {
+            const Msaa msaa(stop);
+            if (msaa.Loaded()) work(msaa);
+        },
+        bound, kAnswerMarginMs, true);
+    return started && worker.Wait() == WaitEnd::Done;
 }
 
 // An element found at `path` in the host's tree, described; its name, read for the path, is the
@@ -395,29 +332,10 @@ std::optional<Node> ChildById(const Msaa& msaa, const Node& parent, LONG id) {
     return Node{acc, CHILDID_SELF};
 }
 
-std::optional<Node> FollowPath(const Msaa& msaa, HWND host, const std::vector<AccessibleStep>& path) {
-    std::optional<Node> node = RootOf(msaa, host);
-    for (size_t level = 0; level < path.size() && node; ++level) {
-        const AccessibleStep& step = path[level];
-        const bool field = level + 1 == path.size();
-        // Most often the element is where it was: checked first, the siblings only when it is not
-        // (or when the program answers only a walk of them).
-        const auto direct = ChildById(msaa, *node, step.index);
-        if (direct && RoleOf(msaa, *direct) == step.role &&
-            (ByPositionOnly(step, field) || Cut(NameOf(msaa, *direct)) == step.name)) {
-            node = direct;
-            continue;
-        }
-        node = FollowStep(msaa, ChildrenOf(msaa, *node), step, field);
-    }
-    return node;
-}
-
-// The element of the host's own tree at a screen point, each level asked in turn which of its
-// children lies there: never an element of another window that covers the point. nullopt over
-// the host's client area itself.
-std::optional<Node> NodeAtPointOf(const Msaa& msaa, HWND host, POINT screen) {
-    std::optional<Node> node = RootOf(msaa, host);
+// The element below `node` at a screen point, each level asked in turn which of its children
+// lies there: never an element of another window that covers the point. nullopt over `node`
+// itself.
+std::optional<Node> NodeAtPointBelow(const Msaa& msaa, std::optional<Node> node, POINT screen) {
     for (int depth = 0; node && node->child == CHILDID_SELF && depth < kMaxTreeDepth; ++depth) {
         if (msaa.Stopped()) return std::nullopt;
         AnswerVariant hit(msaa);
@@ -432,6 +350,91 @@ std::optional<Node> NodeAtPointOf(const Msaa& msaa, HWND host, POINT screen) {
     }
     return node;
 }
+
+// The host's tree as one read of several elements walks it: its root, each level above an
+// element, and the children of a level whose siblings are walked are asked for once, whichever
+// elements share them. Each call into the other program is a round trip through its window
+// thread, and each object handed out one more to release.
+class SharedTree {
+public:
+    SharedTree(const Msaa& msaa, HWND host) : msaa_(msaa), host_(host) {}
+
+    // The element that `path` names (see ReadElementText).
+    std::optional<Node> Follow(const std::vector<AccessibleStep>& path) {
+        std::optional<Node> node = Root();
+        std::vector<AccessibleStep> above;
+        for (size_t level = 0; level < path.size() && node; ++level) {
+            const AccessibleStep& step = path[level];
+            if (level + 1 == path.size()) return Step(*node, above, step, true);
+            std::vector<AccessibleStep> here = above;
+            here.push_back(step);
+            const auto known =
+                std::find_if(levels_.begin(), levels_.end(), [&](const auto& entry) { return entry.first == here; });
+            if (known != levels_.end()) {
+                node = known->second;
+            } else {
+                node = Step(*node, above, step, false);
+                levels_.emplace_back(here, node);
+            }
+            above = std::move(here);
+        }
+        return node;
+    }
+
+    // The element of the host's own tree at a screen point; nullopt over the client area itself.
+    std::optional<Node> AtPoint(POINT screen) { return NodeAtPointBelow(msaa_, Root(), screen); }
+
+private:
+    const std::optional<Node>& Root() {
+        if (!root_) root_ = RootOf(msaa_, host_);
+        return *root_;
+    }
+
+    // The child of `parent` (reached by `above`) that a step names.
+    std::optional<Node> Step(const Node& parent, const std::vector<AccessibleStep>& above, const AccessibleStep& step,
+                             bool field) {
+        // Most often the element is where it was: checked first, the siblings only when it is not
+        // (or when the program answers only a walk of them).
+        const auto direct = ChildById(msaa_, parent, step.index);
+        if (direct && RoleOf(msaa_, *direct) == step.role &&
+            (ByPositionOnly(step, field) || Cut(NameOf(msaa_, *direct)) == step.name)) {
+            return direct;
+        }
+        return FollowStep(msaa_, Children(parent, above), step, field);
+    }
+
+    // All the children of `parent`, in one call where the program enumerates them.
+    const std::vector<Node>& Children(const Node& parent, const std::vector<AccessibleStep>& above) {
+        for (const auto& [path, children] : children_) {
+            if (path == above) return children;
+        }
+        return children_.emplace_back(above, ChildrenOf(msaa_, parent)).second;
+    }
+
+    const Msaa& msaa_;
+    HWND host_;
+    std::optional<std::optional<Node>> root_;  // asked for on first use
+    // By the steps that lead to them; a deque keeps what it handed out in place.
+    std::vector<std::pair<std::vector<AccessibleStep>, std::optional<Node>>> levels_;
+    std::deque<std::pair<std::vector<AccessibleStep>, std::vector<Node>>> children_;
+};
+
+// Texts found for several elements, shared with the caller, which takes those found by the
+// time it stops waiting.
+struct FoundTexts {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::vector<std::optional<std::u16string>> texts;  // set under the lock, never changed after
+
+    explicit FoundTexts(size_t count) : texts(count) {}
+    void Set(size_t i, std::u16string text) {
+        SrwGuard g(lock);
+        texts[i] = std::move(text);
+    }
+    std::vector<std::optional<std::u16string>> Taken() {
+        SrwGuard g(lock);
+        return texts;
+    }
+};
 
 std::optional<Node> NodeAtPoint(const Msaa& msaa, POINT screen) {
     Node n;
@@ -483,39 +486,70 @@ std::vector<AccessibleElement> TextElementsOf(HWND host, size_t limit) {
     return elements;
 }
 
-std::optional<std::u16string> ReadElementText(HWND host, const std::vector<AccessibleStep>& path,
-                                              std::optional<POINT> fallback) {
-    if (path.empty()) return std::nullopt;
-    auto found = std::make_shared<std::optional<std::u16string>>();
-    const bool answered = RunBounded([host, path, fallback, found](const Msaa& msaa) {
-        for (;;) {
-            std::optional<Node> node = FollowPath(msaa, host, path);
-            if (!node && fallback) {
-                node = NodeAtPointOf(msaa, host, *fallback);
-                if (node && RoleOf(msaa, *node) != path.back().role) node.reset();
+std::vector<std::optional<std::u16string>> ReadElementTexts(HWND host, const std::vector<ElementQuery>& queries) {
+    auto found = std::make_shared<FoundTexts>(queries.size());
+    RunBounded(
+        [host, queries, found](const Msaa& msaa) {
+            // A tree built late is asked for again until found, within one element's bound.
+            const ULONGLONG retryUntil = GetTickCount64() + kForeignAnswerTimeoutMs - kAnswerMarginMs;
+            std::vector<bool> sought(queries.size());
+            for (size_t i = 0; i < queries.size(); ++i) sought[i] = !queries[i].path.empty();
+            // Kept until the answer is handed over: its objects are released after it.
+            std::optional<SharedTree> tree;
+            for (bool missing = true; missing;) {
+                if (tree) Sleep(kRetryPauseMs);
+                tree.emplace(msaa, host);
+                missing = false;
+                for (size_t i = 0; i < queries.size() && !msaa.Stopped(); ++i) {
+                    if (!sought[i]) continue;
+                    const ElementQuery& q = queries[i];
+                    std::optional<Node> node = tree->Follow(q.path);
+                    if (!node && q.fallback) {
+                        node = tree->AtPoint(*q.fallback);
+                        if (node && RoleOf(msaa, *node) != q.path.back().role) node.reset();
+                    }
+                    if (!node) {
+                        missing = true;
+                        continue;
+                    }
+                    std::u16string text = TextOf(msaa, *node);
+                    if (msaa.Stopped()) break;  // read after the time ran out, it could lack its value
+                    found->Set(i, std::move(text));
+                    sought[i] = false;
+                }
+                if (GetTickCount64() + kRetryPauseMs >= retryUntil || msaa.Stopped()) break;
             }
-            if (node) {
-                std::u16string text = TextOf(msaa, *node);
-                if (!msaa.Stopped()) *found = std::move(text);
-                return;
-            }
-            if (GetTickCount64() + kRetryPauseMs >= msaa.deadline || msaa.Stopped()) return;
-            Sleep(kRetryPauseMs);
-        }
-    });
-    if (!answered) return std::nullopt;
-    return *found;
+            msaa.stop.Answered();
+        },
+        queries.size());
+    return found->Taken();
 }
 
-std::u16string ReadElementTextAtPoint(POINT screen) {
-    auto found = std::make_shared<std::u16string>();
-    const bool answered = RunBounded([screen, found](const Msaa& msaa) {
-        if (const auto node = NodeAtPoint(msaa, screen)) {
-            std::u16string text = TextOf(msaa, *node);
-            if (!msaa.Stopped()) *found = std::move(text);
-        }
-    });
-    return answered ? *found : std::u16string();
+std::optional<std::u16string> ReadElementText(HWND host, const std::vector<AccessibleStep>& path,
+                                              std::optional<POINT> fallback) {
+    return ReadElementTexts(host, {{path, fallback}}).front();
 }
+
+std::vector<std::u16string> ReadElementTextsAtPoints(const std::vector<POINT>& points) {
+    auto found = std::make_shared<FoundTexts>(points.size());
+    RunBounded(
+        [points, found](const Msaa& msaa) {
+            std::vector<Node> held;  // released once the answer is handed over
+            for (size_t i = 0; i < points.size() && !msaa.Stopped(); ++i) {
+                const auto node = NodeAtPoint(msaa, points[i]);
+                if (!node) continue;
+                std::u16string text = TextOf(msaa, *node);
+                held.push_back(*node);
+                if (!msaa.Stopped()) found->Set(i, std::move(text));
+            }
+            msaa.stop.Answered();
+        },
+        points.size());
+    std::vector<std::u16string> texts;
+    for (auto& text : found->Taken()) texts.push_back(text.value_or(u""));
+    return texts;
+}
+
+std::u16string ReadElementTextAtPoint(POINT screen) { return ReadElementTextsAtPoints({screen}).front(); }
 
 }  // namespace vorbel

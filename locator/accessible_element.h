@@ -1,8 +1,8 @@
 // Fields that a program draws itself, without a child window each, as it publishes them to
 // screen readers (Active Accessibility: IAccessible, asked for with WM_GETOBJECT). A program that
-// never answers must not freeze Vorbel: every query runs on a worker thread of its own COM
-// apartment, abandoned after the same bound as a message to a hung window. oleacc, ole32 and
-// oleaut32 load on the first query.
+// never answers must not freeze Vorbel: every query runs on a worker (win/bounded_worker.h) in
+// COM's multithreaded apartment, abandoned after the same bound as a message to a hung window for
+// each element it reads. oleacc, ole32 and oleaut32 load on the first query.
 #pragma once
 
 #include <windows.h>
@@ -45,8 +45,21 @@ std::vector<AccessibleElement> TextElementsOf(HWND host, size_t limit);
 std::optional<std::u16string> ReadElementText(HWND host, const std::vector<AccessibleStep>& path,
                                               std::optional<POINT> fallback);
 
+// An element to read from a host's tree: its path, and where to look when it leads nowhere.
+struct ElementQuery {
+    std::vector<AccessibleStep> path;
+    std::optional<POINT> fallback;  // on the screen
+};
+
+// The texts of several elements of one host's tree, each as ReadElementText finds it, read on one
+// worker: the host's root and the levels their paths share are asked for once. Bounded as many
+// hung windows as there are elements; those found by then are read.
+std::vector<std::optional<std::u16string>> ReadElementTexts(HWND host, const std::vector<ElementQuery>& queries);
+
 // The text of whatever element lies at a screen point (AccessibleObjectFromPoint); empty when
 // none answers in time.
 std::u16string ReadElementTextAtPoint(POINT screen);
+// The same for several points, on one worker.
+std::vector<std::u16string> ReadElementTextsAtPoints(const std::vector<POINT>& points);
 
 }  // namespace vorbel

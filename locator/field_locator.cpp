@@ -95,18 +95,58 @@ POINT ScaledScreenPoint(HWND top, const ParsedLocator& locator) {
     return scaled;
 }
 
-// Read from its own window only, never from whatever lies at its screen point when that window
-// cannot be found: another window there may show another patient.
-std::u16string ReadLocatedElement(const ParsedLocator& locator, LocatorLookup lookup) {
+HWND TopWindowNamed(const ParsedLocator& locator) {
+    return locator.className.empty() ? nullptr : FindWindowW(W(locator.className), nullptr);
+}
+
+// Where an element is read: its own window only, never whatever lies at its screen point when
+// that window cannot be found (another window there may show another patient); with point-only
+// reading, that point alone.
+struct ElementSource {
+    HWND host = nullptr;  // none: point-only, or nothing to read
+    std::optional<POINT> point;
+};
+
+ElementSource SourceOf(const ParsedLocator& locator, LocatorLookup lookup) {
     if (lookup == LocatorLookup::PointOnly) {
         if (!locator.screen) return {};
-        return ReadElementTextAtPoint({locator.screen->x, locator.screen->y});
+        return {nullptr, POINT{locator.screen->x, locator.screen->y}};
     }
-    const HWND top = locator.className.empty() ? nullptr : FindWindowW(W(locator.className), nullptr);
+    const HWND top = TopWindowNamed(locator);
     if (!top || !locator.hasStructure) return {};
     const HWND host = FindElementHost(top, locator);
     if (!host) return {};
-    return ReadElementText(host, locator.element, ScaledScreenPoint(top, locator)).value_or(u"");
+    return {host, ScaledScreenPoint(top, locator)};
+}
+
+// The elements of `fields` read from one source each: those of one window together, and those
+// read at their points together.
+void ReadElements(const std::vector<const ParsedLocator*>& fields, LocatorLookup lookup,
+                  std::vector<std::u16string>& texts) {
+    std::vector<ElementSource> sources(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i] && fields[i]->IsElement()) sources[i] = SourceOf(*fields[i], lookup);
+    }
+    std::vector<bool> read(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (read[i] || !sources[i].point) continue;
+        std::vector<size_t> together;
+        for (size_t j = i; j < fields.size(); ++j) {
+            if (!read[j] && sources[j].point && sources[j].host == sources[i].host) together.push_back(j);
+        }
+        if (sources[i].host) {
+            std::vector<ElementQuery> queries;
+            for (size_t j : together) queries.push_back({fields[j]->element, sources[j].point});
+            const auto found = ReadElementTexts(sources[i].host, queries);
+            for (size_t k = 0; k < together.size(); ++k) texts[together[k]] = found[k].value_or(u"");
+        } else {
+            std::vector<POINT> points;
+            for (size_t j : together) points.push_back(*sources[j].point);
+            const auto found = ReadElementTextsAtPoints(points);
+            for (size_t k = 0; k < together.size(); ++k) texts[together[k]] = found[k];
+        }
+        for (size_t j : together) read[j] = true;
+    }
 }
 
 std::u16string Cut(std::u16string text) {
@@ -188,25 +228,41 @@ std::u16string BuildElementLocator(const AccessibleElement& element) {
 
 HWND FindLocatedControl(std::u16string_view text, LocatorLookup lookup) {
     const auto locator = ParseFieldLocator(text);
-    if (!locator) return nullptr;
-    if (locator->IsElement()) {
-        const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
-        return top && locator->hasStructure ? FindElementHost(top, *locator) : nullptr;
+    return locator ? FindLocatedControl(*locator, lookup) : nullptr;
+}
+
+HWND FindLocatedControl(const ParsedLocator& locator, LocatorLookup lookup) {
+    if (locator.IsElement()) {
+        const HWND top = TopWindowNamed(locator);
+        return top && locator.hasStructure ? FindElementHost(top, locator) : nullptr;
     }
     if (lookup == LocatorLookup::StructureFirst) {
-        const HWND top = locator->className.empty() ? nullptr : FindWindowW(W(locator->className), nullptr);
-        if (!top || !locator->hasStructure) return nullptr;
-        if (HWND found = FindByStructure(top, *locator)) return found;
+        const HWND top = TopWindowNamed(locator);
+        if (!top || !locator.hasStructure) return nullptr;
+        if (HWND found = FindByStructure(top, locator)) return found;
     }
-    if (!locator->screen) return nullptr;
-    return ControlAtScreenPoint({locator->screen->x, locator->screen->y});
+    if (!locator.screen) return nullptr;
+    return ControlAtScreenPoint({locator.screen->x, locator.screen->y});
 }
 
 std::u16string ReadLocatedField(std::u16string_view text, LocatorLookup lookup) {
-    const auto locator = ParseFieldLocator(text);
-    if (!locator) return {};
-    if (locator->IsElement()) return ReadLocatedElement(*locator, lookup);
-    return ReadControlValue(FindLocatedControl(text, lookup));
+    return ReadLocatedFields({ParseFieldLocator(text)}, lookup).front();
+}
+
+std::vector<std::u16string> ReadLocatedFields(const std::vector<std::optional<ParsedLocator>>& locators,
+                                              LocatorLookup lookup) {
+    std::vector<std::u16string> texts(locators.size());
+    std::vector<const ParsedLocator*> elements(locators.size());
+    for (size_t i = 0; i < locators.size(); ++i) {
+        if (!locators[i]) continue;
+        if (locators[i]->IsElement()) {
+            elements[i] = &*locators[i];
+        } else {
+            texts[i] = ReadControlValue(FindLocatedControl(*locators[i], lookup));
+        }
+    }
+    ReadElements(elements, lookup, texts);
+    return texts;
 }
 
 HWND ControlAtScreenPoint(POINT screen) {

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "locator/accessible_element.h"
+#include "locator/locator_text.h"
 
 namespace vorbel {
 
@@ -28,10 +30,17 @@ enum class LocatorLookup {
 
 // The control the locator names now, or nullptr. For an element, the window that draws it.
 HWND FindLocatedControl(std::u16string_view locator, LocatorLookup lookup);
+HWND FindLocatedControl(const ParsedLocator& locator, LocatorLookup lookup);
 
 // What the field that the locator names shows now: a control's value (ReadControlValue), or an
 // element's value or else its name. Empty when not configured, not found or not answered in time.
 std::u16string ReadLocatedField(std::u16string_view locator, LocatorLookup lookup);
+
+// What each field shows, as ReadLocatedField reads it, from locators parsed once (nullopt: not
+// configured). Controls in turn; the elements one window draws on one worker, which asks for its
+// tree's root and the levels they share once.
+std::vector<std::u16string> ReadLocatedFields(const std::vector<std::optional<ParsedLocator>>& locators,
+                                              LocatorLookup lookup);
 
 // The window under a screen point, descending through visible children; among siblings that
 // contain the point, the last visible one in sibling order. nullptr over no window, over the

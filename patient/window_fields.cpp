@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "locator/locator_text.h"
 #include "settings/settings.h"
@@ -38,13 +40,12 @@ private:
 };
 
 // The top-level window of the locator's class when that class is the one asked for (any case).
-HWND OpenWindowOf(const std::u16string& locator, const char16_t* programClass) {
-    const auto parsed = ParseFieldLocator(locator);
-    if (!parsed || !SameClassName(parsed->className, programClass)) return nullptr;
-    return FindWindowW(W(parsed->className), nullptr);
+HWND OpenWindowOf(const std::optional<ParsedLocator>& locator, const char16_t* programClass) {
+    if (!locator || !SameClassName(locator->className, programClass)) return nullptr;
+    return FindWindowW(W(locator->className), nullptr);
 }
 
-void PrepareReading(const std::u16string& chartNumberLocator) {
+void PrepareReading(const std::optional<ParsedLocator>& chartNumberLocator) {
     if (HWND windev = OpenWindowOf(chartNumberLocator, kWinDevClass)) {
         SendToForeignWindow(windev, WM_SYSKEYDOWN, 'E', kAltKeyDown);
         SendToForeignWindow(windev, WM_SYSCHAR, 'e', kAltChar);
@@ -58,7 +59,7 @@ void PrepareReading(const std::u16string& chartNumberLocator) {
     }
 }
 
-void FinishReading(const std::u16string& firstNameLocator) {
+void FinishReading(const std::optional<ParsedLocator>& firstNameLocator) {
     if (HWND windev = OpenWindowOf(firstNameLocator, kWinDevClass)) {
         SendToForeignWindow(windev, WM_KEYDOWN, VK_ESCAPE, kKeyDown);
         SendToForeignWindow(windev, WM_KEYUP, VK_ESCAPE, kKeyUp);
@@ -76,12 +77,17 @@ PatientRecord ReadWindowFields(uint32_t key, LocatorLookup lookup) {
 }
 
 PatientRecord ReadWindowFields(const FieldLocators& locators, LocatorLookup lookup) {
-    PrepareReading(locators.chartNumber);
+    // Parsed once, for the preparation, the reading and the closing alike.
+    const std::vector<std::optional<ParsedLocator>> parsed = {ParseFieldLocator(locators.chartNumber),
+                                                              ParseFieldLocator(locators.lastName),
+                                                              ParseFieldLocator(locators.firstName)};
+    PrepareReading(parsed[0]);
+    std::vector<std::u16string> read = ReadLocatedFields(parsed, lookup);
+    FinishReading(parsed[2]);
     PatientRecord record;
-    record.chartNumber = ReadLocatedField(locators.chartNumber, lookup);
-    record.lastName = ReadLocatedField(locators.lastName, lookup);
-    record.firstName = ReadLocatedField(locators.firstName, lookup);
-    FinishReading(locators.firstName);
+    record.chartNumber = std::move(read[0]);
+    record.lastName = std::move(read[1]);
+    record.firstName = std::move(read[2]);
     return record;
 }
 

@@ -56,6 +56,10 @@
 #define IDC_TPL_PREVIEW 1055
 #define IDC_POLICY_NOTE 1056
 
+// The window over one that waits for a worker (the web export): what is under way, "Annuler".
+#define IDD_PROGRESS 135
+#define IDC_PROGRESS_TEXT 1057
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -54,6 +54,21 @@ constexpr int kPreviousFirstRow = 3;  // --mode=rows: the previous patient's row
 constexpr int kLoopBranches = 2;
 LRESULT g_calls = 0;       // calls received into the elements (not counting IUnknown's)
 LRESULT g_references = 0;  // references held on the elements through COM
+LRESULT g_requests = 0;    // requests from other processes: WM_GETOBJECT and every COM call, IUnknown's included
+HWND g_comWindow = nullptr;
+
+// COM hands each call from another process to this apartment's thread as a message to its own
+// window: counted there, it takes in the queries and releases that the elements never see as
+// calls of their own.
+bool IsComCall(const MSG& msg) {
+    if (!msg.hwnd || msg.hwnd == g_window) return false;
+    if (msg.hwnd == g_comWindow) return true;
+    wchar_t cls[32] = {};
+    GetClassNameW(msg.hwnd, cls, 32);
+    if (std::wcscmp(cls, L"OleMainThreadWndClass") != 0) return false;
+    g_comWindow = msg.hwnd;
+    return true;
+}
 
 // Each call into an element is counted, and answered late when asked to.
 void Called() {
@@ -491,11 +506,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_GETOBJECT:
             if (static_cast<LONG>(lp) != OBJID_CLIENT) break;
+            ++g_requests;
             if (g_options.mode == Mode::Hung) HangForever();
             if (g_firstRequest == 0) g_firstRequest = GetTickCount64();
             return LresultFromObject(__uuidof(IAccessible), wp, static_cast<IAccessible*>(g_root.get()));
         case kCallsReceived: return g_calls;
         case kReferencesHeld: return g_references;
+        case kRequestsReceived: return g_requests;
         case WM_PAINT: Paint(hwnd); return 0;
         case WM_SIZE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -576,6 +593,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsComCall(msg)) ++g_requests;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

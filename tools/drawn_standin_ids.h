@@ -24,6 +24,9 @@ inline constexpr int FieldCentreY(int row) { return kFirstRowY + row * kRowStep 
 // Messages a test sends the stand-in (WM_APP + n), answered with what it counted.
 inline constexpr unsigned kCallsReceived = 0x8000 + 1;   // calls into its elements so far
 inline constexpr unsigned kReferencesHeld = 0x8000 + 2;  // references held on its elements now, through COM
+// Requests from other processes so far: WM_GETOBJECT and every COM call, queries and releases
+// included. Each is a round trip through its window thread.
+inline constexpr unsigned kRequestsReceived = 0x8000 + 3;
 
 // With --mode=hostile, every text an answer should not carry begins with this.
 inline constexpr wchar_t kHostileText[] = L"Réponse hostile";

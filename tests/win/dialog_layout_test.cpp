@@ -11,6 +11,7 @@
 #include "setup/setup_dialog.h"
 #include "tests/win/support/setup_test_support.h"
 #include "tests/win/support/ui_driver.h"
+#include "win/progress_window.h"
 
 namespace vorbel {
 namespace {
@@ -117,6 +118,18 @@ TEST_F(DialogLayout, WindowTreeShowsEverythingAtThisScale) {
     CWindowTreeDialog picker;
     test::RunScripted([&] { return picker.DoModal(nullptr); }, L"Liste des fenêtres",
                       [](HWND d) { ExpectNothingClipped(d); });
+}
+
+// The window over one that waits for a worker, with the web export's text: laid out in dialog
+// units, as the templates are, not in pixels.
+TEST_F(DialogLayout, ProgressWindowShowsEverythingAtThisScale) {
+    ProgressWindow progress(nullptr, u"Internet", u"Envoi du patient au site Web\u2026");
+    ASSERT_NE(progress.hwnd(), nullptr);
+    ExpectNothingClipped(progress.hwnd());
+    RECT designed = {0, 0, 200, 50};
+    MapDialogRect(progress.hwnd(), &designed);
+    EXPECT_EQ(ClientSize(progress.hwnd()).cx, designed.right);
+    EXPECT_EQ(ClientSize(progress.hwnd()).cy, designed.bottom);
 }
 
 }  // namespace

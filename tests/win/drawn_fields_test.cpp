@@ -141,6 +141,30 @@ TEST(DrawnFields, ATreeBuiltLateIsWaitedForWithinTheBound) {
     EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), kShown);
 }
 
+// Each call into the program is a round trip through its window thread: the three fields of one
+// window are read together, the window's tree and the levels above them asked for once, and a
+// field whose level is already known costs only its own element.
+TEST(DrawnFields, FieldsOfOneWindowAskForTheLevelsTheyShareOnce) {
+    StandIn form = Drawn(L"--mode=nested");
+    const FieldLocators locators = DesignateAll(form.top());
+    const auto callsFor = [&](const auto& read) {
+        const LRESULT before = Ask(form.top(), dr::kCallsReceived);
+        read();
+        return Ask(form.top(), dr::kCallsReceived) - before;
+    };
+    LRESULT apart = 0;
+    for (const std::u16string* l : {&locators.chartNumber, &locators.lastName, &locators.firstName}) {
+        apart += callsFor([&] { EXPECT_NE(ReadLocatedField(*l, LocatorLookup::StructureFirst), u""); });
+    }
+    const LRESULT together =
+        callsFor([&] { EXPECT_EQ(ReadWindowFields(locators, LocatorLookup::StructureFirst), kShown); });
+    // pane > group > field: read apart, each field asks for the pane and the group again; read
+    // together, the second and third fields cost their own element, less than half of a lone read.
+    const LRESULT oneField = apart / 3;
+    EXPECT_GT(together, 0);
+    EXPECT_LE(together, oneField + 2 * (oneField / 2)) << together << " calls together, " << apart << " apart";
+}
+
 TEST(DrawnFields, MissingOrHungProgramsLeaveTheFieldsEmptyWithinTheBound) {
     FieldLocators locators;
     {
