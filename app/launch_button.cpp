@@ -352,7 +352,7 @@ void CLaunchButton::RunLinkAction() {
                            nullptr, static_cast<DWORD>(open.keyError), 0, reinterpret_cast<wchar_t*>(&text), 0,
                            nullptr);
             // The system's own text: it names the registry fault better than a sentence of ours could.
-            ShowWarning(hwnd(), U(text));
+            ShowMessage(hwnd(), U(text), kErrorCaption, MB_OK);
             LocalFree(text);
         } else if (open.window) {
             // Bounded: an imaging program that stopped answering must not freeze the button.

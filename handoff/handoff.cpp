@@ -13,6 +13,7 @@
 #include "win/error_beep.h"
 #include "win/keys.h"
 #include "win/message_box.h"
+#include "win/module_path.h"
 #include "win/wide.h"
 
 namespace vorbel {
@@ -63,7 +64,7 @@ TemplateTargetSettings ReadTemplateTargetSettings(uint32_t key) {
 HandOffHooks DefaultHandOffHooks() {
     HandOffHooks hooks;
     hooks.errorBeep = ErrorBeep;
-    hooks.showFileError = [](HWND owner, const std::u16string& text) { ShowWarning(owner, text); };
+    hooks.showFileError = [](HWND owner, const std::u16string& text) { ShowWarning(owner, text, OwnModuleBaseName()); };
     hooks.dumpKeysHeld = IsShiftOrCtrlHeld;
     hooks.webExport = [](HWND owner, uint32_t key, const WebExportPatient& patient) {
         ExportPatientToWeb(owner, key, patient);

@@ -24,12 +24,11 @@ namespace vorbel {
 namespace {
 
 constexpr char16_t kInternetCaption[] = u"Internet";
-constexpr char16_t kNotConnected[] = u"Vous devez d'abord vous connecter \u00e0 Internet.";
+constexpr char16_t kNotConnected[] = u"Vous devez d'abord vous connecter à Internet.";
 constexpr char16_t kNoSession[] = u"Impossible d'ouvrir une session Internet.";
 constexpr char16_t kCannotContact[] = u"Impossible de contacter le site Web.";
 constexpr char16_t kCannotStore[] = u"Impossible d'obtenir les informations.";
-constexpr char16_t kTooLong[] =
-    u"Les informations du patient sont trop longues pour \u00eatre envoy\u00e9es sur le site Web.";
+constexpr char16_t kTooLong[] = u"Les informations du patient sont trop longues pour être envoyées sur le site Web.";
 
 constexpr wchar_t kDocumentPath[] = L"info/weblinkbrevane.xml";
 // Fresh, uncached, no redirect, cookie, authentication or dialog; certificates are checked as
@@ -97,7 +96,7 @@ constexpr DWORD kOverallBoundMs = 30000;
 // Once the patient went out, the longest its answer may take: the replies to STOR and to the
 // data, each within 10 s.
 constexpr DWORD kAnswerBoundMs = 30000;
-constexpr char16_t kSending[] = u"Envoi du patient au site Web\u2026";
+constexpr char16_t kSending[] = u"Envoi du patient au site Web…";
 
 struct UploadRun {
     SRWLOCK lock = SRWLOCK_INIT;

@@ -13,6 +13,7 @@
 
 #include "handoff/web_link_format.h"
 #include "net/transfer.h"
+#include "win/message_box.h"
 
 namespace vorbel {
 
@@ -21,8 +22,7 @@ namespace vorbel {
 struct WebExportHooks {
     std::function<int(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type)> messageBox =
         [](HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) {
-            return MessageBoxW(owner, reinterpret_cast<const wchar_t*>(text.c_str()),
-                               reinterpret_cast<const wchar_t*>(caption.c_str()), type);
+            return ShowMessage(owner, text, caption, type);
         };
     std::function<void(UINT type)> beep = [](UINT type) { MessageBeep(type); };
     // The transfer another thread may give up; none: the upload makes its own and runs to its end.

@@ -11,7 +11,11 @@
 #include "win/wide.h"
 
 namespace vorbel {
+
 namespace {
+
+// Its boxes carry its title, as Setup's carry Setup's: the user is working here.
+constexpr char16_t kTemplateTitle[] = u"Autre programme";
 
 // French puts a no-break space (\u00a0, escaped: it looks like a plain one) before : ; and inside « ».
 
@@ -65,7 +69,7 @@ bool CTemplateTargetDialog::DoDataExchange(Exchange direction) {
     }
     const TemplateTargetSettings shown = Shown();
     if (const auto refusal = TemplateTargetRefusal(shown)) {
-        ShowWarning(hwnd(), *refusal);
+        ShowWarning(hwnd(), *refusal, kTemplateTitle);
         SetFocus(Item(EditNamedIn(*refusal)));
         return false;
     }

@@ -4,12 +4,16 @@
 
 namespace vorbel {
 
+int ShowMessage(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) {
+    return MessageBoxW(owner, W(text), W(caption), type);
+}
+
 void ShowWarning(HWND owner, const std::u16string& text, const std::u16string& caption) {
-    MessageBoxW(owner, W(text), W(caption), MB_ICONWARNING | MB_OK);
+    ShowMessage(owner, text, caption, MB_ICONWARNING | MB_OK);
 }
 
 void ShowInformation(HWND owner, const std::u16string& text, const std::u16string& caption) {
-    MessageBoxW(owner, W(text), W(caption), MB_ICONINFORMATION | MB_OK);
+    ShowMessage(owner, text, caption, MB_ICONINFORMATION | MB_OK);
 }
 
 }  // namespace vorbel

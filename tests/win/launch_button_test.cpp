@@ -551,7 +551,7 @@ TEST_F(LaunchButtonTest, ExitModeWithAnUnreadableCliniViewKeyReportsItThenCaptur
     ASSERT_TRUE(vorbel.Start());
     PostMessageW(vorbel.Button(), WM_APP + 1, 0, WM_LBUTTONUP);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Vorbel", L"#32770")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindVisibleWindow(L"Error", L"#32770")) != nullptr; }, 10000));
     EXPECT_EQ(GetWindow(box, GW_OWNER), vorbel.Button());
     wchar_t text[512] = L"";
     GetDlgItemTextW(box, 0xFFFF, text, 512);

@@ -94,10 +94,10 @@ TEST_F(TemplateSetupTest, ABadTemplateIsRefusedNamingItAndTheFixedOneIsStoredWit
         HWND t = OpenTemplates(d);
         ASSERT_NE(t, nullptr);
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM");
-        refusal = RefusalOf(t, L"Vorbel");
+        refusal = RefusalOf(t, kOtherTitle);
         stayedOpen = IsWindow(t) != FALSE;
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"/N:{NOM} /Œ:{PRENOM}");
-        unstorable = RefusalOf(t, L"Vorbel");
+        unstorable = RefusalOf(t, kOtherTitle);
         SetDlgItemTextW(t, IDC_TPL_ARGUMENTS, L"-n {NOM}^{PRENOM} -d {NAISSANCE:JJ.MM.AA}");
         test::PostClick(t, IDOK);
         test::WaitUntil([&] { return !IsWindow(t); });
