@@ -96,20 +96,23 @@ HTREEITEM CWindowTreeDialog::InsertWindow(HWND w, HTREEITEM parentItem) {
     GetClassNameW(w, className, kNameRoom);
     std::u16string text = HexText(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(w))) + u" " + U(className) + u" (" +
                           ReadWindowTextBounded(w, kNameRoom) + u")";
-    if (text.size() > kItemTextLimit) text.resize(kItemTextLimit);
+    HTREEITEM item = InsertItem(parentItem, std::move(text), w);
+    if (item && w == window) {
+        SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        selected_ = item;
+    }
+    return item;
+}
 
+HTREEITEM CWindowTreeDialog::InsertItem(HTREEITEM parentItem, std::u16string text, HWND w) {
+    if (text.size() > kItemTextLimit) text.resize(kItemTextLimit);
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parentItem;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
     insert.item.pszText = const_cast<wchar_t*>(W(text));
     insert.item.lParam = reinterpret_cast<LPARAM>(w);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (item && w == window) {
-        SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-        selected_ = item;
-    }
-    return item;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void CWindowTreeDialog::InsertElements(HWND w, HTREEITEM windowItem) {
@@ -120,15 +123,7 @@ void CWindowTreeDialog::InsertElements(HWND w, HTREEITEM windowItem) {
         // Marked apart from the windows: no handle, a word saying what it is.
         std::u16string text = u"◆ Élément (rôle " + DecimalText(e.path.back().role) + u") « " + e.name + u" »";
         if (!e.value.empty()) text += u" : " + e.value;
-        if (text.size() > kItemTextLimit) text.resize(kItemTextLimit);
-        TVINSERTSTRUCTW insert = {};
-        insert.hParent = windowItem;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-        insert.item.pszText = const_cast<wchar_t*>(W(text));
-        insert.item.lParam = reinterpret_cast<LPARAM>(w);
-        auto item =
-            reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        HTREEITEM item = InsertItem(windowItem, std::move(text), w);
         if (!item) continue;
         elementItems_.emplace(item, elements_.size());
         elements_.push_back(std::move(e));

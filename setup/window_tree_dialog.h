@@ -37,6 +37,8 @@ private:
     static BOOL CALLBACK ListDescendant(HWND w, LPARAM context);
     // Lists the elements a window without children draws, under its item.
     void InsertElements(HWND w, HTREEITEM windowItem);
+    // One item under `parentItem`, its text cut to what the list shows, standing for window `w`.
+    HTREEITEM InsertItem(HTREEITEM parentItem, std::u16string text, HWND w);
 
     HWND tree_ = nullptr;
     HTREEITEM selected_ = nullptr;
